@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+class TMapList;
+
+// The messages clients send to the viewer's window. Both message parameters
+// are ignored and every one of them answers 0.
+constexpr unsigned WM_DBG_FIRST = 0x0400 + 1;
+constexpr unsigned WM_DBG_PRINT = 0x0400 + 1;
+constexpr unsigned WM_DBG_LOADFROMFILE = 0x0400 + 2;
+constexpr unsigned WM_DBG_SAVETOFILE = 0x0400 + 3;
+constexpr unsigned WM_DBG_SETLOGFILE = 0x0400 + 4;
+constexpr unsigned WM_DBG_CLEAR = 0x0400 + 5;
+constexpr unsigned WM_DBG_LAST = WM_DBG_CLEAR;
+
+// The region key under which the viewer registers the command text region.
+extern const char* const CommandRegionKey;
+constexpr int CommandRegionSize = 4096;
+
+inline bool IsClientCommand(unsigned message) {
+    return message >= WM_DBG_FIRST && message <= WM_DBG_LAST;
+}
+
+// What the client commands act on.
+class IClientCommandTarget {
+public:
+    virtual ~IClientCommandTarget() = default;
+
+    virtual void DoPrint(const std::string& text) = 0;
+    virtual void DoLoadFromFile(const std::string& fileName) = 0;
+    virtual void DoSaveToFile(const std::string& fileName) = 0;
+    virtual void DoSetLogFile(const std::string& fileName) = 0;
+    virtual void DoClear() = 0;
+};
+
+// Carries out one client command. With Debug Output off the command is
+// ignored entirely: the region is not even read.
+void DispatchClientCommand(unsigned message, bool debugOutput, const TMapList& maps,
+                           IClientCommandTarget& target);

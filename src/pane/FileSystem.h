@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+enum class TWriteResult { Ok, CannotCreate, WriteFailed };
+
+// Whole-file access for the pane. Every file is opened and closed within one
+// call, without sharing, so another program never sees half an operation.
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+
+    // True for an existing regular file; a directory does not count.
+    virtual bool IsExistingFile(const std::string& name) const = 0;
+    // False when the file cannot be opened or read.
+    virtual bool ReadWholeFile(const std::string& name, std::string& bytes) = 0;
+    // Creates or truncates the file and writes the bytes.
+    virtual TWriteResult WriteWholeFile(const std::string& name, const std::string& bytes) = 0;
+    // Opens an existing file for writing without truncating it, and closes it again.
+    virtual bool CanOpenForWriting(const std::string& name) = 0;
+    // Creates a new empty file, failing if any file of that name exists already.
+    virtual bool CreateNewFile(const std::string& name) = 0;
+    virtual void RemoveFile(const std::string& name) = 0;
+    // The folder of the running executable, with its trailing separator.
+    virtual std::string ExecutableDirectory() const = 0;
+};

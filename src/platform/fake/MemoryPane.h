@@ -1,0 +1,40 @@
+#pragma once
+
+#include <algorithm>
+#include <string>
+
+#include "pane/PaneControl.h"
+
+// An edit control held in a string, for tests.
+class TMemoryPane : public IPaneControl {
+public:
+    std::size_t TextLength() const override { return FText.size(); }
+    std::string Text() const override { return FText; }
+    void Select(std::size_t start, std::size_t length) override {
+        FSelStart = std::min(start, FText.size());
+        FSelLength = std::min(length, FText.size() - FSelStart);
+    }
+    std::size_t SelectionLength() const override { return FSelLength; }
+    std::size_t SelectionStart() const { return FSelStart; }
+    void ReplaceSelection(const std::string& text) override {
+        FText.replace(FSelStart, FSelLength, text);
+        FSelStart += text.size();
+        FSelLength = 0;
+        ++ReplaceCount;
+    }
+    bool SetText(const std::string& text) override {
+        if (text.size() > Capacity)
+            return false;
+        FText = text;
+        FSelStart = FSelLength = 0;
+        return true;
+    }
+
+    std::size_t Capacity = static_cast<std::size_t>(-1);
+    int ReplaceCount = 0;
+
+private:
+    std::string FText;
+    std::size_t FSelStart = 0;
+    std::size_t FSelLength = 0;
+};

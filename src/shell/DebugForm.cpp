@@ -1,0 +1,217 @@
+#include "shell/DebugForm.h"
+
+#include "channel/MapList.h"
+#include "pane/FileSystem.h"
+#include "pane/MarkLine.h"
+#include "shell/Clock.h"
+#include "shell/IntegerText.h"
+#include "shell/MainWindow.h"
+
+const char* const ViewerTitle = "Korvane Dravik";
+
+namespace {
+const char* const HiddenTitle = "must not find current window";
+const char* const DefaultLogFileName = "DebugLog.txt";
+const char* const ChannelFailureText =
+    "Error creating map file.\n\r\n\rThe map file for sharing memory could not be created.";
+
+const char* Flag(bool on) {
+    return on ? "1" : "0";
+}
+
+std::string UpperCaseAscii(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+TWindowState WindowStateFromInteger(std::int32_t value) {
+    switch (value) {
+    case 1:
+        return TWindowState::Minimised;
+    case 2:
+        return TWindowState::Maximised;
+    default: // only 0, 1 and 2 mean anything; the rest opens a normal window
+        return TWindowState::Normal;
+    }
+}
+} // namespace
+
+TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
+    : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry) {}
+
+void TfrmDebug::FormCreate() {
+    IMainWindow& window = FServices.Window;
+
+    // Only one viewer per desktop. The title is changed while searching so
+    // that the search cannot find this very window.
+    const std::string className = window.ClassName();
+    window.SetTitle(HiddenTitle);
+    const TWindowId other = window.FindTopLevelWindow(className, ViewerTitle);
+    window.SetTitle(ViewerTitle);
+    if (other != 0) {
+        FOtherInstanceFound = true;
+        window.BringToTop(other);
+        window.RequestTermination();
+        return;
+    }
+
+    if (!FServices.Maps.CreateMap(CommandRegionKey, CommandRegionSize)) {
+        window.ShowInformationBox(ChannelFailureText);
+        window.RequestTermination();
+    }
+
+    FSettings.ReadRegString("LogFile", "", FLogFile);
+    if (!FServices.Files.IsExistingFile(FLogFile))
+        FLogFile = FServices.Files.ExecutableDirectory() + DefaultLogFileName;
+
+    // A log that cannot be read is reported, and start-up goes on: the saved
+    // switches and placement must still be applied, or the next close would
+    // store the initial ones over them.
+    try {
+        LoadLogFile();
+    } catch (const std::exception& error) {
+        ShowException(error);
+    }
+
+    SetStayOnTop(FSettings.ReadRegString("Floating", "") != "0");
+    SetToolbarShown(FSettings.ReadRegString("Toolbar", "") != "0");
+    FLogConnect = FSettings.ReadRegString("LogConnect", "0") != "0";
+    FSettings.WriteRegString("LogConnect", Flag(FLogConnect));
+
+    ApplyPlacementSettings();
+    const std::string state = FSettings.ReadRegString("WindowState", "");
+    if (!state.empty())
+        window.SetWindowState(WindowStateFromInteger(StrToInt(state)));
+}
+
+void TfrmDebug::ApplyPlacementSettings() {
+    struct TPlacementValue {
+        const char* Name;
+        int TPlacement::*Field;
+    };
+    static const TPlacementValue values[] = {{"Top", &TPlacement::Top},
+                                             {"Left", &TPlacement::Left},
+                                             {"Width", &TPlacement::Width},
+                                             {"Height", &TPlacement::Height}};
+    for (const TPlacementValue& value : values) {
+        const std::string text = FSettings.ReadRegString(value.Name, "");
+        if (text.empty())
+            continue;
+        TPlacement placement = FServices.Window.Placement();
+        placement.*value.Field = StrToInt(text);
+        FServices.Window.SetPlacement(placement);
+    }
+}
+
+bool TfrmDebug::FormCloseQuery() {
+    SaveIntoLogFile();
+    SaveSettings();
+    FServices.Maps.CloseMap(CommandRegionKey);
+    return true;
+}
+
+bool TfrmDebug::FormQueryEndSession() {
+    SaveIntoLogFile();
+    SaveSettings();
+    return true;
+}
+
+void TfrmDebug::FormEndSession(bool ending) {
+    if (ending)
+        FServices.Maps.CloseMap(CommandRegionKey);
+}
+
+void TfrmDebug::SaveSettings() {
+    IMainWindow& window = FServices.Window;
+    FSettings.WriteRegString("Floating", Flag(window.IsTopmost()));
+    FSettings.WriteRegString("Toolbar", Flag(window.IsToolbarVisible()));
+    const TWindowState state = window.WindowState();
+    if (state == TWindowState::Normal) {
+        const TPlacement placement = window.Placement();
+        FSettings.WriteRegString("Top", std::to_string(placement.Top));
+        FSettings.WriteRegString("Left", std::to_string(placement.Left));
+        FSettings.WriteRegString("Width", std::to_string(placement.Width));
+        FSettings.WriteRegString("Height", std::to_string(placement.Height));
+    }
+    FSettings.WriteRegString("WindowState", std::to_string(static_cast<int>(state)));
+    FSettings.WriteRegString("LogFile", FLogFile);
+}
+
+void TfrmDebug::ShowException(const std::exception& error) {
+    ShowException(std::string(error.what()));
+}
+
+void TfrmDebug::ShowException(const std::string& message) {
+    FServices.Window.ShowErrorBox(message + ".");
+}
+
+void TfrmDebug::HandleClientCommand(unsigned message) {
+    DispatchClientCommand(message, FDebugOutput, FServices.Maps, *this);
+}
+
+void TfrmDebug::DoPrint(const std::string& text) {
+    FPane.DoPrint(text);
+}
+
+void TfrmDebug::DoClear() {
+    FPane.DoClear();
+}
+
+void TfrmDebug::DoLoadFromFile(const std::string& fileName) {
+    FPane.DoLoadFromFile(fileName);
+}
+
+void TfrmDebug::DoSaveToFile(const std::string& fileName) {
+    FPane.DoSaveToFile(fileName);
+}
+
+void TfrmDebug::DoSetLogFile(const std::string& fileName) {
+    if (!CanWriteFile(FServices.Files, fileName)) {
+        DoPrint("Error: Cannot set LogFile to \"" + UpperCaseAscii(fileName) + "\"");
+        return;
+    }
+    SaveIntoLogFile();
+    FLogFile = fileName;
+    LoadLogFile();
+}
+
+void TfrmDebug::DoMark() {
+    DoPrint(MarkLine(FServices.Clock.Now(), FServices.Clock.TimeFormat()));
+}
+
+// A log file that exists but could not be read still holds the user's
+// earlier output; it is kept from being overwritten by the pane.
+void TfrmDebug::LoadLogFile() {
+    FLogFileUnread = false;
+    try {
+        DoLoadFromFile(FLogFile);
+    } catch (...) {
+        FLogFileUnread = true;
+        throw;
+    }
+}
+
+void TfrmDebug::SaveIntoLogFile() {
+    if (!FLogFileUnread)
+        DoSaveToFile(FLogFile);
+}
+
+void TfrmDebug::SetStayOnTop(bool on) {
+    FStayOnTop = on;
+    FServices.Window.SetTopmost(on);
+}
+
+bool TfrmDebug::ToolbarShown() const {
+    return FServices.Window.IsToolbarVisible();
+}
+
+void TfrmDebug::SetToolbarShown(bool shown) {
+    FServices.Window.SetToolbarVisible(shown);
+}
+
+void TfrmDebug::SetLogConnect(bool on) {
+    FLogConnect = on;
+    FSettings.WriteRegString("LogConnect", Flag(on));
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct TPlacement {
+    int Left = 136;
+    int Top = 141;
+    int Width = 650;
+    int Height = 477;
+};
+
+enum class TWindowState { Normal = 0, Minimised = 1, Maximised = 2 };
+
+// Identifies another top-level window; 0 means none.
+using TWindowId = std::uintptr_t;
+
+// What the viewer's logic needs from its own top-level window.
+class IMainWindow {
+public:
+    virtual ~IMainWindow() = default;
+
+    virtual std::string ClassName() const = 0;
+    virtual void SetTitle(const std::string& title) = 0;
+    virtual TWindowId FindTopLevelWindow(const std::string& className, const std::string& title) const = 0;
+    virtual void BringToTop(TWindowId window) = 0;
+    // Takes effect when the event loop next runs: the current handler finishes first.
+    virtual void RequestTermination() = 0;
+
+    virtual void SetTopmost(bool topmost) = 0;
+    virtual bool IsTopmost() const = 0;
+    virtual void SetToolbarVisible(bool visible) = 0;
+    virtual bool IsToolbarVisible() const = 0;
+
+    virtual TPlacement Placement() const = 0;
+    virtual void SetPlacement(const TPlacement& placement) = 0;
+    virtual TWindowState WindowState() const = 0;
+    // Applied when the window is first shown (or at once if it is showing).
+    virtual void SetWindowState(TWindowState state) = 0;
+
+    // The general error display: a modal box with the stop icon.
+    virtual void ShowErrorBox(const std::string& text) = 0;
+    // A modal box captioned "Information" with the information icon, centred on the screen.
+    virtual void ShowInformationBox(const std::string& text) = 0;
+};
