@@ -1,0 +1,264 @@
+#include "platform/DebugWindow.h"
+
+#include <exception>
+#include <vector>
+
+#include "channel/ClientCommands.h"
+#include "platform/ToolbarPanel.h"
+
+namespace {
+const char* const WindowClassName = "TfrmDebug";
+const char* const InformationCaption = "Information";
+const int ToolbarHeight = 57;
+const int PaneFontHeight = 12;
+const TPlacement DesignedPlacement;
+} // namespace
+
+TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, FPane, FFiles, FRegistry, maps, FClock})) {}
+
+TfrmDebugWindow::~TfrmDebugWindow() {
+    if (FWindow)
+        ::DestroyWindow(FWindow);
+}
+
+bool TfrmDebugWindow::RegisterWindowClass(HINSTANCE instance) {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = &TfrmDebugWindow::WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    if (!windowClass.hIcon)
+        windowClass.hIcon = ::LoadIcon(nullptr, IDI_APPLICATION);
+    windowClass.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = WindowClassName;
+    return ::RegisterClassExA(&windowClass) != 0 && TToolbarPanel::RegisterWindowClass(instance);
+}
+
+bool TfrmDebugWindow::Create(HINSTANCE instance) {
+    const HDC screen = ::GetDC(nullptr);
+    if (screen) {
+        FDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+        ::ReleaseDC(nullptr, screen);
+    }
+    ::CreateWindowExA(0, WindowClassName, ViewerTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
+                      DesignedPlacement.Height, nullptr, nullptr, instance, this);
+    return FWindow != nullptr && FPane.Handle() != nullptr;
+}
+
+bool TfrmDebugWindow::Start() {
+    Guarded([this] { FForm->FormCreate(); });
+    if (FForm->OtherInstanceFound())
+        return false;
+    static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
+    ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);
+    ::UpdateWindow(FWindow);
+    if (FTerminationRequested)
+        ::PostQuitMessage(0);
+    return true;
+}
+
+LRESULT CALLBACK TfrmDebugWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* self = static_cast<TfrmDebugWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->FWindow = window;
+        ::SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<TfrmDebugWindow*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!self)
+        return ::DefWindowProcA(window, message, wParam, lParam);
+    return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (IsClientCommand(message)) {
+        ClientCommand(message);
+        return 0;
+    }
+    switch (message) {
+    case WM_CREATE:
+        return Guarded([this] { FormCreateControls(); }) && FPane.Handle() ? 0 : -1;
+    case WM_SIZE:
+        Guarded([this] { FormResize(); });
+        return 0;
+    case WM_SETFOCUS:
+        ::SetFocus(FPane.Handle());
+        return 0;
+    case WM_CLOSE:
+        Guarded([this] { FormClose(); });
+        return 0;
+    case WM_QUERYENDSESSION: {
+        bool mayEnd = false;
+        Guarded([this, &mayEnd] { mayEnd = FormQueryEndSession(); });
+        return mayEnd ? TRUE : FALSE;
+    }
+    case WM_ENDSESSION:
+        Guarded([this, wParam] { FormEndSession(wParam != FALSE); });
+        return 0;
+    case WM_DESTROY:
+        FormDestroy();
+        return 0;
+    default:
+        return ::DefWindowProcA(FWindow, message, wParam, lParam);
+    }
+}
+
+template <typename THandler> bool TfrmDebugWindow::Guarded(THandler&& handler) {
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& error) {
+        ShowUnexpectedError(error.what());
+    } catch (...) {
+        ShowUnexpectedError("Unknown error");
+    }
+    return false;
+}
+
+void TfrmDebugWindow::ShowUnexpectedError(const char* message) {
+    // The display itself must never let anything escape the window procedure.
+    try {
+        FForm->ShowException(std::string(message));
+    } catch (...) {
+        ::MessageBoxA(FWindow, "Unknown error.", ViewerTitle, MB_OK | MB_ICONSTOP);
+    }
+}
+
+void TfrmDebugWindow::FormCreateControls() {
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
+    FToolbar = TToolbarPanel::Create(FWindow, instance);
+
+    const HWND edit = ::CreateWindowExA(
+        WS_EX_CLIENTEDGE, "EDIT", "",
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 0,
+        0, FWindow, nullptr, instance, nullptr);
+    if (!edit)
+        return;
+    FPane.Attach(edit);
+    // The control's own default limit of 30000 characters would silently cut
+    // appends that the pane's capacity rule has let in.
+    ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
+
+    LOGFONTA font{};
+    font.lfHeight = -::MulDiv(PaneFontHeight, FDpi, 96);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+    lstrcpynA(font.lfFaceName, "Courier New", LF_FACESIZE);
+    FPaneFont = TGdiObject(::CreateFontIndirectA(&font));
+    if (FPaneFont)
+        ::SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(FPaneFont.Get()), FALSE);
+}
+
+void TfrmDebugWindow::FormResize() {
+    RECT client{};
+    ::GetClientRect(FWindow, &client);
+    const int toolbarHeight = IsToolbarVisible() ? Scaled(ToolbarHeight) : 0;
+    if (FToolbar)
+        ::MoveWindow(FToolbar, 0, 0, client.right, toolbarHeight, TRUE);
+    if (FPane.Handle())
+        ::MoveWindow(FPane.Handle(), 0, toolbarHeight, client.right,
+                     client.bottom > toolbarHeight ? client.bottom - toolbarHeight : 0, TRUE);
+}
+
+void TfrmDebugWindow::FormClose() {
+    if (FForm->FormCloseQuery())
+        ::DestroyWindow(FWindow);
+}
+
+bool TfrmDebugWindow::FormQueryEndSession() {
+    return FForm->FormQueryEndSession();
+}
+
+void TfrmDebugWindow::FormEndSession(bool ending) {
+    FForm->FormEndSession(ending);
+}
+
+void TfrmDebugWindow::FormDestroy() {
+    ::SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+    FWindow = nullptr;
+    ::PostQuitMessage(0);
+}
+
+void TfrmDebugWindow::ClientCommand(UINT message) {
+    Guarded([this, message] { FForm->HandleClientCommand(message); });
+}
+
+int TfrmDebugWindow::Scaled(int pixels) const {
+    return ::MulDiv(pixels, FDpi, 96);
+}
+
+std::string TfrmDebugWindow::ClassName() const {
+    char name[256] = {};
+    const int length = ::GetClassNameA(FWindow, name, sizeof name);
+    return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
+void TfrmDebugWindow::SetTitle(const std::string& title) {
+    ::SetWindowTextA(FWindow, title.c_str());
+}
+
+TWindowId TfrmDebugWindow::FindTopLevelWindow(const std::string& className, const std::string& title) const {
+    return reinterpret_cast<TWindowId>(::FindWindowA(className.c_str(), title.c_str()));
+}
+
+void TfrmDebugWindow::BringToTop(TWindowId window) {
+    ::BringWindowToTop(reinterpret_cast<HWND>(window));
+}
+
+void TfrmDebugWindow::SetTopmost(bool topmost) {
+    ::SetWindowPos(FWindow, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool TfrmDebugWindow::IsTopmost() const {
+    return (::GetWindowLongA(FWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+void TfrmDebugWindow::SetToolbarVisible(bool visible) {
+    if (FToolbar)
+        ::ShowWindow(FToolbar, visible ? SW_SHOW : SW_HIDE);
+    FormResize();
+}
+
+bool TfrmDebugWindow::IsToolbarVisible() const {
+    return FToolbar && (::GetWindowLongA(FToolbar, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+TPlacement TfrmDebugWindow::Placement() const {
+    RECT bounds{};
+    ::GetWindowRect(FWindow, &bounds);
+    return TPlacement{bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top};
+}
+
+void TfrmDebugWindow::SetPlacement(const TPlacement& placement) {
+    ::SetWindowPos(FWindow, nullptr, placement.Left, placement.Top, placement.Width, placement.Height,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TWindowState TfrmDebugWindow::WindowState() const {
+    if (::IsIconic(FWindow))
+        return TWindowState::Minimised;
+    if (::IsZoomed(FWindow))
+        return TWindowState::Maximised;
+    return TWindowState::Normal;
+}
+
+void TfrmDebugWindow::SetWindowState(TWindowState state) {
+    FPendingState = state;
+    if (::IsWindowVisible(FWindow)) {
+        static const int showCommands[] = {SW_RESTORE, SW_MINIMIZE, SW_MAXIMIZE};
+        ::ShowWindow(FWindow, showCommands[static_cast<int>(state)]);
+    }
+}
+
+void TfrmDebugWindow::ShowErrorBox(const std::string& text) {
+    ::MessageBoxA(FWindow, text.c_str(), ViewerTitle, MB_OK | MB_ICONSTOP);
+}
+
+void TfrmDebugWindow::ShowInformationBox(const std::string& text) {
+    // No owner: the box is centred on the screen, not on the window.
+    ::MessageBoxA(nullptr, text.c_str(), InformationCaption, MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
+}

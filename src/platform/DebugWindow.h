@@ -1,0 +1,82 @@
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+
+#include "platform/EditPane.h"
+#include "platform/Win32Clock.h"
+#include "platform/Win32FileSystem.h"
+#include "platform/Win32Handles.h"
+#include "platform/Win32Registry.h"
+#include "shell/DebugForm.h"
+#include "shell/MainWindow.h"
+
+class TMapList;
+
+// The viewer's main window: the Win32 side of TfrmDebug. The window
+// procedure only unpacks messages and calls the named handlers; every
+// handler runs under the general error display.
+class TfrmDebugWindow : public IMainWindow {
+public:
+    explicit TfrmDebugWindow(TMapList& maps);
+    ~TfrmDebugWindow() override;
+    TfrmDebugWindow(const TfrmDebugWindow&) = delete;
+    TfrmDebugWindow& operator=(const TfrmDebugWindow&) = delete;
+
+    static bool RegisterWindowClass(HINSTANCE instance);
+    bool Create(HINSTANCE instance);
+    // Runs the start-up sequence and shows the window as it asks.
+    // Returns false when the program is to end without an event loop.
+    bool Start();
+    bool TerminationRequested() const { return FTerminationRequested; }
+    HWND Handle() const { return FWindow; }
+
+    // IMainWindow
+    std::string ClassName() const override;
+    void SetTitle(const std::string& title) override;
+    TWindowId FindTopLevelWindow(const std::string& className, const std::string& title) const override;
+    void BringToTop(TWindowId window) override;
+    void RequestTermination() override { FTerminationRequested = true; }
+    void SetTopmost(bool topmost) override;
+    bool IsTopmost() const override;
+    void SetToolbarVisible(bool visible) override;
+    bool IsToolbarVisible() const override;
+    TPlacement Placement() const override;
+    void SetPlacement(const TPlacement& placement) override;
+    TWindowState WindowState() const override;
+    void SetWindowState(TWindowState state) override;
+    void ShowErrorBox(const std::string& text) override;
+    void ShowInformationBox(const std::string& text) override;
+
+private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Message handlers.
+    void FormCreateControls();
+    void FormClose();
+    bool FormQueryEndSession();
+    void FormEndSession(bool ending);
+    void FormResize();
+    void FormDestroy();
+    void ClientCommand(UINT message);
+
+    // Runs one handler; whatever it raises goes to the general error display.
+    template <typename THandler> bool Guarded(THandler&& handler);
+    void ShowUnexpectedError(const char* message);
+
+    int Scaled(int pixels) const;
+
+    HWND FWindow = nullptr;
+    HWND FToolbar = nullptr;
+    TGdiObject FPaneFont;
+    TEditPane FPane;
+    TWin32FileSystem FFiles;
+    TWin32Registry FRegistry;
+    TWin32Clock FClock;
+    std::unique_ptr<TfrmDebug> FForm;
+    TWindowState FPendingState = TWindowState::Normal;
+    bool FTerminationRequested = false;
+    int FDpi = 96;
+};

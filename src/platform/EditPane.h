@@ -1,0 +1,22 @@
+#pragma once
+
+#include <windows.h>
+
+#include "pane/PaneControl.h"
+
+// The pane as a multi-line EDIT control.
+class TEditPane : public IPaneControl {
+public:
+    void Attach(HWND edit) { FEdit = edit; }
+    HWND Handle() const { return FEdit; }
+
+    std::size_t TextLength() const override;
+    std::string Text() const override;
+    void Select(std::size_t start, std::size_t length) override;
+    std::size_t SelectionLength() const override;
+    void ReplaceSelection(const std::string& text) override;
+    bool SetText(const std::string& text) override;
+
+private:
+    HWND FEdit = nullptr;
+};

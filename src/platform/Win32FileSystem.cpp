@@ -1,0 +1,88 @@
+#include "platform/Win32FileSystem.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/Win32Handles.h"
+
+namespace {
+// Files are opened without sharing: while the viewer reads or writes a log,
+// no other program sees it half written, and a file another program holds
+// open is reported instead of being read or written underneath it.
+TFileHandle OpenUnshared(const std::string& name, DWORD access, DWORD disposition) {
+    return TFileHandle(
+        ::CreateFileA(name.c_str(), access, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+} // namespace
+
+bool TWin32FileSystem::IsExistingFile(const std::string& name) const {
+    if (name.empty())
+        return false;
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool TWin32FileSystem::ReadWholeFile(const std::string& name, std::string& bytes) {
+    const TFileHandle file = OpenUnshared(name, GENERIC_READ, OPEN_EXISTING);
+    if (!file)
+        return false;
+    std::string content;
+    LARGE_INTEGER size{};
+    if (::GetFileSizeEx(file.Get(), &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF)
+        content.reserve(static_cast<std::size_t>(size.QuadPart));
+    std::vector<char> chunk(64 * 1024);
+    for (;;) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr))
+            return false;
+        if (read == 0)
+            break;
+        content.append(chunk.data(), read);
+    }
+    bytes.swap(content);
+    return true;
+}
+
+TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& name, const std::string& bytes) {
+    const TFileHandle file = OpenUnshared(name, GENERIC_WRITE, CREATE_ALWAYS);
+    if (!file)
+        return TWriteResult::CannotCreate;
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const std::size_t remaining = bytes.size() - written;
+        const DWORD piece = static_cast<DWORD>(remaining < 0x10000000 ? remaining : 0x10000000);
+        DWORD done = 0;
+        if (!::WriteFile(file.Get(), bytes.data() + written, piece, &done, nullptr) || done == 0)
+            return TWriteResult::WriteFailed;
+        written += done;
+    }
+    return TWriteResult::Ok;
+}
+
+bool TWin32FileSystem::CanOpenForWriting(const std::string& name) {
+    return OpenUnshared(name, GENERIC_WRITE, OPEN_EXISTING).Valid();
+}
+
+bool TWin32FileSystem::CreateNewFile(const std::string& name) {
+    return OpenUnshared(name, GENERIC_WRITE, CREATE_NEW).Valid();
+}
+
+void TWin32FileSystem::RemoveFile(const std::string& name) {
+    ::DeleteFileA(name.c_str());
+}
+
+std::string TWin32FileSystem::ExecutableDirectory() const {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return std::string();
+        if (length < path.size()) {
+            const std::string full(path.data(), length);
+            const std::string::size_type separator = full.find_last_of("\\/");
+            return separator == std::string::npos ? std::string() : full.substr(0, separator + 1);
+        }
+        path.resize(path.size() * 2);
+    }
+}
