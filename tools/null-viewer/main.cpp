@@ -1,0 +1,193 @@
+// A viewer that shows nothing: it offers the same window and shared region as Dravik.exe and appends each
+// command it receives to a file, one record per line ("PRINT text", "CLEAR", "LOADFROMFILE name", ...).
+// Clients are tested against it, and it measures what the channel alone costs.
+//
+//   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]]
+//
+// --size creates the region with another size, as a client that came first might have.
+// --stall-after answers N commands and then stops pumping messages for MS milliseconds (default 10000),
+// which is how a hung viewer looks to its clients.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct ViewUnmapper {
+    void operator()(void* view) const { UnmapViewOfFile(view); }
+};
+using UniqueView = std::unique_ptr<void, ViewUnmapper>;
+
+struct Options {
+    std::string outputFile;
+    DWORD regionSize = 4096;
+    long stallAfter = -1;
+    DWORD stallMs = 10000;
+};
+
+struct Viewer {
+    UniqueHandle output;
+    UniqueHandle mapping;
+    UniqueView view;
+    std::size_t viewSize = 0;
+    long handled = 0;
+    long stallAfter = -1;
+    DWORD stallMs = 0;
+};
+
+const char* CommandWord(UINT message) {
+    switch (message) {
+    case WM_USER + 1:
+        return "PRINT";
+    case WM_USER + 2:
+        return "LOADFROMFILE";
+    case WM_USER + 3:
+        return "SAVETOFILE";
+    case WM_USER + 4:
+        return "SETLOGFILE";
+    case WM_USER + 5:
+        return "CLEAR";
+    default:
+        return nullptr;
+    }
+}
+
+// The region is written by other processes: the text ends at its zero byte or at the end of the view,
+// whichever comes first.
+std::string ReadText(const Viewer& viewer) {
+    const char* bytes = static_cast<const char*>(viewer.view.get());
+    if (viewer.viewSize < 2)
+        return std::string();
+    const char* text = bytes + 1;
+    const void* zero = std::memchr(text, 0, viewer.viewSize - 1);
+    std::size_t length = zero != nullptr ? static_cast<const char*>(zero) - text : viewer.viewSize - 1;
+    return std::string(text, length);
+}
+
+void Record(Viewer& viewer, UINT message) {
+    std::string record = CommandWord(message);
+    if (message != WM_USER + 5)
+        record += " " + ReadText(viewer);
+    record += "\n";
+    DWORD written = 0;
+    WriteFile(viewer.output.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* viewer = reinterpret_cast<Viewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (viewer != nullptr && CommandWord(message) != nullptr) {
+        Record(*viewer, message);
+        if (++viewer->handled == viewer->stallAfter) {
+            // Release this sender first, so that only the commands after the N-th find the viewer hung.
+            ReplyMessage(0);
+            Sleep(viewer->stallMs);
+        }
+        return 0;
+    }
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool ParseNumber(const char* text, unsigned long& value) {
+    char* end = nullptr;
+    if (text == nullptr || *text < '0' || *text > '9')
+        return false;
+    value = std::strtoul(text, &end, 10);
+    return *end == 0;
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
+        unsigned long value = 0;
+        if (arg == "--size" && ParseNumber(next, value) && value >= 2)
+            options.regionSize = value;
+        else if (arg == "--stall-after" && ParseNumber(next, value) && value >= 1)
+            options.stallAfter = static_cast<long>(value);
+        else if (arg == "--stall-ms" && ParseNumber(next, value))
+            options.stallMs = value;
+        else if (options.outputFile.empty() && arg.compare(0, 2, "--") != 0) {
+            options.outputFile = arg;
+            continue;
+        } else
+            return false;
+        ++i;
+    }
+    return !options.outputFile.empty();
+}
+
+// A console program, so that a failure in an unattended test run is a message and an exit code, not a box
+// waiting for someone to click it.
+int Fail(const char* what) {
+    std::fprintf(stderr, "null-viewer: %s failed, error %lu\n", what, GetLastError());
+    return 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        std::fputs("usage: null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]]\n", stderr);
+        return 1;
+    }
+
+    Viewer viewer;
+    viewer.stallAfter = options.stallAfter;
+    viewer.stallMs = options.stallMs;
+    // Readers may look at the file while the viewer still runs.
+    viewer.output.reset(CreateFileA(options.outputFile.c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (viewer.output.get() == INVALID_HANDLE_VALUE) {
+        viewer.output.release();
+        return Fail("CreateFileA");
+    }
+    viewer.mapping.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                            options.regionSize, "DravikFileMap"));
+    if (!viewer.mapping)
+        return Fail("CreateFileMappingA");
+    viewer.view.reset(MapViewOfFile(viewer.mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    if (!viewer.view)
+        return Fail("MapViewOfFile");
+    MEMORY_BASIC_INFORMATION info;
+    if (VirtualQuery(viewer.view.get(), &info, sizeof info) != sizeof info)
+        return Fail("VirtualQuery");
+    viewer.viewSize = info.RegionSize;
+
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.lpszClassName = "TfrmDebug";
+    if (RegisterClassA(&windowClass) == 0)
+        return Fail("RegisterClassA");
+    HWND window = CreateWindowA("TfrmDebug", "Korvane Dravik", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, &viewer);
+    if (window == nullptr)
+        return Fail("CreateWindowA");
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
