@@ -1,0 +1,386 @@
+// The client channel seen from a client: the five commands through the shared region, and what each one
+// leaves in the pane and on disk.
+#include "harness/fixture.h"
+
+#include <cstdio>
+
+using namespace e2e;
+
+namespace {
+
+const std::string kCrLf = "\r\n";
+const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
+
+void PrintAppendsLinesInOrder() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK_EQ(CountEditChildren(viewer), 1);
+    CHECK_EQ(PaneText(viewer), "");
+
+    CHECK_SENT(Print(viewer, "first"));
+    CHECK_SENT(Print(viewer, "second"));
+    CHECK_SENT(Print(viewer, "third"));
+    CHECK_EQ(PaneText(viewer), "first\r\nsecond\r\nthird\r\n");
+
+    // An empty text is still a line of its own.
+    CHECK_SENT(Print(viewer, ""));
+    CHECK_SENT(Print(viewer, "after empty"));
+    CHECK_EQ(PaneText(viewer), "first\r\nsecond\r\nthird\r\n\r\nafter empty\r\n");
+
+    // CR LF inside a text splits it into pane lines; a lone CR or LF is kept as it is.
+    CHECK_SENT(Clear(viewer));
+    CHECK_SENT(Print(viewer, "a\r\nb"));
+    CHECK_SENT(Print(viewer, "x\ry"));
+    CHECK_SENT(Print(viewer, "p\nq"));
+    CHECK_EQ(PaneText(viewer), "a\r\nb\r\nx\ry\r\np\nq\r\n");
+    CHECK(run.Close());
+}
+
+void PrintReadsTheRegionLayout() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    // Byte 0 is not part of the text, whatever a client keeps there.
+    CHECK_SENT(SendRawCommand(viewer, kPrint,
+                              std::string("\x05"
+                                          "Hello",
+                                          6) +
+                                  std::string(1, '\0')));
+    CHECK_EQ(PaneText(viewer), "Hello\r\n");
+
+    // The text ends at its zero byte: what an earlier, longer text left behind it is not read.
+    CHECK_SENT(Clear(viewer));
+    CHECK_SENT(Print(viewer, Filler(300)));
+    CHECK_SENT(Print(viewer, "short"));
+    CHECK_EQ(PaneText(viewer), Filler(300) + kCrLf + "short\r\n");
+
+    // The longest text the layout allows, its zero byte in the region's last byte.
+    CHECK_SENT(Clear(viewer));
+    const std::string longest = Filler(kLongestText, 3);
+    CHECK_SENT(Print(viewer, longest));
+    CHECK_EQ(PaneText(viewer), longest + kCrLf);
+    CHECK(run.Close());
+}
+
+void PrintOfUnterminatedRegionStopsAtItsEnd() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    // No zero byte anywhere in the region: the text runs to the end of the region and not beyond it.
+    CHECK_SENT(SendRawCommand(viewer, kPrint, std::string(kRegionSize, 'Z')));
+    CHECK(run.Running());
+    CHECK_EQ(PaneText(viewer), std::string(kRegionSize - 1, 'Z') + kCrLf);
+
+    CHECK_SENT(Print(viewer, "still serving"));
+    CHECK_EQ(PaneText(viewer), std::string(kRegionSize - 1, 'Z') + kCrLf + "still serving\r\n");
+    CHECK(run.Close());
+}
+
+void ClearEmptiesThePane() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    CHECK_SENT(Clear(viewer));
+    CHECK_EQ(PaneText(viewer), "");
+    CHECK_SENT(Print(viewer, "one"));
+    CHECK_SENT(Print(viewer, "two"));
+    CHECK_SENT(Clear(viewer));
+    CHECK_EQ(PaneText(viewer), "");
+    CHECK_SENT(Print(viewer, "fresh"));
+    CHECK_EQ(PaneText(viewer), "fresh\r\n");
+    CHECK(run.Close());
+}
+
+void LoadFromFileReplacesThePane() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string file = run.Folder() + "import.txt";
+
+    // Lone CR and lone LF become CR LF; CR LF stays a single break.
+    CHECK_SENT(Print(viewer, "replaced"));
+    CHECK(WriteFileBytes(file, "one\rtwo\nthree\r\nfour"));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+    CHECK_EQ(PaneText(viewer), "one\r\ntwo\r\nthree\r\nfour");
+
+    // The loaded text has no final break: the next line starts on a line of its own.
+    CHECK_SENT(Print(viewer, "five"));
+    CHECK_EQ(PaneText(viewer), "one\r\ntwo\r\nthree\r\nfour\r\nfive");
+
+    CHECK(WriteFileBytes(file, "a\r\r\nb\n\nc\n\rd\r"));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+    CHECK_EQ(PaneText(viewer), "a\r\n\r\nb\r\n\r\nc\r\n\r\nd\r\n");
+
+    // The text ends at the file's first zero byte.
+    CHECK(WriteFileBytes(file, std::string("abc\r\n\0def\r\n", 11)));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+    CHECK_EQ(PaneText(viewer), "abc\r\n");
+
+    // An empty file empties the pane.
+    CHECK(WriteFileBytes(file, ""));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+    CHECK_EQ(PaneText(viewer), "");
+    CHECK(run.Close());
+}
+
+void LoadOfMissingFileDoesNothing() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    CHECK_SENT(Print(viewer, "stays"));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, run.Folder() + "no-such-file.txt"));
+    CHECK_EQ(PaneText(viewer), "stays\r\n");
+    // A folder is not a file either.
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, run.Folder().substr(0, run.Folder().size() - 1)));
+    CHECK_EQ(PaneText(viewer), "stays\r\n");
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, ""));
+    CHECK_EQ(PaneText(viewer), "stays\r\n");
+    CHECK(FindMessageBox(run.ProcessId()) == nullptr);
+    CHECK(run.Close());
+}
+
+void SaveToFileWritesThePaneExactly() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string file = run.Folder() + "export.txt";
+    std::string saved;
+
+    // An empty pane gives an empty file.
+    CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
+    CHECK(ReadFileBytes(file, saved));
+    CHECK_EQ(saved, "");
+
+    CHECK_SENT(Print(viewer, "a"));
+    CHECK_SENT(Print(viewer, "b"));
+    CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
+    CHECK(ReadFileBytes(file, saved));
+    CHECK_EQ(saved, "a\r\nb\r\n");
+
+    // A pane without a final break is saved without one; a longer old file is cut to the new text.
+    const std::string source = run.Folder() + "source.txt";
+    CHECK(WriteFileBytes(file, Filler(500)));
+    CHECK(WriteFileBytes(source, "x\r\ny"));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, source));
+    CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
+    CHECK(ReadFileBytes(file, saved));
+    CHECK_EQ(saved, "x\r\ny");
+    CHECK(run.Close());
+}
+
+void SetLogFileToNewName() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string newLog = run.Folder() + "switched.log";
+
+    CHECK_SENT(Print(viewer, "kept"));
+    CHECK_SENT(SendCommand(viewer, kSetLogFile, newLog));
+    // The pane went into the log being left; the probe of the new name left nothing behind.
+    std::string oldLog;
+    CHECK(ReadFileBytes(run.LogPath(), oldLog));
+    CHECK_EQ(oldLog, "kept\r\n");
+    CHECK(!FileExists(newLog));
+    CHECK_EQ(PaneText(viewer), "kept\r\n");
+
+    CHECK_SENT(Print(viewer, "more"));
+    CHECK(run.Close());
+    CHECK_EQ(SettingOrAbsent("LogFile"), newLog);
+    std::string written;
+    CHECK(ReadFileBytes(newLog, written));
+    CHECK_EQ(written, "kept\r\nmore\r\n");
+    CHECK(ReadFileBytes(run.LogPath(), oldLog));
+    CHECK_EQ(oldLog, "kept\r\n");
+}
+
+void SetLogFileToExistingFileLoadsIt() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string newLog = run.Folder() + "existing.log";
+    CHECK(WriteFileBytes(newLog, "from the other log\r\n"));
+
+    CHECK_SENT(Print(viewer, "before switch"));
+    CHECK_SENT(SendCommand(viewer, kSetLogFile, newLog));
+    CHECK_EQ(PaneText(viewer), "from the other log\r\n");
+    std::string oldLog;
+    CHECK(ReadFileBytes(run.LogPath(), oldLog));
+    CHECK_EQ(oldLog, "before switch\r\n");
+    // The probe opened the existing file without touching its content.
+    std::string content;
+    CHECK(ReadFileBytes(newLog, content));
+    CHECK_EQ(content, "from the other log\r\n");
+    CHECK(run.Close());
+    CHECK_EQ(SettingOrAbsent("LogFile"), newLog);
+}
+
+void SetLogFileToUnwritableName() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    if (!CHECK_MSG(!FolderExists("c:\\no"), "c:\\no exists on this machine; the test needs it absent"))
+        return;
+
+    CHECK_SENT(Print(viewer, "x"));
+    CHECK_SENT(SendCommand(viewer, kSetLogFile, "c:\\no\\such\\dir\\x.txt"));
+    CHECK_EQ(PaneText(viewer), "x\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n");
+    CHECK(!FolderExists("c:\\no"));
+    CHECK(FindMessageBox(run.ProcessId()) == nullptr);
+
+    // The log file stays the default one.
+    CHECK(run.Close());
+    CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, "x\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n");
+}
+
+// The pane after a print that trims: the limitation line, the pane less its first `removed` characters,
+// then the message.
+std::string Trimmed(const std::string& pane, std::size_t removed, const std::string& message) {
+    return kLimitationPrefix + std::to_string(removed) + kCrLf + pane.substr(removed) + message + kCrLf;
+}
+
+void CapacityRuleAtItsBoundaries() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string file = run.Folder() + "fill.txt";
+
+    struct Case {
+        std::size_t paneLength;
+        std::size_t messageLength;
+        std::size_t removed;
+        const char* what;
+    };
+    const Case cases[] = {
+        {28000, 1948, 0, "L + m = 29948: below the budget"},
+        {28000, 1949, 1000, "L + m = 29949: the trigger"},
+        {29900, 100, 4749, "L = 29900, m = 100"},
+        {29000, 100, 0, "L = 29000, m = 100: below the budget"},
+        {28000, 2949, 0, "n = 0: nothing to remove, the pane grows past 30000"},
+        {28000, 3000, 0, "n < 0: nothing removed rather than the whole pane"},
+        {29949, 0, 4898, "an empty message on a full pane"},
+        {31000, 10, 5939, "a pane loaded above the budget"},
+    };
+    for (const Case& c : cases) {
+        std::printf("  case: %s\n", c.what);
+        const std::string pane = FillerLines(c.paneLength);
+        const std::string message = Filler(c.messageLength, 11);
+        if (!CHECK(WriteFileBytes(file, pane)))
+            return;
+        CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+        CHECK_EQ(PaneText(viewer).size(), pane.size());
+        CHECK_SENT(Print(viewer, message));
+        const std::string expected =
+            c.removed == 0 ? pane + message + kCrLf : Trimmed(pane, c.removed, message);
+        CHECK_EQ(PaneText(viewer), expected);
+    }
+    CHECK(run.Close());
+}
+
+void CapacityRuleWhilePrinting() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    // 299 lines of 100 characters with their breaks fill the pane to 29900; the 300th line (98
+    // characters) reaches the budget and 29900 - 98 - 25051 = 4751 characters go.
+    std::string expected;
+    for (int line = 0; line < 299; ++line) {
+        const std::string text = Filler(98, line);
+        if (!CHECK_SENT(Print(viewer, text)))
+            return;
+        expected += text + kCrLf;
+    }
+    CHECK_EQ(PaneText(viewer), expected);
+    const std::string last = Filler(98, 299);
+    CHECK_SENT(Print(viewer, last));
+    expected = Trimmed(expected, 4751, last);
+    CHECK_EQ(PaneText(viewer), expected);
+
+    // The trimmed pane is far below the budget again: the next line is simply appended.
+    CHECK_SENT(Print(viewer, "next"));
+    CHECK_EQ(PaneText(viewer), expected + "next\r\n");
+    CHECK(run.Close());
+}
+
+void RegionCreatedByClientBeforeStart() {
+    if (!CHECK(DeleteSettings()))
+        return;
+    Region early = Region::Create(static_cast<DWORD>(kRegionSize));
+    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+        return;
+
+    ViewerRun run;
+    if (!StartViewer(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK(FindMessageBox(run.ProcessId()) == nullptr);
+    // The viewer reads what is written through the client's own view: both share one object.
+    CHECK(early.WriteText("through the early region"));
+    LRESULT answer = 1;
+    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK_EQ(answer, 0);
+    CHECK_EQ(PaneText(viewer), "through the early region\r\n");
+    CHECK(run.Close());
+}
+
+void SmallRegionCreatedByClient() {
+    if (!CHECK(DeleteSettings()))
+        return;
+    // A client made the region smaller than 4096 bytes and filled all of it, leaving no zero byte.
+    const DWORD small = 512;
+    Region early = Region::Create(small);
+    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+        return;
+    CHECK(early.Write(0, std::string(small, 'Q')));
+
+    ViewerRun run;
+    if (!StartViewer(run))
+        return;
+    const HWND viewer = run.Window();
+    LRESULT answer = 1;
+    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK(run.Running());
+    CHECK_EQ(PaneText(viewer), std::string(small - 1, 'Q') + kCrLf);
+    CHECK(run.Close());
+}
+
+} // namespace
+
+int main() {
+    RunTest("print appends lines in order", PrintAppendsLinesInOrder);
+    RunTest("print reads the region layout", PrintReadsTheRegionLayout);
+    RunTest("print of an unterminated region stops at its end", PrintOfUnterminatedRegionStopsAtItsEnd);
+    RunTest("clear empties the pane", ClearEmptiesThePane);
+    RunTest("load from file replaces the pane", LoadFromFileReplacesThePane);
+    RunTest("load of a missing file does nothing", LoadOfMissingFileDoesNothing);
+    RunTest("save to file writes the pane exactly", SaveToFileWritesThePaneExactly);
+    RunTest("set log file to a new name", SetLogFileToNewName);
+    RunTest("set log file to an existing file loads it", SetLogFileToExistingFileLoadsIt);
+    RunTest("set log file to an unwritable name", SetLogFileToUnwritableName);
+    RunTest("capacity rule at its boundaries", CapacityRuleAtItsBoundaries);
+    RunTest("capacity rule while printing", CapacityRuleWhilePrinting);
+    RunTest("region created by a client before the start", RegionCreatedByClientBeforeStart);
+    RunTest("small region created by a client", SmallRegionCreatedByClient);
+    Skip("commands with Debug Output off", "the switch has no control yet: it comes with the toolbar");
+    return Finish();
+}

@@ -1,0 +1,183 @@
+// The log file held by another program: at start-up, at close, and at the end of the user's session.
+#include "harness/fixture.h"
+
+using namespace e2e;
+
+namespace {
+
+bool IsTopmost(HWND window) {
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+void LockedLogAtStartIsKept() {
+    if (!CHECK(DeleteSettings()))
+        return;
+    // Saved switches and placement must still be applied after the load fails.
+    CHECK(SetSetting("Floating", "0"));
+    CHECK(SetSetting("Left", "210"));
+    ViewerRun run;
+    if (!CHECK(run.Prepared()))
+        return;
+    CHECK(WriteFileBytes(run.LogPath(), "precious\r\n"));
+    LockedFile lock(run.LogPath(), false);
+    if (!CHECK(lock.Held()))
+        return;
+
+    if (!StartViewer(run, false))
+        return;
+    const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
+    if (!CHECK_MSG(box != nullptr, "no error box appeared"))
+        return;
+    CHECK_EQ(BoxCaption(box), "Korvane Dravik");
+    const std::string text = BoxText(box);
+    CHECK_MSG(SameFileName(text, "Cannot open file " + run.LogPath() + "."), text);
+    CHECK(BoxShowsIcon(box, IDI_HAND));
+    CHECK(DismissBox(box));
+
+    CHECK(run.WaitVisible());
+    CHECK(run.Running());
+    CHECK_EQ(PaneText(run.Window()), "");
+    CHECK(!IsTopmost(run.Window()));
+    RECT place = {};
+    GetWindowRect(run.Window(), &place);
+    CHECK_EQ(place.left, 210);
+    // The key exists without "LogConnect": step 8 ran when the switch was written back as on.
+    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
+    CHECK_SENT(Print(run.Window(), "new output"));
+
+    // Closing does not overwrite the log that could not be loaded, even once it is free again.
+    lock.Release();
+    CHECK(run.Close());
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, "precious\r\n");
+    CHECK_EQ(SettingOrAbsent("Floating"), "0");
+    CHECK_EQ(SettingOrAbsent("Left"), "210");
+}
+
+void CloseRefusedWhileLogLocked() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    CHECK_SENT(Print(run.Window(), "keep me"));
+    LockedFile lock(run.LogPath(), true);
+    if (!CHECK(lock.Held()))
+        return;
+
+    PostMessageA(run.Window(), WM_CLOSE, 0, 0);
+    const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
+    if (!CHECK_MSG(box != nullptr, "no error box appeared"))
+        return;
+    CHECK_EQ(BoxCaption(box), "Korvane Dravik");
+    const std::string text = BoxText(box);
+    CHECK_MSG(SameFileName(text, "Cannot create file " + run.LogPath() + "."), text);
+    CHECK(BoxShowsIcon(box, IDI_HAND));
+    CHECK(DismissBox(box));
+
+    // The window stays, no setting was written, and the channel still works.
+    CHECK(!run.WaitForExit(500));
+    CHECK(IsWindow(run.Window()));
+    CHECK_EQ(SettingOrAbsent("Floating"), "<absent>");
+    CHECK_SENT(Print(run.Window(), "after refusal"));
+
+    lock.Release();
+    CHECK(run.Close());
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, "keep me\r\nafter refusal\r\n");
+    CHECK_EQ(SettingOrAbsent("Floating"), "1");
+}
+
+struct QueryAnswer {
+    bool arrived = false;
+    LRESULT result = 0;
+};
+
+void CALLBACK ReceiveAnswer(HWND, UINT, ULONG_PTR data, LRESULT result) {
+    auto* answer = reinterpret_cast<QueryAnswer*>(data);
+    answer->arrived = true;
+    answer->result = result;
+}
+
+// Asks whether the session may end. The viewer may show an error box while it answers, so the question is
+// sent without blocking; a box is checked for the expected text and dismissed.
+QueryAnswer QueryEndSession(ViewerRun& run, const std::string& boxText) {
+    QueryAnswer answer;
+    if (!CHECK(SendMessageCallbackA(run.Window(), WM_QUERYENDSESSION, 0, 0, ReceiveAnswer,
+                                    reinterpret_cast<ULONG_PTR>(&answer)))) {
+        return answer;
+    }
+    WaitFor(
+        [&] {
+            if (const HWND box = FindMessageBox(run.ProcessId())) {
+                const std::string text = BoxText(box);
+                CHECK_MSG(!boxText.empty() && SameFileName(text, boxText), "unexpected box: " + text);
+                CHECK(DismissBox(box));
+            }
+            return answer.arrived;
+        },
+        15000);
+    CHECK_MSG(answer.arrived, "no answer to WM_QUERYENDSESSION");
+    return answer;
+}
+
+void EndOfSessionWithLockedLog() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    CHECK_SENT(Print(run.Window(), "session line"));
+    LockedFile lock(run.LogPath(), true);
+    if (!CHECK(lock.Held()))
+        return;
+
+    const QueryAnswer refused = QueryEndSession(run, "Cannot create file " + run.LogPath() + ".");
+    CHECK(refused.arrived && refused.result == 0);
+    CHECK(run.Running());
+    CHECK_SENT(Print(run.Window(), "after refusal"));
+
+    lock.Release();
+    const QueryAnswer allowed = QueryEndSession(run, "");
+    CHECK(allowed.arrived && allowed.result != 0);
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, "session line\r\nafter refusal\r\n");
+    CHECK_EQ(SettingOrAbsent("Floating"), "1");
+}
+
+void CancelledEndOfSessionKeepsTheChannel() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    CHECK_SENT(Print(run.Window(), "before"));
+
+    const QueryAnswer allowed = QueryEndSession(run, "");
+    CHECK(allowed.arrived && allowed.result != 0);
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, "before\r\n");
+
+    // Another program refused, so the session goes on.
+    LRESULT ignored = 0;
+    CHECK(SendWithTimeout(run.Window(), WM_ENDSESSION, FALSE, 0, ignored));
+    CHECK(run.Running());
+    CHECK_SENT(Print(run.Window(), "after the cancelled end"));
+    CHECK_EQ(PaneText(run.Window()), "before\r\nafter the cancelled end\r\n");
+
+    // A later close runs the whole close sequence again.
+    CHECK(DeleteSettings());
+    CHECK(run.Close());
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, "before\r\nafter the cancelled end\r\n");
+    CHECK_EQ(SettingOrAbsent("Floating"), "1");
+    CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
+}
+
+} // namespace
+
+int main() {
+    RunTest("locked log at start is kept", LockedLogAtStartIsKept);
+    RunTest("close refused while the log is locked", CloseRefusedWhileLogLocked);
+    RunTest("end of session with a locked log", EndOfSessionWithLockedLog);
+    RunTest("cancelled end of session keeps the channel", CancelledEndOfSessionKeepsTheChannel);
+    return Finish();
+}

@@ -1,0 +1,128 @@
+#include "client.h"
+
+#include "check.h"
+#include "pane.h"
+
+#include <cstring>
+
+namespace e2e {
+
+const char* const kRegionName = "DravikFileMap";
+
+Region Region::Open() {
+    Region region;
+    region.mapping_ = UniqueHandle(OpenFileMappingA(FILE_MAP_WRITE, FALSE, kRegionName));
+    if (region.mapping_.Valid()) {
+        region.view_ =
+            static_cast<unsigned char*>(MapViewOfFile(region.mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
+    }
+    if (region.view_ == nullptr)
+        region.error_ = GetLastError();
+    return region;
+}
+
+Region Region::Create(DWORD size) {
+    Region region;
+    region.mapping_ =
+        UniqueHandle(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, kRegionName));
+    if (region.mapping_.Valid()) {
+        region.view_ =
+            static_cast<unsigned char*>(MapViewOfFile(region.mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
+    }
+    if (region.view_ == nullptr)
+        region.error_ = GetLastError();
+    return region;
+}
+
+Region::Region(Region&& other) noexcept
+    : mapping_(std::move(other.mapping_)), view_(other.view_), error_(other.error_) {
+    other.view_ = nullptr;
+}
+
+Region::~Region() {
+    if (view_ != nullptr)
+        UnmapViewOfFile(view_);
+}
+
+std::size_t Region::ViewSize() const {
+    MEMORY_BASIC_INFORMATION info;
+    if (view_ == nullptr || VirtualQuery(view_, &info, sizeof info) == 0)
+        return 0;
+    return info.RegionSize;
+}
+
+bool Region::Write(std::size_t offset, const std::string& bytes) {
+    if (view_ == nullptr || offset + bytes.size() > ViewSize())
+        return false;
+    std::memcpy(view_ + offset, bytes.data(), bytes.size());
+    return true;
+}
+
+bool Region::WriteText(const std::string& text) {
+    return Write(1, text + std::string(1, '\0'));
+}
+
+namespace {
+
+CommandResult Deliver(HWND viewer, Command command) {
+    CommandResult result;
+    LRESULT answer = 0;
+    if (!SendWithTimeout(viewer, command, 0, 0, answer)) {
+        result.why = "the viewer did not answer command " + std::to_string(command - WM_USER);
+        return result;
+    }
+    result.ok = answer == 0;
+    if (!result.ok)
+        result.why = "the viewer answered " + std::to_string(answer) + " instead of 0";
+    return result;
+}
+
+CommandResult Fill(const std::string& bytes, std::size_t offset, bool asText) {
+    CommandResult result;
+    Region region = Region::Open();
+    if (!region.Valid()) {
+        result.why = "cannot open the region DravikFileMap, error " + std::to_string(region.LastError());
+        return result;
+    }
+    if (!(asText ? region.WriteText(bytes) : region.Write(offset, bytes))) {
+        result.why = "the region is too small for " + std::to_string(bytes.size()) + " bytes";
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+} // namespace
+
+CommandResult SendCommand(HWND viewer, Command command, const std::string& text) {
+    CommandResult filled = Fill(text, 1, true);
+    return filled.ok ? Deliver(viewer, command) : filled;
+}
+
+CommandResult SendRawCommand(HWND viewer, Command command, const std::string& regionBytes) {
+    CommandResult filled = Fill(regionBytes, 0, false);
+    return filled.ok ? Deliver(viewer, command) : filled;
+}
+
+CommandResult Print(HWND viewer, const std::string& text) {
+    return SendCommand(viewer, kPrint, text);
+}
+
+CommandResult Clear(HWND viewer) {
+    return Deliver(viewer, kClear);
+}
+
+CommandResult PostCommand(HWND viewer, Command command, const std::string& text) {
+    CommandResult result = Fill(text, 1, true);
+    if (result.ok && !PostMessageA(viewer, command, 0, 0)) {
+        result.ok = false;
+        result.why = "PostMessage failed, error " + std::to_string(GetLastError());
+    }
+    return result;
+}
+
+bool CheckSent(const CommandResult& result, const char* file, int line, const char* call) {
+    return Check(result.ok, file, line, std::string(call) + ": " + result.why);
+}
+
+} // namespace e2e

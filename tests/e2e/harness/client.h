@@ -1,0 +1,72 @@
+#pragma once
+
+#include "handle.h"
+
+#include <string>
+
+// The client side of the channel, written the way a program being debugged would talk to the viewer:
+// text at offset 1 of the shared region "DravikFileMap", a zero byte after it, then one command message.
+namespace e2e {
+
+enum Command : UINT {
+    kPrint = WM_USER + 1,
+    kLoadFromFile = WM_USER + 2,
+    kSaveToFile = WM_USER + 3,
+    kSetLogFile = WM_USER + 4,
+    kClear = WM_USER + 5,
+};
+
+extern const char* const kRegionName;
+const std::size_t kRegionSize = 4096;
+const std::size_t kLongestText = kRegionSize - 2;
+
+// One mapped view of the shared region.
+class Region {
+  public:
+    // Opens the region the viewer created.
+    static Region Open();
+    // Creates the region (or opens it if it exists), as a client started before the viewer does.
+    static Region Create(DWORD size);
+
+    Region(Region&& other) noexcept;
+    Region& operator=(Region&&) = delete;
+    Region(const Region&) = delete;
+    ~Region();
+
+    bool Valid() const { return view_ != nullptr; }
+    DWORD LastError() const { return error_; }
+    // The bytes this process can reach through its view: the region rounded up to whole pages.
+    std::size_t ViewSize() const;
+    // Writes raw bytes; refuses to write past the view.
+    bool Write(std::size_t offset, const std::string& bytes);
+    // The layout of a command's argument: text from offset 1, then a zero byte.
+    bool WriteText(const std::string& text);
+
+  private:
+    Region() = default;
+    UniqueHandle mapping_;
+    unsigned char* view_ = nullptr;
+    DWORD error_ = 0;
+};
+
+struct CommandResult {
+    bool ok = false;
+    std::string why;
+};
+
+// Fills the region with text and sends the command; ok when the region could be written and the viewer
+// answered 0 within the time limit.
+CommandResult SendCommand(HWND viewer, Command command, const std::string& text);
+// Writes raw bytes at offset 0 of the region instead, for the layouts a careless client may leave.
+CommandResult SendRawCommand(HWND viewer, Command command, const std::string& regionBytes);
+CommandResult Print(HWND viewer, const std::string& text);
+CommandResult Clear(HWND viewer);
+// Fills the region and posts the command, for commands whose handling shows a box: a sent message would
+// wait until the box is dismissed.
+CommandResult PostCommand(HWND viewer, Command command, const std::string& text);
+
+bool CheckSent(const CommandResult& result, const char* file, int line, const char* call);
+
+} // namespace e2e
+
+#define CHECK_SENT(call) ::e2e::CheckSent((call), __FILE__, __LINE__, #call)

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "handle.h"
+
+#include <string>
+
+namespace e2e {
+
+// The folder of the running test program, ending in a backslash.
+std::string OwnFolder();
+// A new, empty folder under the temporary directory, ending in a backslash.
+std::string MakeTempFolder();
+// Deletes a folder this test made, with everything in it.
+void RemoveFolder(const std::string& folder);
+
+bool FileExists(const std::string& path);
+bool FolderExists(const std::string& path);
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+// File names compare without regard to letter case, as the file system does.
+bool SameFileName(const std::string& a, const std::string& b);
+
+// Holds a file open with share mode 0, as another program might, so that nobody else can open it.
+class LockedFile {
+  public:
+    // Opens an existing file, or creates it when createIfMissing is set.
+    LockedFile(const std::string& path, bool createIfMissing);
+    bool Held() const { return handle_.Valid(); }
+    void Release() { handle_.Reset(); }
+
+  private:
+    UniqueHandle handle_;
+};
+
+} // namespace e2e

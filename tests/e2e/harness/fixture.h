@@ -1,0 +1,30 @@
+#pragma once
+
+#include "check.h"
+#include "client.h"
+#include "files.h"
+#include "message_box.h"
+#include "pane.h"
+#include "registry.h"
+#include "viewer_run.h"
+#include "wait.h"
+
+#include <string>
+
+namespace e2e {
+
+// Starts the viewer copy and asserts what every test relies on: the copy was made and the viewer's window
+// appeared. With waitVisible, also that the start-up sequence has ended (the window is shown).
+bool StartViewer(ViewerRun& run, bool waitVisible = true);
+
+// The same with no settings key at all, the state of a first run.
+bool StartFirstRun(ViewerRun& run);
+
+// A text of the given length made of printable characters that change along it, so that a cut at the wrong
+// place shows.
+std::string Filler(std::size_t length, std::size_t seed = 0);
+// Lines of the given width joined by CR LF, total length exactly length, ending with CR LF when length
+// allows.
+std::string FillerLines(std::size_t length, std::size_t lineWidth = 98);
+
+} // namespace e2e

@@ -1,0 +1,82 @@
+#include "registry.h"
+
+#include <vector>
+
+namespace e2e {
+
+const char* const kSettingsKey = "SOFTWARE\\Korvane Software\\Dravik";
+
+namespace {
+
+// Owns an open registry key.
+class RegistryKey {
+  public:
+    RegistryKey() = default;
+    RegistryKey(const RegistryKey&) = delete;
+    RegistryKey& operator=(const RegistryKey&) = delete;
+    ~RegistryKey() {
+        if (key_ != nullptr)
+            RegCloseKey(key_);
+    }
+    HKEY* Receive() { return &key_; }
+    HKEY Get() const { return key_; }
+
+  private:
+    HKEY key_ = nullptr;
+};
+
+} // namespace
+
+bool DeleteSettings() {
+    const LSTATUS status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+        return false;
+    // RegDeleteTree on a key leaves the key itself on some systems; removing it makes sure.
+    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    RegistryKey probe;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, probe.Receive()) != ERROR_SUCCESS;
+}
+
+bool SetSettingRaw(const std::string& name, DWORD type, const std::string& data) {
+    RegistryKey key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    return RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+bool SetSetting(const std::string& name, const std::string& value) {
+    return SetSettingRaw(name, REG_SZ, value + std::string(1, '\0'));
+}
+
+bool ReadSetting(const std::string& name, std::string& value) {
+    value.clear();
+    RegistryKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
+        return false;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    std::vector<char> data(size + 1, '\0');
+    if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
+                         &size) != ERROR_SUCCESS) {
+        return false;
+    }
+    // Strings are stored with their zero byte; the text ends there.
+    value.assign(data.data(), size);
+    const std::size_t end = value.find('\0');
+    if (end != std::string::npos)
+        value.erase(end);
+    return true;
+}
+
+std::string SettingOrAbsent(const std::string& name) {
+    std::string value;
+    return ReadSetting(name, value) ? value : std::string("<absent>");
+}
+
+} // namespace e2e

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "handle.h"
+
+#include <string>
+
+namespace e2e {
+
+// Finds the viewer's main window ("TfrmDebug", "Korvane Dravik") that belongs to the given process.
+HWND FindViewerWindow(DWORD processId);
+// Any viewer window at all, whichever process owns it.
+HWND FindAnyViewerWindow();
+
+// One copy of Dravik.exe in a fresh temporary folder, so that its default log file DebugLog.txt lands beside
+// that copy and nowhere else. The process can be started, closed and started again from the same folder.
+class ViewerRun {
+  public:
+    ViewerRun();
+    ViewerRun(const ViewerRun&) = delete;
+    ViewerRun& operator=(const ViewerRun&) = delete;
+    // Ends the process if the test left it running, then removes the folder.
+    ~ViewerRun();
+
+    // The folder exists and holds the copy of Dravik.exe.
+    bool Prepared() const { return prepared_; }
+    const std::string& Folder() const { return folder_; }
+    std::string ExePath() const { return folder_ + "Dravik.exe"; }
+    std::string LogPath() const { return folder_ + "DebugLog.txt"; }
+
+    // Starts the process with the folder as its current directory, and waits for its window; with
+    // waitVisible, also until the window is shown, which the viewer does after its start-up sequence.
+    bool Start(bool waitVisible = true);
+    bool Launch();
+    bool WaitForWindow(DWORD timeoutMs = 15000);
+    bool WaitVisible(DWORD timeoutMs = 15000);
+
+    HWND Window() const { return window_; }
+    DWORD ProcessId() const { return processId_; }
+    HANDLE Process() const { return process_.Get(); }
+    bool Running() const;
+    bool WaitForExit(DWORD timeoutMs);
+    DWORD ExitCode() const;
+
+    // Posts WM_CLOSE and waits for the process to end. When it does not end in time, it is terminated and
+    // the result is false.
+    bool Close(DWORD timeoutMs = 15000);
+
+  private:
+    void Terminate();
+
+    std::string folder_;
+    bool prepared_ = false;
+    UniqueHandle process_;
+    DWORD processId_ = 0;
+    HWND window_ = nullptr;
+};
+
+} // namespace e2e

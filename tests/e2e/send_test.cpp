@@ -1,0 +1,111 @@
+// dravik-send, the command-line client, against the real viewer.
+#include "harness/fixture.h"
+#include "harness/process.h"
+
+using namespace e2e;
+
+namespace {
+
+std::string SendTool() {
+    return OwnFolder() + "dravik-send.exe";
+}
+
+ProgramResult RunSend(const std::string& arguments, const std::string& input = std::string()) {
+    return RunProgram("\"" + SendTool() + "\" " + arguments, OwnFolder(), input, 20000);
+}
+
+void CheckExit(const ProgramResult& result, DWORD expected, const char* what) {
+    CHECK_MSG(result.started && result.ended, what);
+    CHECK_MSG(result.exitCode == expected, std::string(what) + ": exit code " +
+                                               std::to_string(result.exitCode) + ", output \"" +
+                                               Printable(result.output) + "\"");
+}
+
+void PrintsAndCommands() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    CheckExit(RunSend("Hello"), 0, "dravik-send Hello");
+    CHECK_EQ(PaneText(viewer), "Hello\r\n");
+
+    // Several words make one line.
+    CheckExit(RunSend("two words"), 0, "dravik-send two words");
+    const std::string pane = PaneText(viewer);
+    CHECK_EQ(pane.substr(0, 7), "Hello\r\n");
+    const std::string line = pane.substr(7);
+    CHECK_MSG(line.size() > 2 && line.find("\r\n") == line.size() - 2, line);
+    CHECK_MSG(line.find("two") == 0 && line.find("words") != std::string::npos, line);
+
+    const std::string file = run.Folder() + "sent.txt";
+    CheckExit(RunSend("--save \"" + file + "\""), 0, "dravik-send --save");
+    std::string saved;
+    CHECK(ReadFileBytes(file, saved));
+    CHECK_EQ(saved, pane);
+
+    CheckExit(RunSend("--clear"), 0, "dravik-send --clear");
+    CHECK_EQ(PaneText(viewer), "");
+
+    CheckExit(RunSend("--load \"" + file + "\""), 0, "dravik-send --load");
+    CHECK_EQ(PaneText(viewer), pane);
+
+    const std::string newLog = run.Folder() + "via-send.log";
+    CheckExit(RunSend("--setlog \"" + newLog + "\""), 0, "dravik-send --setlog");
+    CHECK(run.Close());
+    CHECK_EQ(SettingOrAbsent("LogFile"), newLog);
+}
+
+void StandardInputAndLongTexts() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    CheckExit(RunSend("-", "line one\r\nline two\r\n"), 0, "dravik-send - with two lines");
+    CHECK_EQ(PaneText(viewer), "line one\r\nline two\r\n");
+
+    // A text longer than the region holds arrives in pieces of at most 4094 characters, nothing lost.
+    CHECK_SENT(Clear(viewer));
+    const std::string text = Filler(5000, 5);
+    CheckExit(RunSend("-", text + "\n"), 0, "dravik-send - with 5000 characters");
+    const std::string pane = PaneText(viewer);
+    std::string joined;
+    std::size_t start = 0;
+    bool piecesFit = true;
+    while (start < pane.size()) {
+        const std::size_t end = pane.find("\r\n", start);
+        if (!CHECK(end != std::string::npos))
+            break;
+        piecesFit = piecesFit && end - start <= kLongestText;
+        joined += pane.substr(start, end - start);
+        start = end + 2;
+    }
+    CHECK(piecesFit);
+    CHECK_EQ(joined, text);
+    CHECK(run.Close());
+}
+
+void ExitCodes() {
+    if (!CHECK_MSG(FindAnyViewerWindow() == nullptr, "a viewer is running; the test needs none"))
+        return;
+    const ProgramResult noViewer = RunSend("Hello");
+    CheckExit(noViewer, 2, "dravik-send Hello without a viewer");
+    CHECK_MSG(!noViewer.output.empty(), "no message when no viewer runs");
+
+    CheckExit(RunSend(""), 1, "dravik-send without arguments");
+    CheckExit(RunSend("--load"), 1, "dravik-send --load without a file");
+}
+
+} // namespace
+
+int main() {
+    if (!FileExists(SendTool())) {
+        Skip("dravik-send", "dravik-send.exe is not beside this test");
+        return Finish();
+    }
+    RunTest("prints and commands", PrintsAndCommands);
+    RunTest("standard input and long texts", StandardInputAndLongTexts);
+    RunTest("exit codes", ExitCodes);
+    return Finish();
+}
