@@ -18,4 +18,9 @@ public:
     virtual void ReplaceSelection(const std::string& text) = 0;
     // Replaces the whole text; false when the control refuses it.
     virtual bool SetText(const std::string& text) = 0;
+
+    virtual void CutToClipboard() = 0;
+    virtual void CopyToClipboard() = 0;
+    // Replaces the selection with the clipboard's text.
+    virtual void PasteFromClipboard() = 0;
 };

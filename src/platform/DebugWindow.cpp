@@ -3,8 +3,10 @@
 #include <exception>
 #include <vector>
 
+#include <commctrl.h>
+
 #include "channel/ClientCommands.h"
-#include "platform/ToolbarPanel.h"
+#include "resource.h"
 
 namespace {
 const char* const WindowClassName = "TfrmDebug";
@@ -15,7 +17,8 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, FPane, FFiles, FRegistry, maps, FClock})) {}
+    : FForm(std::make_unique<TfrmDebug>(
+          TfrmDebugServices{*this, FPane, FFiles, FRegistry, maps, FClock, FDialogs})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -27,7 +30,7 @@ bool TfrmDebugWindow::RegisterWindowClass(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &TfrmDebugWindow::WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(1));
+    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_DRAVIK));
     if (!windowClass.hIcon)
         windowClass.hIcon = ::LoadIcon(nullptr, IDI_APPLICATION);
     windowClass.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
@@ -46,6 +49,14 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
     return FWindow != nullptr && FPane.Handle() != nullptr;
+}
+
+bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
+    if (!FWindow)
+        return false;
+    if (IsToolbarVisible() && ::TranslateAcceleratorA(FWindow, FToolbarMnemonics.Get(), &message))
+        return true;
+    return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorA(FWindow, FMenuShortcuts.Get(), &message);
 }
 
 bool TfrmDebugWindow::Start() {
@@ -82,6 +93,17 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         return Guarded([this] { FormCreateControls(); }) && FPane.Handle() ? 0 : -1;
     case WM_SIZE:
         Guarded([this] { FormResize(); });
+        return 0;
+    case WM_COMMAND:
+        Guarded([this, wParam, lParam] {
+            Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        });
+        return 0;
+    case WM_DRAWITEM:
+        DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+    case WM_CONTEXTMENU:
+        Guarded([this, wParam, lParam] { ContextMenu(reinterpret_cast<HWND>(wParam), lParam); });
         return 0;
     case WM_SETFOCUS:
         ::SetFocus(FPane.Handle());
@@ -128,7 +150,11 @@ void TfrmDebugWindow::ShowUnexpectedError(const char* message) {
 
 void TfrmDebugWindow::FormCreateControls() {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
-    FToolbar = TToolbarPanel::Create(FWindow, instance);
+    FDialogs.SetOwner(FWindow);
+    if (!FToolbar.Create(FWindow, instance, FDpi) || !FPopupMenu.Create())
+        return;
+    FMenuShortcuts = TAccelerators(CreateMenuShortcuts());
+    FToolbarMnemonics = TAccelerators(CreateToolbarMnemonics());
 
     const HWND edit = ::CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "",
@@ -137,6 +163,8 @@ void TfrmDebugWindow::FormCreateControls() {
     if (!edit)
         return;
     FPane.Attach(edit);
+    // The edit control would show its own context menu; the viewer's is wanted.
+    ::SetWindowSubclass(edit, &TfrmDebugWindow::PaneProc, 1, reinterpret_cast<DWORD_PTR>(this));
     // The control's own default limit of 30000 characters would silently cut
     // appends that the pane's capacity rule has let in.
     ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
@@ -156,8 +184,8 @@ void TfrmDebugWindow::FormResize() {
     RECT client{};
     ::GetClientRect(FWindow, &client);
     const int toolbarHeight = IsToolbarVisible() ? Scaled(ToolbarHeight) : 0;
-    if (FToolbar)
-        ::MoveWindow(FToolbar, 0, 0, client.right, toolbarHeight, TRUE);
+    if (FToolbar.Handle())
+        ::MoveWindow(FToolbar.Handle(), 0, 0, client.right, toolbarHeight, TRUE);
     if (FPane.Handle())
         ::MoveWindow(FPane.Handle(), 0, toolbarHeight, client.right,
                      client.bottom > toolbarHeight ? client.bottom - toolbarHeight : 0, TRUE);
@@ -184,6 +212,108 @@ void TfrmDebugWindow::FormDestroy() {
 
 void TfrmDebugWindow::ClientCommand(UINT message) {
     Guarded([this, message] { FForm->HandleClientCommand(message); });
+}
+
+void TfrmDebugWindow::Command(WORD id, WORD notification, HWND control) {
+    TfrmDebug& form = *FForm;
+    // An accelerator arrives without a control; for a toolbar control it
+    // stands for a click on that control.
+    if (!control && id >= pbClear && id <= cbLogConnect) {
+        ToolbarAccelerator(static_cast<TCommandId>(id));
+        return;
+    }
+    switch (id) {
+    case pbClear:
+    case mnuClear:
+        form.pbClearClick();
+        break;
+    case pbOpen:
+    case mnuImport:
+        form.pbOpenClick();
+        break;
+    case pbSave:
+    case mnuExport:
+        form.pbSaveClick();
+        break;
+    case pbMark:
+    case mnuMark:
+        form.pbMarkClick();
+        break;
+    case pbInfo:
+    case mnuInfo:
+        form.pbInfoClick();
+        break;
+    case cbFloat:
+    case cbToolbar:
+    case cbDebugOutput:
+    case cbLogConnect:
+        if (notification == BN_CLICKED) {
+            const TCheckBoxId box = CheckBoxOf(static_cast<TCommandId>(id));
+            form.CheckBoxClicked(box, FToolbar.IsChecked(box));
+        }
+        break;
+    case mnuFloat:
+        form.mnuFloatClick();
+        break;
+    case mnuToolbar:
+        form.mnuToolbarClick();
+        break;
+    case mnuDebugOutput:
+        form.mnuDebugOutputClick();
+        break;
+    case mnuLogConnect:
+        form.mnuLogConnectClick();
+        break;
+    case mnuCut:
+        form.mnuCutClick();
+        break;
+    case mnuCopy:
+        form.mnuCopyClick();
+        break;
+    case mnuPaste:
+        form.mnuPasteClick();
+        break;
+    case mnuSelectAll:
+        form.mnuSelectAllClick();
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmDebugWindow::ToolbarAccelerator(TCommandId id) {
+    const HWND control = ::GetDlgItem(FToolbar.Handle(), id);
+    if (control && ::IsWindowEnabled(control))
+        ::SendMessageA(control, BM_CLICK, 0, 0);
+}
+
+void TfrmDebugWindow::ContextMenu(HWND source, LPARAM position) {
+    if (source != FPane.Handle())
+        return;
+    POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    if (position == -1) { // from the keyboard: open it at the pane's corner
+        at = POINT{Scaled(8), Scaled(8)};
+        ::ClientToScreen(FPane.Handle(), &at);
+    }
+    FPopupMenu.Apply(FForm->PopupMenu1Popup());
+    FPopupMenu.Show(FWindow, at);
+}
+
+void TfrmDebugWindow::DrawItem(const DRAWITEMSTRUCT& item) {
+    if (item.CtlType == ODT_BUTTON)
+        FToolbar.DrawImageButton(item);
+}
+
+LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR self) {
+    if (message == WM_CONTEXTMENU) {
+        ::SendMessageA(reinterpret_cast<TfrmDebugWindow*>(self)->FWindow, WM_CONTEXTMENU,
+                       reinterpret_cast<WPARAM>(pane), lParam);
+        return 0;
+    }
+    if (message == WM_NCDESTROY)
+        ::RemoveWindowSubclass(pane, &TfrmDebugWindow::PaneProc, 1);
+    return ::DefSubclassProc(pane, message, wParam, lParam);
 }
 
 int TfrmDebugWindow::Scaled(int pixels) const {
@@ -218,13 +348,19 @@ bool TfrmDebugWindow::IsTopmost() const {
 }
 
 void TfrmDebugWindow::SetToolbarVisible(bool visible) {
-    if (FToolbar)
-        ::ShowWindow(FToolbar, visible ? SW_SHOW : SW_HIDE);
+    // A control of the hidden toolbar must not keep the keyboard focus.
+    if (!visible && ::IsChild(FToolbar.Handle(), ::GetFocus()))
+        ::SetFocus(FPane.Handle());
+    FToolbar.SetVisible(visible);
     FormResize();
 }
 
 bool TfrmDebugWindow::IsToolbarVisible() const {
-    return FToolbar && (::GetWindowLongA(FToolbar, GWL_STYLE) & WS_VISIBLE) != 0;
+    return FToolbar.IsVisible();
+}
+
+void TfrmDebugWindow::ShowCheckBox(TCheckBoxId box, bool checked) {
+    FToolbar.SetChecked(box, checked);
 }
 
 TPlacement TfrmDebugWindow::Placement() const {

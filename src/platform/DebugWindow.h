@@ -5,7 +5,10 @@
 #include <memory>
 
 #include "platform/EditPane.h"
+#include "platform/PopupMenu.h"
+#include "platform/ToolbarPanel.h"
 #include "platform/Win32Clock.h"
+#include "platform/Win32Dialogs.h"
 #include "platform/Win32FileSystem.h"
 #include "platform/Win32Handles.h"
 #include "platform/Win32Registry.h"
@@ -31,6 +34,9 @@ public:
     bool Start();
     bool TerminationRequested() const { return FTerminationRequested; }
     HWND Handle() const { return FWindow; }
+    // The menu's shortcuts while the pane has the focus, and the toolbar's
+    // accelerator letters while it is shown. True when the message was used.
+    bool TranslateShortcut(MSG& message);
 
     // IMainWindow
     std::string ClassName() const override;
@@ -42,6 +48,7 @@ public:
     bool IsTopmost() const override;
     void SetToolbarVisible(bool visible) override;
     bool IsToolbarVisible() const override;
+    void ShowCheckBox(TCheckBoxId box, bool checked) override;
     TPlacement Placement() const override;
     void SetPlacement(const TPlacement& placement) override;
     TWindowState WindowState() const override;
@@ -61,6 +68,13 @@ private:
     void FormResize();
     void FormDestroy();
     void ClientCommand(UINT message);
+    void Command(WORD id, WORD notification, HWND control);
+    void ToolbarAccelerator(TCommandId id);
+    void ContextMenu(HWND source, LPARAM position);
+    void DrawItem(const DRAWITEMSTRUCT& item);
+
+    static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                     DWORD_PTR self);
 
     // Runs one handler; whatever it raises goes to the general error display.
     template <typename THandler> bool Guarded(THandler&& handler);
@@ -69,7 +83,11 @@ private:
     int Scaled(int pixels) const;
 
     HWND FWindow = nullptr;
-    HWND FToolbar = nullptr;
+    TToolbarPanel FToolbar;
+    TPopupMenu FPopupMenu;
+    TAccelerators FMenuShortcuts;
+    TAccelerators FToolbarMnemonics;
+    TWin32Dialogs FDialogs;
     TGdiObject FPaneFont;
     TEditPane FPane;
     TWin32FileSystem FFiles;

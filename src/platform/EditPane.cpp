@@ -34,3 +34,15 @@ void TEditPane::ReplaceSelection(const std::string& text) {
 bool TEditPane::SetText(const std::string& text) {
     return ::SetWindowTextA(FEdit, text.c_str()) != FALSE;
 }
+
+void TEditPane::CutToClipboard() {
+    ::SendMessageA(FEdit, WM_CUT, 0, 0);
+}
+
+void TEditPane::CopyToClipboard() {
+    ::SendMessageA(FEdit, WM_COPY, 0, 0);
+}
+
+void TEditPane::PasteFromClipboard() {
+    ::SendMessageA(FEdit, WM_PASTE, 0, 0);
+}

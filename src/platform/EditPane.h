@@ -16,6 +16,9 @@ public:
     std::size_t SelectionLength() const override;
     void ReplaceSelection(const std::string& text) override;
     bool SetText(const std::string& text) override;
+    void CutToClipboard() override;
+    void CopyToClipboard() override;
+    void PasteFromClipboard() override;
 
 private:
     HWND FEdit = nullptr;

@@ -2,7 +2,27 @@
 
 namespace {
 const char* const PanelClassName = "TDravikPanel";
+const int PictureWidth = 24;
+const int PictureHeight = 22;
+const int PictureTop = 5;
+// The pictures' see-through colour: the palette's magenta.
+const UINT TransparentPaletteIndex = 13;
+
+// Gives a 16-colour picture the button's face colour where it is see-through.
+void BlendIntoButtonFace(HBITMAP picture) {
+    const HDC screen = ::GetDC(nullptr);
+    const HDC memory = ::CreateCompatibleDC(screen);
+    ::ReleaseDC(nullptr, screen);
+    if (!memory)
+        return;
+    const HGDIOBJ previous = ::SelectObject(memory, picture);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
+    const RGBQUAD entry{GetBValue(face), GetGValue(face), GetRValue(face), 0};
+    ::SetDIBColorTable(memory, TransparentPaletteIndex, 1, &entry);
+    ::SelectObject(memory, previous);
+    ::DeleteDC(memory);
 }
+} // namespace
 
 bool TToolbarPanel::RegisterWindowClass(HINSTANCE instance) {
     WNDCLASSEXA windowClass{};
@@ -15,9 +35,116 @@ bool TToolbarPanel::RegisterWindowClass(HINSTANCE instance) {
     return ::RegisterClassExA(&windowClass) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-HWND TToolbarPanel::Create(HWND parent, HINSTANCE instance) {
-    return ::CreateWindowExA(WS_EX_CONTROLPARENT, PanelClassName, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0,
-                             0, 0, 0, parent, nullptr, instance, nullptr);
+bool TToolbarPanel::Create(HWND parent, HINSTANCE instance, int dpi) {
+    FDpi = dpi;
+    FPanel = ::CreateWindowExA(WS_EX_CONTROLPARENT, PanelClassName, "plToolbar",
+                               WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent, nullptr, instance,
+                               nullptr);
+    if (!FPanel)
+        return false;
+
+    LOGFONTA font{};
+    font.lfHeight = -Scaled(11);
+    font.lfWeight = FW_NORMAL;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
+    FFont = TGdiObject(::CreateFontIndirectA(&font));
+
+    int picture = 0;
+    for (int i = 0; i < ToolbarControlCount; ++i) {
+        const TToolbarControl& control = ToolbarControls[i];
+        const bool button = control.Kind == TControlKind::ImageButton;
+        const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (button ? BS_OWNERDRAW : BS_AUTOCHECKBOX);
+        const HWND handle = ::CreateWindowExA(0, "BUTTON", control.Caption, style, Scaled(control.X),
+                                              Scaled(control.Y), Scaled(control.Width), Scaled(control.Height),
+                                              FPanel, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control.Id)),
+                                              instance, nullptr);
+        if (!handle)
+            return false;
+        if (FFont)
+            ::SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
+        if (button) {
+            HANDLE image = ::LoadImageA(instance, MAKEINTRESOURCEA(control.Bitmap), IMAGE_BITMAP, 0, 0,
+                                        LR_CREATEDIBSECTION);
+            if (image)
+                BlendIntoButtonFace(static_cast<HBITMAP>(image));
+            FPictures[picture++] = TGdiObject(image);
+        } else {
+            ::SendMessageA(handle, BM_SETCHECK, BST_CHECKED, 0);
+        }
+    }
+    return true;
+}
+
+bool TToolbarPanel::IsVisible() const {
+    return FPanel && (::GetWindowLongA(FPanel, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+void TToolbarPanel::SetVisible(bool visible) {
+    if (FPanel)
+        ::ShowWindow(FPanel, visible ? SW_SHOW : SW_HIDE);
+}
+
+void TToolbarPanel::SetChecked(TCheckBoxId box, bool checked) {
+    static const TCommandId ids[] = {cbFloat, cbToolbar, cbDebugOutput, cbLogConnect};
+    ::SendMessageA(Control(ids[static_cast<int>(box)]), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool TToolbarPanel::IsChecked(TCheckBoxId box) const {
+    static const TCommandId ids[] = {cbFloat, cbToolbar, cbDebugOutput, cbLogConnect};
+    return ::SendMessageA(Control(ids[static_cast<int>(box)]), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+// An image button: the picture centred above the caption, both shifted by a
+// pixel while the button is held down.
+void TToolbarPanel::DrawImageButton(const DRAWITEMSTRUCT& item) const {
+    const HDC dc = item.hDC;
+    RECT bounds = item.rcItem;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    const bool disabled = (item.itemState & ODS_DISABLED) != 0;
+    ::DrawFrameControl(dc, &bounds, DFC_BUTTON,
+                       DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0) | (disabled ? DFCS_INACTIVE : 0));
+    const int shift = pushed ? 1 : 0;
+    const int width = bounds.right - bounds.left;
+
+    int picture = 0;
+    while (picture < ToolbarControlCount && ToolbarControls[picture].Id != static_cast<TCommandId>(item.CtlID))
+        ++picture;
+    const HGDIOBJ bitmap = picture < 5 ? FPictures[picture].Get() : nullptr;
+    const int pictureWidth = Scaled(PictureWidth);
+    const int pictureHeight = Scaled(PictureHeight);
+    if (bitmap) {
+        const HDC memory = ::CreateCompatibleDC(dc);
+        if (memory) {
+            const HGDIOBJ previous = ::SelectObject(memory, bitmap);
+            ::SetStretchBltMode(dc, COLORONCOLOR);
+            ::StretchBlt(dc, bounds.left + (width - pictureWidth) / 2 + shift,
+                         bounds.top + Scaled(PictureTop) + shift, pictureWidth, pictureHeight, memory, 0, 0,
+                         PictureWidth, PictureHeight, SRCCOPY);
+            ::SelectObject(memory, previous);
+            ::DeleteDC(memory);
+        }
+    }
+
+    char caption[64] = {};
+    ::GetWindowTextA(item.hwndItem, caption, sizeof caption);
+    RECT text = bounds;
+    text.top += Scaled(PictureTop) + pictureHeight + Scaled(2) + shift;
+    text.left += shift;
+    text.right += shift;
+    const HGDIOBJ previousFont = FFont ? ::SelectObject(dc, FFont.Get()) : nullptr;
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    ::DrawTextA(dc, caption, -1, &text,
+                DT_CENTER | DT_TOP | DT_SINGLELINE | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+    if (previousFont)
+        ::SelectObject(dc, previousFont);
+
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = bounds;
+        ::InflateRect(&focus, -Scaled(3), -Scaled(3));
+        ::DrawFocusRect(dc, &focus);
+    }
 }
 
 LRESULT CALLBACK TToolbarPanel::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -25,8 +152,6 @@ LRESULT CALLBACK TToolbarPanel::WindowProc(HWND window, UINT message, WPARAM wPa
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORSTATIC:
         return ::SendMessageA(::GetParent(window), message, wParam, lParam);
     default:
         return ::DefWindowProcA(window, message, wParam, lParam);

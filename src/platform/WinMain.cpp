@@ -19,6 +19,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
     MSG message{};
     while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (mainWindow.TranslateShortcut(message))
+            continue;
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }

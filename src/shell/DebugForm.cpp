@@ -75,10 +75,12 @@ void TfrmDebug::FormCreate() {
         ShowException(error);
     }
 
+    // The boxes start checked, so setting them may run no click handler:
+    // each switch is applied explicitly as well.
     SetStayOnTop(FSettings.ReadRegString("Floating", "") != "0");
     SetToolbarShown(FSettings.ReadRegString("Toolbar", "") != "0");
-    FLogConnect = FSettings.ReadRegString("LogConnect", "0") != "0";
-    FSettings.WriteRegString("LogConnect", Flag(FLogConnect));
+    SetChecked(TCheckBoxId::cbLogConnect, FSettings.ReadRegString("LogConnect", "0") != "0");
+    WriteLogConnect();
 
     ApplyPlacementSettings();
     const std::string state = FSettings.ReadRegString("WindowState", "");
@@ -148,7 +150,7 @@ void TfrmDebug::ShowException(const std::string& message) {
 }
 
 void TfrmDebug::HandleClientCommand(unsigned message) {
-    DispatchClientCommand(message, FDebugOutput, FServices.Maps, *this);
+    DispatchClientCommand(message, DebugOutput(), FServices.Maps, *this);
 }
 
 void TfrmDebug::DoPrint(const std::string& text) {
@@ -199,8 +201,8 @@ void TfrmDebug::SaveIntoLogFile() {
 }
 
 void TfrmDebug::SetStayOnTop(bool on) {
-    FStayOnTop = on;
-    FServices.Window.SetTopmost(on);
+    SetChecked(TCheckBoxId::cbFloat, on);
+    cbFloatClick();
 }
 
 bool TfrmDebug::ToolbarShown() const {
@@ -208,10 +210,10 @@ bool TfrmDebug::ToolbarShown() const {
 }
 
 void TfrmDebug::SetToolbarShown(bool shown) {
-    FServices.Window.SetToolbarVisible(shown);
+    SetChecked(TCheckBoxId::cbToolbar, shown);
+    cbToolbarClick();
 }
 
-void TfrmDebug::SetLogConnect(bool on) {
-    FLogConnect = on;
-    FSettings.WriteRegString("LogConnect", Flag(on));
+void TfrmDebug::WriteLogConnect() {
+    FSettings.WriteRegString("LogConnect", Flag(LogConnect()));
 }

@@ -6,8 +6,10 @@
 #include "channel/ClientCommands.h"
 #include "pane/MessagePane.h"
 #include "shell/SettingsStore.h"
+#include "shell/Switches.h"
 
 class IClock;
+class IDialogs;
 class IFileSystem;
 class IMainWindow;
 class IPaneControl;
@@ -24,6 +26,7 @@ struct TfrmDebugServices {
     IRegistry& Registry;
     TMapList& Maps;
     IClock& Clock;
+    IDialogs& Dialogs;
 };
 
 // The viewer's main window: its switches, its log file, the start-up and
@@ -56,14 +59,41 @@ public:
     void DoSetLogFile(const std::string& fileName) override;
     void DoMark();
 
-    bool StayOnTop() const { return FStayOnTop; }
+    // The check boxes. Changing one from code runs its click handler exactly
+    // as a click by the user does, and only when the state really changes.
+    bool Checked(TCheckBoxId box) const { return FChecked[Index(box)]; }
+    void SetChecked(TCheckBoxId box, bool checked);
+    // The user has toggled the box on screen; it already shows the new state.
+    void CheckBoxClicked(TCheckBoxId box, bool checked);
+
+    // User commands from the toolbar and the popup menu.
+    void pbClearClick();
+    void pbOpenClick();
+    void pbSaveClick();
+    void pbMarkClick();
+    void pbInfoClick();
+    void cbFloatClick();
+    void cbToolbarClick();
+    void cbDebugOutputClick();
+    void cbLogConnectClick();
+    void mnuFloatClick();
+    void mnuToolbarClick();
+    void mnuDebugOutputClick();
+    void mnuLogConnectClick();
+    void mnuCutClick();
+    void mnuCopyClick();
+    void mnuPasteClick();
+    void mnuSelectAllClick();
+    TPopupMenuState PopupMenu1Popup();
+
+    bool StayOnTop() const { return Checked(TCheckBoxId::cbFloat); }
     void SetStayOnTop(bool on);
     bool ToolbarShown() const;
     void SetToolbarShown(bool shown);
-    bool DebugOutput() const { return FDebugOutput; }
-    void SetDebugOutput(bool on) { FDebugOutput = on; }
-    bool LogConnect() const { return FLogConnect; }
-    void SetLogConnect(bool on);
+    bool DebugOutput() const { return Checked(TCheckBoxId::cbDebugOutput); }
+    void SetDebugOutput(bool on) { SetChecked(TCheckBoxId::cbDebugOutput, on); }
+    bool LogConnect() const { return Checked(TCheckBoxId::cbLogConnect); }
+    void SetLogConnect(bool on) { SetChecked(TCheckBoxId::cbLogConnect, on); }
 
     const std::string& LogFile() const { return FLogFile; }
     bool OtherInstanceFound() const { return FOtherInstanceFound; }
@@ -73,14 +103,20 @@ private:
     void SaveIntoLogFile();
     void SaveSettings();
     void ApplyPlacementSettings();
+    void WriteLogConnect();
+    template <typename TOperation> void WithStayOnTopSuspended(TOperation&& operation);
+    static int Index(TCheckBoxId box) { return static_cast<int>(box); }
 
     TfrmDebugServices FServices;
     TMessagePane FPane;
     TSettingsStore FSettings;
 
-    bool FStayOnTop = true;
-    bool FDebugOutput = true;
-    bool FLogConnect = true;
+    bool FChecked[CheckBoxCount] = {true, true, true, true};
+    // The menu's Debug Output check mark is a copy of the box, refreshed
+    // whenever the menu opens; choosing the item inverts the copy.
+    bool FMenuDebugOutputChecked = true;
+    std::string FLastOpenName;
+    std::string FLastSaveName;
     std::string FLogFile;
     // The log file could not be read: it must not be overwritten by the pane.
     bool FLogFileUnread = false;

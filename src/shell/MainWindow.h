@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "shell/Switches.h"
+
 struct TPlacement {
     int Left = 136;
     int Top = 141;
@@ -30,6 +32,7 @@ public:
     virtual void SetTopmost(bool topmost) = 0;
     virtual bool IsTopmost() const = 0;
     virtual void SetToolbarVisible(bool visible) = 0;
+    virtual void ShowCheckBox(TCheckBoxId box, bool checked) = 0;
     virtual bool IsToolbarVisible() const = 0;
 
     virtual TPlacement Placement() const = 0;

@@ -30,6 +30,17 @@ public:
         return true;
     }
 
+    void CutToClipboard() override {
+        CopyToClipboard();
+        ReplaceSelection("");
+    }
+    void CopyToClipboard() override {
+        if (FSelLength > 0)
+            Clipboard = FText.substr(FSelStart, FSelLength);
+    }
+    void PasteFromClipboard() override { ReplaceSelection(Clipboard); }
+
+    std::string Clipboard;
     std::size_t Capacity = static_cast<std::size_t>(-1);
     int ReplaceCount = 0;
 

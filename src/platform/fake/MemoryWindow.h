@@ -1,9 +1,11 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "shell/Clock.h"
+#include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
 
 // The main window's state held in fields; every call that changes something
@@ -29,6 +31,7 @@ public:
     bool IsTopmost() const override { return Topmost; }
     void SetToolbarVisible(bool visible) override { ToolbarVisible = visible; }
     bool IsToolbarVisible() const override { return ToolbarVisible; }
+    void ShowCheckBox(TCheckBoxId box, bool checked) override { BoxesShown[static_cast<int>(box)] = checked; }
 
     TPlacement Placement() const override { return CurrentPlacement; }
     void SetPlacement(const TPlacement& placement) override { CurrentPlacement = placement; }
@@ -50,6 +53,7 @@ public:
     bool TerminationRequested = false;
     bool Topmost = false;
     bool ToolbarVisible = true;
+    bool BoxesShown[CheckBoxCount] = {true, true, true, true};
     TPlacement CurrentPlacement;
     TWindowState State = TWindowState::Normal;
     std::vector<std::string> ErrorBoxes;
@@ -65,4 +69,32 @@ public:
 
     TTimeOfDay Time{14, 5, 9};
     TTimeFormat Format;
+};
+
+// Dialogs answered by the test: each records the name it was offered and
+// answers with ChosenName, or cancels when that is empty.
+class TMemoryDialogs : public IDialogs {
+public:
+    bool ChooseFileToOpen(std::string& fileName) override { return Answer(fileName); }
+    bool ChooseFileToSave(std::string& fileName) override { return Answer(fileName); }
+    void ShowAbout() override { ++AboutShown; }
+    bool ClipboardHasText() const override { return ClipboardText; }
+
+    // Called while a dialog is open, to check what holds at that moment.
+    std::function<void()> WhileOpen;
+    std::string ChosenName;
+    std::vector<std::string> OfferedNames;
+    int AboutShown = 0;
+    bool ClipboardText = false;
+
+private:
+    bool Answer(std::string& fileName) {
+        OfferedNames.push_back(fileName);
+        if (WhileOpen)
+            WhileOpen();
+        if (ChosenName.empty())
+            return false;
+        fileName = ChosenName;
+        return true;
+    }
 };

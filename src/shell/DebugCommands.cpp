@@ -1,0 +1,149 @@
+// The user's commands: toolbar buttons, check boxes and popup menu items.
+#include "shell/DebugForm.h"
+
+#include "pane/PaneControl.h"
+#include "shell/Dialogs.h"
+#include "shell/MainWindow.h"
+
+void TfrmDebug::SetChecked(TCheckBoxId box, bool checked) {
+    if (FChecked[Index(box)] == checked)
+        return;
+    FChecked[Index(box)] = checked;
+    FServices.Window.ShowCheckBox(box, checked);
+    switch (box) {
+    case TCheckBoxId::cbFloat:
+        cbFloatClick();
+        break;
+    case TCheckBoxId::cbToolbar:
+        cbToolbarClick();
+        break;
+    case TCheckBoxId::cbDebugOutput:
+        cbDebugOutputClick();
+        break;
+    case TCheckBoxId::cbLogConnect:
+        cbLogConnectClick();
+        break;
+    }
+}
+
+void TfrmDebug::CheckBoxClicked(TCheckBoxId box, bool checked) {
+    SetChecked(box, checked);
+}
+
+// The file dialogs must not be hidden behind a window that stays on top.
+// The switch comes back afterwards, also when the operation failed: a
+// failed Export must not leave it changed.
+template <typename TOperation> void TfrmDebug::WithStayOnTopSuspended(TOperation&& operation) {
+    const bool wasOnTop = Checked(TCheckBoxId::cbFloat);
+    if (wasOnTop)
+        SetChecked(TCheckBoxId::cbFloat, false);
+    try {
+        operation();
+    } catch (...) {
+        if (wasOnTop)
+            SetChecked(TCheckBoxId::cbFloat, true);
+        throw;
+    }
+    if (wasOnTop)
+        SetChecked(TCheckBoxId::cbFloat, true);
+}
+
+void TfrmDebug::pbClearClick() {
+    DoClear();
+}
+
+void TfrmDebug::pbOpenClick() {
+    WithStayOnTopSuspended([this] {
+        std::string fileName = FLastOpenName;
+        if (!FServices.Dialogs.ChooseFileToOpen(fileName))
+            return;
+        FLastOpenName = fileName;
+        DoLoadFromFile(fileName);
+    });
+}
+
+void TfrmDebug::pbSaveClick() {
+    WithStayOnTopSuspended([this] {
+        std::string fileName = FLastSaveName;
+        if (!FServices.Dialogs.ChooseFileToSave(fileName))
+            return;
+        FLastSaveName = fileName;
+        DoSaveToFile(fileName);
+    });
+}
+
+void TfrmDebug::pbMarkClick() {
+    DoMark();
+}
+
+void TfrmDebug::pbInfoClick() {
+    FServices.Dialogs.ShowAbout();
+}
+
+void TfrmDebug::cbFloatClick() {
+    FServices.Window.SetTopmost(Checked(TCheckBoxId::cbFloat));
+}
+
+void TfrmDebug::cbToolbarClick() {
+    FServices.Window.SetToolbarVisible(Checked(TCheckBoxId::cbToolbar));
+}
+
+void TfrmDebug::cbDebugOutputClick() {
+    FMenuDebugOutputChecked = Checked(TCheckBoxId::cbDebugOutput);
+}
+
+void TfrmDebug::cbLogConnectClick() {
+    WriteLogConnect();
+}
+
+void TfrmDebug::mnuFloatClick() {
+    SetChecked(TCheckBoxId::cbFloat, !Checked(TCheckBoxId::cbFloat));
+    cbFloatClick();
+}
+
+void TfrmDebug::mnuToolbarClick() {
+    const bool shown = !FServices.Window.IsToolbarVisible();
+    FServices.Window.SetToolbarVisible(shown);
+    SetChecked(TCheckBoxId::cbToolbar, shown);
+}
+
+void TfrmDebug::mnuDebugOutputClick() {
+    FMenuDebugOutputChecked = !FMenuDebugOutputChecked;
+    SetChecked(TCheckBoxId::cbDebugOutput, FMenuDebugOutputChecked);
+}
+
+void TfrmDebug::mnuLogConnectClick() {
+    SetChecked(TCheckBoxId::cbLogConnect, !Checked(TCheckBoxId::cbLogConnect));
+    WriteLogConnect();
+}
+
+void TfrmDebug::mnuCutClick() {
+    FServices.Pane.CutToClipboard();
+}
+
+void TfrmDebug::mnuCopyClick() {
+    FServices.Pane.CopyToClipboard();
+}
+
+void TfrmDebug::mnuPasteClick() {
+    FServices.Pane.PasteFromClipboard();
+}
+
+void TfrmDebug::mnuSelectAllClick() {
+    FServices.Pane.Select(0, FServices.Pane.TextLength());
+}
+
+TPopupMenuState TfrmDebug::PopupMenu1Popup() {
+    FMenuDebugOutputChecked = Checked(TCheckBoxId::cbDebugOutput);
+
+    TPopupMenuState state;
+    state.mnuFloatChecked = Checked(TCheckBoxId::cbFloat);
+    state.mnuToolbarChecked = FServices.Window.IsToolbarVisible();
+    state.mnuDebugOutputChecked = FMenuDebugOutputChecked;
+    state.mnuLogConnectChecked = Checked(TCheckBoxId::cbLogConnect);
+    const bool hasSelection = FServices.Pane.SelectionLength() >= 1;
+    state.mnuCutEnabled = hasSelection;
+    state.mnuCopyEnabled = hasSelection;
+    state.mnuPasteEnabled = FServices.Dialogs.ClipboardHasText();
+    return state;
+}
