@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Sets up and builds everything, then runs the viewer under Wine until its window is closed.
+# Uses $DISPLAY when it answers; otherwise starts a private Xvfb and prints how to reach it.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+bash scripts/setup.sh
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+
+viewer=build/windows/bin/Dravik.exe
+if [ ! -f "$viewer" ]; then
+    echo "$viewer was not built" >&2
+    exit 1
+fi
+
+# Where scripts/send.sh finds the running viewer.
+run_display=build/run-display
+trap 'rm -f "$run_display"; dravik_cleanup' EXIT
+
+if [ -n "${DISPLAY:-}" ] && dravik_display_answers "$DISPLAY"; then
+    echo "Showing the viewer on display $DISPLAY"
+else
+    dravik_start_xvfb
+    echo "No X display reachable: started a private Xvfb on $DISPLAY (it ends with the viewer)"
+    echo "Screenshot:  DISPLAY=$DISPLAY import -window root shot.png"
+fi
+printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "$DISPLAY" "$WINEPREFIX" >"$run_display"
+
+echo "Send text:   bash scripts/send.sh Hello"
+echo "         or  WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY wine build/windows/bin/dravik-send.exe Hello"
+echo "Close the viewer's window (or press Ctrl+C here) to stop."
+wine "$viewer" </dev/null

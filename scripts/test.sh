@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Sets up and builds everything, runs the native unit tests, then every end-to-end test program
+# (build/windows/bin/e2e-*.exe) under Wine on a private X display, and prints the end-to-end total as
+# "N passed, N failed". Fails if any test failed or if no end-to-end test ran.
+#
+#   bash scripts/test.sh            all tests
+#   bash scripts/test.sh channel    only the end-to-end programs whose name contains "channel"
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+filter="${1:-}"
+
+# The tests get their own Wine prefix: they start and close viewers and reset the viewer's registry key, and
+# must do neither to a viewer the user runs with scripts/run.sh.
+export DRAVIK_WINEPREFIX="${DRAVIK_WINEPREFIX:-$PWD/build/wineprefix-test}"
+bash scripts/setup.sh
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+
+native_failed=0
+echo "=== Native unit tests"
+ctest --test-dir build/native --output-on-failure || native_failed=1
+
+echo "=== End-to-end tests under Wine"
+shopt -s nullglob
+programs=(build/windows/bin/e2e-*"$filter"*.exe)
+shopt -u nullglob
+
+passed=0
+failed=0
+if [ "${#programs[@]}" -eq 0 ]; then
+    echo "No end-to-end test program matches build/windows/bin/e2e-*$filter*.exe"
+else
+    log="$(mktemp)"
+    trap 'rm -f "$log"; dravik_cleanup' EXIT
+    dravik_start_xvfb
+    echo "Private X display $DISPLAY"
+    dravik_start_wineserver
+fi
+
+for program in "${programs[@]}"; do
+    name="$(basename "$program")"
+    echo "--- $name"
+    # No pipe: the Wine system processes that the first program starts inherit its standard output and
+    # keep running, so a reader on a pipe would never see its end. Follow a file instead.
+    : >"$log"
+    timeout 600 wine "$program" </dev/null >"$log" 2>&1 &
+    pid=$!
+    tail -n +1 -s 0.2 -f --pid="$pid" "$log"
+    status=0
+    wait "$pid" || status=$?
+    # Windows programs end their lines with CR LF.
+    summary="$(tr -d '\r' <"$log" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1 || true)"
+    program_passed=0
+    program_failed=0
+    if [ -n "$summary" ]; then
+        read -r program_passed _ program_failed _ <<<"$summary"
+    fi
+    passed=$((passed + program_passed))
+    failed=$((failed + program_failed))
+    # A crash, a hang, a missing summary or a non-zero exit that the program's own count does not explain
+    # counts as one more failure.
+    if [ "$status" -eq 124 ]; then
+        echo "$name: killed after 600 s"
+        failed=$((failed + 1))
+    elif [ -z "$summary" ] || { [ "$status" -ne 0 ] && [ "$program_failed" -eq 0 ]; }; then
+        echo "$name: exit code $status, summary line: ${summary:-none}"
+        failed=$((failed + 1))
+    fi
+done
+
+[ "$native_failed" -eq 0 ] || echo "Native unit tests failed"
+echo "$passed passed, $failed failed"
+
+if [ "$native_failed" -ne 0 ] || [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then
+    exit 1
+fi
