@@ -1,6 +1,6 @@
-// A viewer that shows nothing: it offers the same window and shared region as Dravik.exe and appends each
-// command it receives to a file, one record per line ("PRINT text", "CLEAR", "LOADFROMFILE name", ...).
-// Clients are tested against it, and it measures what the channel alone costs.
+// A viewer that shows nothing: it offers the same window and shared region as Dravik.exe and writes each
+// command it receives to a file made afresh at start, one record per line: "PRINT text", "CLEAR",
+// "LOADFROMFILE name", ... Clients are tested against it, and it measures what the channel alone costs.
 //
 //   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]]
 //
@@ -152,10 +152,9 @@ int main(int argc, char** argv) {
     Viewer viewer;
     viewer.stallAfter = options.stallAfter;
     viewer.stallMs = options.stallMs;
-    // Readers may look at the file while the viewer still runs.
-    viewer.output.reset(CreateFileA(options.outputFile.c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    // Each run starts a fresh record, which readers may look at while the viewer still runs.
+    viewer.output.reset(CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (viewer.output.get() == INVALID_HANDLE_VALUE) {
         viewer.output.release();
         return Fail("CreateFileA");

@@ -1,0 +1,127 @@
+// Several processes with several threads each print at once: every line must arrive once, whole, in its
+// thread's order, with the pieces of a long line next to each other.
+#include "Tests.h"
+
+#include "dravik/client.h"
+
+#include <cstdio>
+#include <map>
+#include <utility>
+#include <vector>
+
+namespace {
+
+const char* const kStartEvent = "DravikSelftestStart";
+const int kChildren = 4;
+const int kThreads = 2;
+const int kLines = 150;
+
+// Every 25th line is long enough to be cut in two; the rest vary in length so that a torn or overwritten
+// text cannot pass for another.
+std::string ProducerLine(int child, int thread, int index) {
+    std::string prefix =
+        "c" + std::to_string(child) + "-t" + std::to_string(thread) + "-" + std::to_string(index) + " ";
+    std::size_t filler = index % 25 == 0 ? 5000 : static_cast<std::size_t>((index * 37 + child * 11) % 300);
+    return prefix + Pattern(filler, static_cast<char>('a' + (child * 7 + thread * 3 + index) % 26));
+}
+
+std::vector<std::string> Pieces(const std::string& line) {
+    std::vector<std::string> pieces;
+    for (std::size_t start = 0; start == 0 || start < line.size(); start += 4094)
+        pieces.push_back("PRINT " + line.substr(start, 4094));
+    return pieces;
+}
+
+struct Producer {
+    int child;
+    int thread;
+    int lines;
+    int failures = 0;
+};
+
+DWORD WINAPI ProduceLines(void* parameter) {
+    auto* producer = static_cast<Producer*>(parameter);
+    UniqueHandle start(OpenEventA(SYNCHRONIZE, FALSE, kStartEvent));
+    if (start)
+        WaitForSingleObject(start.get(), 10000);
+    for (int index = 0; index < producer->lines; ++index)
+        if (dravik_print(ProducerLine(producer->child, producer->thread, index).c_str()) != DRAVIK_OK)
+            ++producer->failures;
+    return 0;
+}
+
+// Walks the records once, matching each to the next line expected from the producer its prefix names.
+void CheckInterleaving(const std::vector<std::string>& records) {
+    std::map<std::pair<int, int>, int> next;
+    for (std::size_t i = 0; i < records.size();) {
+        int child = -1, thread = -1, index = -1;
+        if (std::sscanf(records[i].c_str(), "PRINT c%d-t%d-%d ", &child, &thread, &index) != 3) {
+            ReportFailure(__FILE__, __LINE__,
+                          "record " + std::to_string(i) + " names no producer: " + Describe(records[i]));
+            return;
+        }
+        int& expectedIndex = next[std::make_pair(child, thread)];
+        if (!CHECK_EQ(index, expectedIndex))
+            return;
+        for (const std::string& piece : Pieces(ProducerLine(child, thread, index))) {
+            if (i >= records.size() || !CHECK_EQ(records[i], piece))
+                return;
+            ++i;
+        }
+        ++expectedIndex;
+    }
+    CHECK_EQ(static_cast<int>(next.size()), kChildren * kThreads);
+    for (const auto& producer : next)
+        CHECK_EQ(producer.second, kLines);
+}
+
+void ManyProcessesAndThreads() {
+    NullViewer viewer;
+    if (!CHECK(viewer.Start(Scratch().File("concurrent.txt"))))
+        return;
+    // Children wait for one signal, so that their prints overlap instead of running one after another.
+    UniqueHandle start(CreateEventA(nullptr, TRUE, FALSE, kStartEvent));
+    std::vector<UniqueHandle> children;
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    for (int child = 0; child < kChildren; ++child) {
+        children.push_back(StartProcess("\"" + std::string(self) + "\" --child-print " +
+                                        std::to_string(child) + " " + std::to_string(kThreads) + " " +
+                                        std::to_string(kLines)));
+        CHECK(children.back() != nullptr);
+    }
+    Sleep(500); // let every child reach its wait
+    SetEvent(start.get());
+    for (const UniqueHandle& child : children) {
+        DWORD exitCode = 1;
+        if (child && CHECK(WaitForSingleObject(child.get(), 60000) == WAIT_OBJECT_0))
+            GetExitCodeProcess(child.get(), &exitCode);
+        CHECK_EQ(exitCode, 0ul);
+    }
+    CheckInterleaving(viewer.Records());
+}
+
+} // namespace
+
+int ChildPrint(int child, int threads, int lines) {
+    std::vector<Producer> producers;
+    for (int thread = 0; thread < threads; ++thread)
+        producers.push_back(Producer{child, thread, lines});
+    std::vector<UniqueHandle> running;
+    for (Producer& producer : producers)
+        running.emplace_back(CreateThread(nullptr, 0, ProduceLines, &producer, 0, nullptr));
+    int failures = 0;
+    for (std::size_t i = 0; i < running.size(); ++i) {
+        if (!running[i]) {
+            ++failures;
+            continue;
+        }
+        WaitForSingleObject(running[i].get(), INFINITE);
+        failures += producers[i].failures;
+    }
+    return failures == 0 ? 0 : 1;
+}
+
+void RunConcurrencyTests(TestResults& results) {
+    RunTest(results, "4 processes x 2 threads printing at once", ManyProcessesAndThreads);
+}
