@@ -38,11 +38,20 @@ extern "C" {
 
 enum {
     DRAVIK_OK = 0,
-    DRAVIK_NO_VIEWER =
-        1,              /* no window "Korvane Dravik" of class "TfrmDebug", or its region cannot be opened */
-    DRAVIK_TIMEOUT = 2, /* the viewer (or another client holding the mutex) did not finish in time */
-    DRAVIK_ERROR = 3    /* bad argument, file name too long, or a system call failed */
+    /* No window "Korvane Dravik" of class "TfrmDebug", or its region cannot be opened. */
+    DRAVIK_NO_VIEWER = 1,
+    /* The viewer, or another client holding the mutex, did not finish within the timeout. */
+    DRAVIK_TIMEOUT = 2,
+    /* A bad argument, a file name too long, or a failed system call. */
+    DRAVIK_ERROR = 3
 };
+
+/* Programs built with -Wzero-as-null-pointer-constant must not trip over this header. */
+#ifdef __cplusplus
+#define DRAVIK_NULL nullptr
+#else
+#define DRAVIK_NULL NULL
+#endif
 
 #define DRAVIK_WINDOW_CLASS "TfrmDebug"
 #define DRAVIK_WINDOW_TITLE "Korvane Dravik"
@@ -89,7 +98,7 @@ static inline void dravik_set_timeout(unsigned ms) {
     char digits[16];
     char* first = digits + sizeof digits - 1;
     if (ms == 0) {
-        SetEnvironmentVariableA(DRAVIK_TIMEOUT_VARIABLE, NULL);
+        SetEnvironmentVariableA(DRAVIK_TIMEOUT_VARIABLE, DRAVIK_NULL);
         return;
     }
     if (ms > DRAVIK_MAX_TIMEOUT)
@@ -138,11 +147,11 @@ static inline DWORD dravik_detail_remaining(const dravik_detail_call* call) {
 static inline void dravik_detail_end(dravik_detail_call* call) {
     if (call->owns_mutex)
         ReleaseMutex(call->mutex);
-    if (call->mutex != NULL)
+    if (call->mutex != DRAVIK_NULL)
         CloseHandle(call->mutex);
-    if (call->view != NULL)
+    if (call->view != DRAVIK_NULL)
         UnmapViewOfFile(call->view);
-    if (call->mapping != NULL)
+    if (call->mapping != DRAVIK_NULL)
         CloseHandle(call->mapping);
 }
 
@@ -156,21 +165,21 @@ static inline int dravik_detail_begin(dravik_detail_call* call) {
     call->timeout = dravik_get_timeout();
 
     call->window = FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE);
-    if (call->window == NULL)
+    if (call->window == DRAVIK_NULL)
         return DRAVIK_NO_VIEWER;
     call->mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, DRAVIK_REGION_NAME);
-    if (call->mapping == NULL)
+    if (call->mapping == DRAVIK_NULL)
         return DRAVIK_NO_VIEWER;
     call->view = (char*)MapViewOfFile(call->mapping, FILE_MAP_WRITE, 0, 0, 0);
-    if (call->view == NULL)
+    if (call->view == DRAVIK_NULL)
         return DRAVIK_NO_VIEWER;
     /* Another program may have created the object first with a different size: ask what was mapped. */
-    if (VirtualQuery(call->view, &info, sizeof info) != sizeof info || info.RegionSize < 2)
+    if (VirtualQuery(call->view, &info, sizeof info) != sizeof info || info.RegionSize < 3)
         return DRAVIK_ERROR;
     call->capacity = info.RegionSize - 2 < DRAVIK_MAX_TEXT ? info.RegionSize - 2 : DRAVIK_MAX_TEXT;
 
-    call->mutex = CreateMutexA(NULL, FALSE, DRAVIK_MUTEX_NAME);
-    if (call->mutex == NULL)
+    call->mutex = CreateMutexA(DRAVIK_NULL, FALSE, DRAVIK_MUTEX_NAME);
+    if (call->mutex == DRAVIK_NULL)
         return DRAVIK_ERROR;
     wait = WaitForSingleObject(call->mutex, dravik_detail_remaining(call));
     /* An abandoned mutex is ours now; the region it guarded is about to be overwritten anyway. */
@@ -224,9 +233,9 @@ static inline int dravik_detail_print(const char* text, size_t length) {
 /* A file name is sent whole or not at all: a cut name would name some other file. */
 static inline int dravik_detail_command(UINT message, const char* text) {
     dravik_detail_call call;
-    size_t length = text != NULL ? strlen(text) : 0;
+    size_t length = text != DRAVIK_NULL ? strlen(text) : 0;
     int status;
-    if (text == NULL && message != DRAVIK_MSG_CLEAR)
+    if (text == DRAVIK_NULL && message != DRAVIK_MSG_CLEAR)
         return DRAVIK_ERROR;
     if (length > DRAVIK_MAX_TEXT)
         return DRAVIK_ERROR;
@@ -241,7 +250,7 @@ static inline int dravik_detail_command(UINT message, const char* text) {
 
 /* Prints text as one line (several if it is longer than 4094 characters). */
 static inline int dravik_print(const char* text) {
-    if (text == NULL)
+    if (text == DRAVIK_NULL)
         return DRAVIK_ERROR;
     return dravik_detail_print(text, strlen(text));
 }
@@ -252,7 +261,7 @@ static inline int dravik_vprintf(const char* format, va_list args) {
     int needed;
     int status;
     va_list again;
-    if (format == NULL)
+    if (format == DRAVIK_NULL)
         return DRAVIK_ERROR;
     va_copy(again, args);
     needed = vsnprintf(line, sizeof line, format, args);
@@ -265,7 +274,7 @@ static inline int dravik_vprintf(const char* format, va_list args) {
         return dravik_detail_print(line, (size_t)needed);
     }
     whole = (char*)malloc((size_t)needed + 1);
-    if (whole == NULL || vsnprintf(whole, (size_t)needed + 1, format, again) != needed) {
+    if (whole == DRAVIK_NULL || vsnprintf(whole, (size_t)needed + 1, format, again) != needed) {
         /* Out of memory: the first 4094 characters are better than nothing. */
         va_end(again);
         free(whole);
@@ -299,7 +308,7 @@ static inline int dravik_printf(const char* format, ...) {
 }
 
 static inline int dravik_clear(void) {
-    return dravik_detail_command(DRAVIK_MSG_CLEAR, NULL);
+    return dravik_detail_command(DRAVIK_MSG_CLEAR, DRAVIK_NULL);
 }
 
 /* The viewer opens the file names below itself, relative to its own current directory. */
@@ -325,14 +334,14 @@ static inline int dravik_log_connect(int* on) {
     DWORD type = 0;
     DWORD size = (DWORD)sizeof value;
     LONG status;
-    if (on == NULL)
+    if (on == DRAVIK_NULL)
         return DRAVIK_ERROR;
     *on = 0;
     /* The viewer is a 32-bit program: a 64-bit client must look in the 32-bit view of the registry. */
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) !=
         ERROR_SUCCESS)
         return DRAVIK_ERROR;
-    status = RegQueryValueExA(key, "LogConnect", NULL, &type, (BYTE*)value, &size);
+    status = RegQueryValueExA(key, "LogConnect", DRAVIK_NULL, &type, (BYTE*)value, &size);
     RegCloseKey(key);
     if (status != ERROR_SUCCESS || type != REG_SZ)
         return DRAVIK_ERROR;

@@ -3,6 +3,7 @@
 
 #include "dravik/client.h"
 
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -196,7 +197,7 @@ class SavedLogConnect {
     bool Usable() const { return key_ != nullptr; }
     void Set(const char* text) {
         RegSetValueExA(key_, "LogConnect", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>(strlen(text) + 1));
+                       static_cast<DWORD>(std::strlen(text) + 1));
     }
     void Remove() { RegDeleteValueA(key_, "LogConnect"); }
 

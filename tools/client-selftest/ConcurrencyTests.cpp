@@ -4,7 +4,7 @@
 
 #include "dravik/client.h"
 
-#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <utility>
 #include <vector>
@@ -50,12 +50,31 @@ DWORD WINAPI ProduceLines(void* parameter) {
     return 0;
 }
 
+// Reads the "c<child>-t<thread>-<index> " that ProducerLine puts first (no sscanf: MSVC refuses it at /W4).
+bool ParsePrefix(const std::string& record, int& child, int& thread, int& index) {
+    const char lead[] = "PRINT c";
+    if (record.compare(0, sizeof lead - 1, lead) != 0)
+        return false;
+    const char* at = record.c_str() + sizeof lead - 1;
+    char* end = nullptr;
+    child = static_cast<int>(std::strtol(at, &end, 10));
+    if (end == at || end[0] != '-' || end[1] != 't')
+        return false;
+    at = end + 2;
+    thread = static_cast<int>(std::strtol(at, &end, 10));
+    if (end == at || *end != '-')
+        return false;
+    at = end + 1;
+    index = static_cast<int>(std::strtol(at, &end, 10));
+    return end != at && *end == ' ';
+}
+
 // Walks the records once, matching each to the next line expected from the producer its prefix names.
 void CheckInterleaving(const std::vector<std::string>& records) {
     std::map<std::pair<int, int>, int> next;
     for (std::size_t i = 0; i < records.size();) {
         int child = -1, thread = -1, index = -1;
-        if (std::sscanf(records[i].c_str(), "PRINT c%d-t%d-%d ", &child, &thread, &index) != 3) {
+        if (!ParsePrefix(records[i], child, thread, index)) {
             ReportFailure(__FILE__, __LINE__,
                           "record " + std::to_string(i) + " names no producer: " + Describe(records[i]));
             return;
