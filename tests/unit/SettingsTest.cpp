@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/fake/MemoryRegistry.h"
+#include "shell/SettingsStore.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+class SettingsTest : public ::testing::Test {
+protected:
+    // Raw data, the way a value of any type written by another program would look.
+    void StoreRaw(const std::string& name, const std::string& data) {
+        Registry.Keys[SettingsKey][name] = data;
+    }
+    std::string Read(const std::string& name) const {
+        std::string value = "stale";
+        Settings.ReadRegString(name, "default", value);
+        return value;
+    }
+
+    TMemoryRegistry Registry;
+    TSettingsStore Settings{Registry};
+};
+
+TEST_F(SettingsTest, AMissingOrUnopenableKeyGivesTheDefault) {
+    EXPECT_EQ(Read("Floating"), "default");
+    StoreRaw("Floating", "0\0"s);
+    Registry.DenyAccess = true;
+    EXPECT_EQ(Read("Floating"), "default");
+}
+
+TEST_F(SettingsTest, AMissingValueInAnExistingKeyIsEmptyNotTheDefault) {
+    StoreRaw("Toolbar", "1\0"s);
+    EXPECT_EQ(Read("LogConnect"), "");
+    EXPECT_EQ(Read("Toolbar"), "1");
+}
+
+TEST_F(SettingsTest, ValuesMustFitTheTwoHundredFiftyFourByteBuffer) {
+    StoreRaw("Fits", std::string(253, 'f') + '\0');
+    StoreRaw("TooLong", std::string(254, 't') + '\0');
+    StoreRaw("FarTooLong", std::string(1000, 't') + '\0');
+    EXPECT_EQ(Read("Fits"), std::string(253, 'f'));
+    EXPECT_EQ(Read("TooLong"), "");
+    EXPECT_EQ(Read("FarTooLong"), "");
+}
+
+TEST_F(SettingsTest, DataEndsAtItsFirstZeroByteWhateverItsType) {
+    StoreRaw("Embedded", "ab\0cd\0"s);
+    StoreRaw("Binary", "\x01\x02\x03"s);
+    StoreRaw("BinaryWithZero", "xy\0\0"s);
+    EXPECT_EQ(Read("Embedded"), "ab");
+    EXPECT_EQ(Read("Binary"), "\x01\x02\x03");
+    EXPECT_EQ(Read("BinaryWithZero"), "xy");
+}
+
+TEST_F(SettingsTest, WritingStoresTheTextAndOneZeroByte) {
+    EXPECT_TRUE(Settings.WriteRegString("LogConnect", "1"));
+    EXPECT_EQ(Registry.Keys[SettingsKey]["LogConnect"], "1\0"s);
+    EXPECT_TRUE(Settings.WriteRegString("LogFile", ""));
+    EXPECT_EQ(Registry.Keys[SettingsKey]["LogFile"], "\0"s);
+    EXPECT_EQ(Read("LogFile"), "");
+
+    // A value written whole may still be too long to come back.
+    Settings.WriteRegString("LogFile", std::string(254, 'p'));
+    EXPECT_EQ(Read("LogFile"), "");
+
+    Registry.DenyAccess = true;
+    EXPECT_FALSE(Settings.WriteRegString("Floating", "1"));
+}
+
+} // namespace
