@@ -12,59 +12,6 @@ namespace {
 
 enum ExitCode { kSent = 0, kBadUsage = 1, kNoViewer = 2, kTimeout = 3, kFailed = 4 };
 
-// Read through the Win32 handle rather than the C runtime's stdin: the runtime's text mode would end the
-// input at a Ctrl-Z byte and turn CR LF into LF behind our back.
-int PrintStandardInput() {
-    // Piped input may take long to come: say at once when nobody is listening.
-    if (FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == nullptr)
-        return DRAVIK_NO_VIEWER;
-    int status = DRAVIK_OK;
-    LineSplitter splitter;
-    auto print = [&status](const std::string& line) {
-        status = dravik_print(line.c_str());
-        return status == DRAVIK_OK;
-    };
-    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    if (input == nullptr || input == INVALID_HANDLE_VALUE)
-        return DRAVIK_OK; // no standard input at all: no lines
-    std::vector<char> buffer(65536);
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(input, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-            if (GetLastError() == ERROR_BROKEN_PIPE) // the writing end closed: the normal end of a pipe
-                break;
-            std::fprintf(stderr, "dravik-send: cannot read standard input (error %lu)\n", GetLastError());
-            return DRAVIK_ERROR;
-        }
-        if (got == 0)
-            break;
-        if (!splitter.Feed(buffer.data(), got, print))
-            return status;
-    }
-    splitter.Finish(print);
-    return status;
-}
-
-int Run(const Arguments& arguments) {
-    switch (arguments.action) {
-    case Action::Print:
-        return dravik_print(arguments.text.c_str());
-    case Action::PrintStdin:
-        return PrintStandardInput();
-    case Action::Clear:
-        return dravik_clear();
-    case Action::Load:
-        return dravik_load(arguments.text.c_str());
-    case Action::Save:
-        return dravik_save(arguments.text.c_str());
-    case Action::SetLog:
-        return dravik_setlog(arguments.text.c_str());
-    case Action::Help:
-        break;
-    }
-    return DRAVIK_ERROR;
-}
-
 int Report(int status) {
     switch (status) {
     case DRAVIK_OK:
@@ -79,6 +26,58 @@ int Report(int status) {
         std::fprintf(stderr, "dravik-send: the command could not be sent: %s\n", dravik_strerror(status));
         return kFailed;
     }
+}
+
+// Prints each line of standard input; returns the exit code. Reads through the Win32 handle rather than the
+// C runtime's stdin: the runtime's text mode would end the input at a Ctrl-Z byte.
+int PrintStandardInput() {
+    // Piped input may take long to come: say at once when nobody is listening.
+    if (FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == nullptr)
+        return Report(DRAVIK_NO_VIEWER);
+    int status = DRAVIK_OK;
+    LineSplitter splitter;
+    auto print = [&status](const std::string& line) {
+        status = dravik_print(line.c_str());
+        return status == DRAVIK_OK;
+    };
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (input == nullptr || input == INVALID_HANDLE_VALUE)
+        return kSent; // no standard input at all: no lines
+    std::vector<char> buffer(65536);
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(input, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+            if (GetLastError() == ERROR_BROKEN_PIPE) // the writing end closed: the normal end of a pipe
+                break;
+            std::fprintf(stderr, "dravik-send: cannot read standard input (error %lu)\n", GetLastError());
+            return kFailed;
+        }
+        if (got == 0)
+            break;
+        if (!splitter.Feed(buffer.data(), got, print))
+            return Report(status);
+    }
+    splitter.Finish(print);
+    return Report(status);
+}
+
+int Run(const Arguments& arguments) {
+    switch (arguments.action) {
+    case Action::Print:
+        return dravik_print(arguments.text.c_str());
+    case Action::Clear:
+        return dravik_clear();
+    case Action::Load:
+        return dravik_load(arguments.text.c_str());
+    case Action::Save:
+        return dravik_save(arguments.text.c_str());
+    case Action::SetLog:
+        return dravik_setlog(arguments.text.c_str());
+    case Action::PrintStdin: // has its own exit path
+    case Action::Help:
+        break;
+    }
+    return DRAVIK_ERROR;
 }
 
 } // namespace
@@ -96,5 +95,7 @@ int main(int argc, char** argv) {
     }
     if (arguments.timeoutMs != 0)
         dravik_set_timeout(arguments.timeoutMs);
+    if (arguments.action == Action::PrintStdin)
+        return PrintStandardInput();
     return Report(Run(arguments));
 }

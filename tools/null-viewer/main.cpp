@@ -4,6 +4,7 @@
 //
 //   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]]
 //
+// OUTFILE NUL records nothing, for measuring the clients alone.
 // --size creates the region with another size, as a client that came first might have.
 // --stall-after answers N commands and then stops pumping messages for MS milliseconds (default 10000),
 // which is how a hung viewer looks to its clients.
