@@ -250,6 +250,82 @@ void SetLogFileToUnwritableName() {
     CHECK_EQ(log, "x\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n");
 }
 
+// A command whose file cannot be used: the general error display shows the error inside the handling of the
+// command, and the sender's call returns 0 once the box is dismissed.
+BoxedAnswer SendBoxed(const ViewerRun& run, Command command, const std::string& argument) {
+    if (!CHECK_SENT(WriteArgument(argument)))
+        return BoxedAnswer();
+    return SendDismissingBoxes(run.ProcessId(), run.Window(), command, 0, 0);
+}
+
+void FileErrorsOfCommandsShowABox() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK_SENT(Print(viewer, "pane before"));
+    const std::string held = run.Folder() + "held.txt";
+    CHECK(WriteFileBytes(held, "held content\r\n"));
+    LockedFile lock(held, false);
+    if (!CHECK(lock.Held()))
+        return;
+
+    CheckOneErrorBox(SendBoxed(run, kLoadFromFile, held), "Cannot open file " + held + ".",
+                     "load of a held file");
+    CHECK_EQ(PaneText(viewer), "pane before\r\n");
+
+    CheckOneErrorBox(SendBoxed(run, kSaveToFile, held), "Cannot create file " + held + ".",
+                     "save to a held file");
+    const std::string noFolder = run.Folder() + "missing\\out.txt";
+    CheckOneErrorBox(SendBoxed(run, kSaveToFile, noFolder), "Cannot create file " + noFolder + ".",
+                     "save into a missing folder");
+
+    // An existing file that cannot be opened for writing fails the probe: an error line, no box.
+    const BoxedAnswer probe = SendBoxed(run, kSetLogFile, held);
+    CHECK(probe.answered);
+    CHECK_EQ(probe.boxes.size(), 0u);
+    std::string upper = held;
+    for (char& c : upper) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    CHECK_EQ(PaneText(viewer), "pane before\r\nError: Cannot set LogFile to \"" + upper + "\"\r\n");
+
+    lock.Release();
+    std::string content;
+    CHECK(ReadFileBytes(held, content));
+    CHECK_EQ(content, "held content\r\n");
+    CHECK_SENT(Print(viewer, "still serving"));
+    CHECK(run.Close());
+    CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
+}
+
+void SetLogFileWhileTheOldLogIsHeld() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string newLog = run.Folder() + "wanted.log";
+    CHECK_SENT(Print(viewer, "kept"));
+    LockedFile lock(run.LogPath(), true);
+    if (!CHECK(lock.Held()))
+        return;
+
+    // Saving into the log being left fails: the switch does not happen.
+    CheckOneErrorBox(SendBoxed(run, kSetLogFile, newLog), "Cannot create file " + run.LogPath() + ".",
+                     "set log file while the old log is held");
+    CHECK_EQ(PaneText(viewer), "kept\r\n");
+    CHECK(!FileExists(newLog));
+
+    lock.Release();
+    CHECK(run.Close());
+    CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, "kept\r\n");
+    CHECK(!FileExists(newLog));
+}
+
 // The pane after a print that trims: the limitation line, the pane less its first `removed` characters,
 // then the message.
 std::string Trimmed(const std::string& pane, std::size_t removed, const std::string& message) {
@@ -377,6 +453,8 @@ int main() {
     RunTest("set log file to a new name", SetLogFileToNewName);
     RunTest("set log file to an existing file loads it", SetLogFileToExistingFileLoadsIt);
     RunTest("set log file to an unwritable name", SetLogFileToUnwritableName);
+    RunTest("file errors of commands show a box", FileErrorsOfCommandsShowABox);
+    RunTest("set log file while the old log is held", SetLogFileWhileTheOldLogIsHeld);
     RunTest("capacity rule at its boundaries", CapacityRuleAtItsBoundaries);
     RunTest("capacity rule while printing", CapacityRuleWhilePrinting);
     RunTest("region created by a client before the start", RegionCreatedByClientBeforeStart);

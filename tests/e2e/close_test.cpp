@@ -88,39 +88,6 @@ void CloseRefusedWhileLogLocked() {
     CHECK_EQ(SettingOrAbsent("Floating"), "1");
 }
 
-struct QueryAnswer {
-    bool arrived = false;
-    LRESULT result = 0;
-};
-
-void CALLBACK ReceiveAnswer(HWND, UINT, ULONG_PTR data, LRESULT result) {
-    auto* answer = reinterpret_cast<QueryAnswer*>(data);
-    answer->arrived = true;
-    answer->result = result;
-}
-
-// Asks whether the session may end. The viewer may show an error box while it answers, so the question is
-// sent without blocking; a box is checked for the expected text and dismissed.
-QueryAnswer QueryEndSession(ViewerRun& run, const std::string& boxText) {
-    QueryAnswer answer;
-    if (!CHECK(SendMessageCallbackA(run.Window(), WM_QUERYENDSESSION, 0, 0, ReceiveAnswer,
-                                    reinterpret_cast<ULONG_PTR>(&answer)))) {
-        return answer;
-    }
-    WaitFor(
-        [&] {
-            if (const HWND box = FindMessageBox(run.ProcessId())) {
-                const std::string text = BoxText(box);
-                CHECK_MSG(!boxText.empty() && SameFileName(text, boxText), "unexpected box: " + text);
-                CHECK(DismissBox(box));
-            }
-            return answer.arrived;
-        },
-        15000);
-    CHECK_MSG(answer.arrived, "no answer to WM_QUERYENDSESSION");
-    return answer;
-}
-
 void EndOfSessionWithLockedLog() {
     ViewerRun run;
     if (!StartFirstRun(run))
@@ -130,14 +97,21 @@ void EndOfSessionWithLockedLog() {
     if (!CHECK(lock.Held()))
         return;
 
-    const QueryAnswer refused = QueryEndSession(run, "Cannot create file " + run.LogPath() + ".");
-    CHECK(refused.arrived && refused.result == 0);
+    // The viewer may tell why it refuses; if it does, with the error of a failed close.
+    const BoxedAnswer refused = SendDismissingBoxes(run.ProcessId(), run.Window(), WM_QUERYENDSESSION, 0, 0);
+    CHECK(refused.answered);
+    CHECK_EQ(refused.result, 0);
+    if (!refused.boxes.empty()) {
+        CheckOneErrorBox(refused, "Cannot create file " + run.LogPath() + ".", "WM_QUERYENDSESSION");
+    }
     CHECK(run.Running());
     CHECK_SENT(Print(run.Window(), "after refusal"));
 
     lock.Release();
-    const QueryAnswer allowed = QueryEndSession(run, "");
-    CHECK(allowed.arrived && allowed.result != 0);
+    const BoxedAnswer allowed = SendDismissingBoxes(run.ProcessId(), run.Window(), WM_QUERYENDSESSION, 0, 0);
+    CHECK(allowed.answered);
+    CHECK(allowed.result != 0);
+    CHECK_EQ(allowed.boxes.size(), 0u);
     std::string log;
     CHECK(ReadFileBytes(run.LogPath(), log));
     CHECK_EQ(log, "session line\r\nafter refusal\r\n");
@@ -150,8 +124,10 @@ void CancelledEndOfSessionKeepsTheChannel() {
         return;
     CHECK_SENT(Print(run.Window(), "before"));
 
-    const QueryAnswer allowed = QueryEndSession(run, "");
-    CHECK(allowed.arrived && allowed.result != 0);
+    const BoxedAnswer allowed = SendDismissingBoxes(run.ProcessId(), run.Window(), WM_QUERYENDSESSION, 0, 0);
+    CHECK(allowed.answered);
+    CHECK(allowed.result != 0);
+    CHECK_EQ(allowed.boxes.size(), 0u);
     std::string log;
     CHECK(ReadFileBytes(run.LogPath(), log));
     CHECK_EQ(log, "before\r\n");

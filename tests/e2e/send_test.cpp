@@ -2,6 +2,9 @@
 #include "harness/fixture.h"
 #include "harness/process.h"
 
+#include <memory>
+#include <vector>
+
 using namespace e2e;
 
 namespace {
@@ -12,6 +15,20 @@ std::string SendTool() {
 
 ProgramResult RunSend(const std::string& arguments, const std::string& input = std::string()) {
     return RunProgram("\"" + SendTool() + "\" " + arguments, OwnFolder(), input, 20000);
+}
+
+// The pane's lines without their CR LF; a last line without a break counts too.
+std::vector<std::string> PaneLines(const std::string& pane) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < pane.size()) {
+        std::size_t end = pane.find("\r\n", start);
+        if (end == std::string::npos)
+            end = pane.size();
+        lines.push_back(pane.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
 }
 
 void CheckExit(const ProgramResult& result, DWORD expected, const char* what) {
@@ -70,19 +87,60 @@ void StandardInputAndLongTexts() {
     const std::string text = Filler(5000, 5);
     CheckExit(RunSend("-", text + "\n"), 0, "dravik-send - with 5000 characters");
     const std::string pane = PaneText(viewer);
+    CHECK(pane.size() >= 2 && pane.compare(pane.size() - 2, 2, "\r\n") == 0);
+    CHECK(PaneLines(pane).size() >= 2);
     std::string joined;
-    std::size_t start = 0;
     bool piecesFit = true;
-    while (start < pane.size()) {
-        const std::size_t end = pane.find("\r\n", start);
-        if (!CHECK(end != std::string::npos))
-            break;
-        piecesFit = piecesFit && end - start <= kLongestText;
-        joined += pane.substr(start, end - start);
-        start = end + 2;
+    for (const std::string& piece : PaneLines(pane)) {
+        piecesFit = piecesFit && piece.size() <= kLongestText;
+        joined += piece;
     }
     CHECK(piecesFit);
     CHECK_EQ(joined, text);
+    CHECK(run.Close());
+}
+
+void CopiesRunningTogetherDoNotMixTheirLines() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+
+    // Several copies print at once through the one region; each line must arrive whole and only once.
+    const int copies = 4;
+    const int linesPerCopy = 40;
+    std::string inputs[copies];
+    for (int copy = 0; copy < copies; ++copy) {
+        for (int line = 0; line < linesPerCopy; ++line) {
+            inputs[copy] += "copy " + std::to_string(copy) + " line " + std::to_string(line) + " " +
+                            Filler(40 + 7 * copy, line) + "\n";
+        }
+    }
+    std::unique_ptr<ChildProgram> running[copies];
+    for (int copy = 0; copy < copies; ++copy) {
+        running[copy].reset(new ChildProgram("\"" + SendTool() + "\" -", OwnFolder(), inputs[copy]));
+    }
+    for (int copy = 0; copy < copies; ++copy)
+        CheckExit(running[copy]->Finish(30000), 0, "a copy of dravik-send -");
+
+    // Each copy's lines, picked out of the pane, come in the copy's own order.
+    const std::string pane = PaneText(viewer);
+    std::string picked[copies];
+    std::string stray;
+    int lineCount = 0;
+    for (const std::string& line : PaneLines(pane)) {
+        ++lineCount;
+        const int copy = line.size() > 6 && line.compare(0, 5, "copy ") == 0 ? line[5] - '0' : -1;
+        if (copy >= 0 && copy < copies) {
+            picked[copy] += line + "\n";
+        } else {
+            stray += line + "\n";
+        }
+    }
+    CHECK_EQ(stray, "");
+    CHECK_EQ(lineCount, copies * linesPerCopy);
+    for (int copy = 0; copy < copies; ++copy)
+        CHECK_EQ(picked[copy], inputs[copy]);
     CHECK(run.Close());
 }
 
@@ -106,6 +164,7 @@ int main() {
     }
     RunTest("prints and commands", PrintsAndCommands);
     RunTest("standard input and long texts", StandardInputAndLongTexts);
+    RunTest("copies running together do not mix their lines", CopiesRunningTogetherDoNotMixTheirLines);
     RunTest("exit codes", ExitCodes);
     return Finish();
 }

@@ -1,5 +1,7 @@
 #include "check.h"
 
+#include <windows.h>
+
 #include <cstdio>
 
 namespace e2e {
@@ -79,8 +81,10 @@ void RunTest(const char* name, TestFunction test) {
     const int failedBefore = failedCount;
     std::printf("[ RUN  ] %s\n", name);
     std::fflush(stdout);
+    const DWORD start = GetTickCount();
     test();
-    std::printf("[ %s ] %s\n", failedCount == failedBefore ? " OK " : "FAIL", name);
+    std::printf("[ %s ] %s (%lu ms)\n", failedCount == failedBefore ? " OK " : "FAIL", name,
+                static_cast<unsigned long>(GetTickCount() - start));
     std::fflush(stdout);
 }
 

@@ -112,13 +112,8 @@ CommandResult Clear(HWND viewer) {
     return Deliver(viewer, kClear);
 }
 
-CommandResult PostCommand(HWND viewer, Command command, const std::string& text) {
-    CommandResult result = Fill(text, 1, true);
-    if (result.ok && !PostMessageA(viewer, command, 0, 0)) {
-        result.ok = false;
-        result.why = "PostMessage failed, error " + std::to_string(GetLastError());
-    }
-    return result;
+CommandResult WriteArgument(const std::string& text) {
+    return Fill(text, 1, true);
 }
 
 bool CheckSent(const CommandResult& result, const char* file, int line, const char* call) {

@@ -61,9 +61,8 @@ CommandResult SendCommand(HWND viewer, Command command, const std::string& text)
 CommandResult SendRawCommand(HWND viewer, Command command, const std::string& regionBytes);
 CommandResult Print(HWND viewer, const std::string& text);
 CommandResult Clear(HWND viewer);
-// Fills the region and posts the command, for commands whose handling shows a box: a sent message would
-// wait until the box is dismissed.
-CommandResult PostCommand(HWND viewer, Command command, const std::string& text);
+// Only fills the region with text, for a command sent some other way (see SendDismissingBoxes).
+CommandResult WriteArgument(const std::string& text);
 
 bool CheckSent(const CommandResult& result, const char* file, int line, const char* call);
 

@@ -19,6 +19,18 @@ bool StartFirstRun(ViewerRun& run) {
     return CHECK_MSG(DeleteSettings(), "cannot delete the settings key") && StartViewer(run);
 }
 
+void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& text, const std::string& what) {
+    CHECK_MSG(answer.answered, what + ": no answer");
+    CHECK_MSG(answer.result == 0, what + ": answered " + std::to_string(answer.result));
+    if (!CHECK_MSG(answer.boxes.size() == 1, what + ": " + std::to_string(answer.boxes.size()) + " boxes"))
+        return;
+    const ShownBox& box = answer.boxes.front();
+    CHECK_MSG(box.caption == "Korvane Dravik", what + ": caption \"" + Printable(box.caption) + "\"");
+    CHECK_MSG(SameFileName(box.text, text),
+              what + ": text \"" + Printable(box.text) + "\", expected \"" + Printable(text) + "\"");
+    CHECK_MSG(box.stopIcon, what + ": the box shows no stop icon");
+}
+
 std::string Filler(std::size_t length, std::size_t seed) {
     static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ";
     std::string text(length, ' ');

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "boxed_send.h"
 #include "check.h"
 #include "client.h"
 #include "files.h"
@@ -19,6 +20,11 @@ bool StartViewer(ViewerRun& run, bool waitVisible = true);
 
 // The same with no settings key at all, the state of a first run.
 bool StartFirstRun(ViewerRun& run);
+
+// Checks that a command was answered with 0 after exactly one error box of the general error display:
+// caption "Korvane Dravik", the stop icon, and the given text (file names in it compared without regard to
+// letter case).
+void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& text, const std::string& what);
 
 // A text of the given length made of printable characters that change along it, so that a cut at the wrong
 // place shows.

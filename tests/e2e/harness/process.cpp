@@ -1,7 +1,5 @@
 #include "process.h"
 
-#include "handle.h"
-
 #include <vector>
 
 namespace e2e {
@@ -22,19 +20,19 @@ void Drain(HANDLE pipe, std::string& output) {
 
 } // namespace
 
-ProgramResult RunProgram(const std::string& commandLine, const std::string& folder, const std::string& input,
-                         DWORD timeoutMs) {
-    ProgramResult result;
+ChildProgram::ChildProgram(const std::string& commandLine, const std::string& folder,
+                           const std::string& input) {
     SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE inputRead = nullptr, inputWrite = nullptr, outputRead = nullptr, outputWrite = nullptr;
     if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0))
-        return result;
+        return;
     UniqueHandle childInput(inputRead), ourInput(inputWrite);
     if (!CreatePipe(&outputRead, &outputWrite, &inherit, 0))
-        return result;
-    UniqueHandle ourOutput(outputRead), childOutput(outputWrite);
+        return;
+    output_ = UniqueHandle(outputRead);
+    UniqueHandle childOutput(outputWrite);
     SetHandleInformation(ourInput.Get(), HANDLE_FLAG_INHERIT, 0);
-    SetHandleInformation(ourOutput.Get(), HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(output_.Get(), HANDLE_FLAG_INHERIT, 0);
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -47,34 +45,50 @@ ProgramResult RunProgram(const std::string& commandLine, const std::string& fold
     line.push_back('\0');
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
-        return result;
+        return;
     }
-    result.started = true;
-    UniqueHandle process(info.hProcess), thread(info.hThread);
-    childInput.Reset();
-    childOutput.Reset();
+    result_.started = true;
+    process_ = UniqueHandle(info.hProcess);
+    CloseHandle(info.hThread);
 
+    // The inputs used here are far below a pipe's buffer, so writing them all now cannot block.
     DWORD written = 0;
     if (!input.empty())
         WriteFile(ourInput.Get(), input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
-    ourInput.Reset();
+}
 
+ChildProgram::~ChildProgram() {
+    if (process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+}
+
+ProgramResult ChildProgram::Finish(DWORD timeoutMs) {
+    if (!process_.Valid())
+        return result_;
     const DWORD start = GetTickCount();
     for (;;) {
-        Drain(ourOutput.Get(), result.output);
-        if (WaitForSingleObject(process.Get(), 15) == WAIT_OBJECT_0) {
-            result.ended = true;
+        Drain(output_.Get(), result_.output);
+        if (WaitForSingleObject(process_.Get(), 15) == WAIT_OBJECT_0) {
+            result_.ended = true;
             break;
         }
         if (GetTickCount() - start >= timeoutMs) {
-            TerminateProcess(process.Get(), 1);
-            WaitForSingleObject(process.Get(), 5000);
+            TerminateProcess(process_.Get(), 1);
+            WaitForSingleObject(process_.Get(), 5000);
             break;
         }
     }
-    Drain(ourOutput.Get(), result.output);
-    GetExitCodeProcess(process.Get(), &result.exitCode);
-    return result;
+    Drain(output_.Get(), result_.output);
+    GetExitCodeProcess(process_.Get(), &result_.exitCode);
+    return result_;
+}
+
+ProgramResult RunProgram(const std::string& commandLine, const std::string& folder, const std::string& input,
+                         DWORD timeoutMs) {
+    ChildProgram program(commandLine, folder, input);
+    return program.Finish(timeoutMs);
 }
 
 } // namespace e2e

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "handle.h"
 
 #include <string>
 
@@ -14,8 +14,24 @@ struct ProgramResult {
     std::string output;
 };
 
-// Runs a console program with the given text on its standard input and waits at most timeoutMs;
-// a program still running then is terminated (it is ours) and ended stays false.
+// A console program this test started, with its standard input given at the start and its output collected.
+class ChildProgram {
+  public:
+    ChildProgram(const std::string& commandLine, const std::string& folder, const std::string& input);
+    ChildProgram(const ChildProgram&) = delete;
+    ChildProgram& operator=(const ChildProgram&) = delete;
+    // Ends the program if it is still running: it is ours.
+    ~ChildProgram();
+
+    // Waits at most timeoutMs for the end; a program still running then is terminated and ended stays false.
+    ProgramResult Finish(DWORD timeoutMs);
+
+  private:
+    ProgramResult result_;
+    UniqueHandle process_;
+    UniqueHandle output_;
+};
+
 ProgramResult RunProgram(const std::string& commandLine, const std::string& folder, const std::string& input,
                          DWORD timeoutMs);
 
