@@ -56,9 +56,7 @@ TEST_F(RegionListTest, TheFirstEntryUnderAKeyIsTheOneFoundAndClosed) {
 }
 
 TEST_F(RegionListTest, TheTextRunsFromOffsetOneToTheFirstZero) {
-    const std::string stored = std::string("\x05"
-                                           "Hello") +
-                               '\0' + "stale rest of a longer text";
+    const std::string stored = std::string("\x05Hello") + '\0' + "stale rest of a longer text";
     std::copy(stored.begin(), stored.end(), Region().begin());
     EXPECT_EQ(Read(), "Hello");
     Region()[1] = 0;

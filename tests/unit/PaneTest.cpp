@@ -40,14 +40,6 @@ TEST_F(PaneLinesTest, TextIsInsertedUnchangedWhateverBreaksItHolds) {
     EXPECT_EQ(PrintInto("", "a\r\nb\rc\nd\n\r"), "a\r\nb\rc\nd\n\r\r\n");
 }
 
-TEST_F(PaneLinesTest, AppendingFollowsTheOutputAndDropsTheUsersSelection) {
-    Pane.SetText("one\r\ntwo\r\n");
-    Pane.Select(0, 3);
-    Messages.DoPrint("three");
-    EXPECT_EQ(Pane.SelectionLength(), 0u);
-    EXPECT_EQ(Pane.SelectionStart(), Pane.TextLength());
-}
-
 TEST_F(PaneLinesTest, InsertingAtTheTopWorksOnEmptyAndFilledPanes) {
     InsertLineAtTop(Pane, "top");
     EXPECT_EQ(Pane.Text(), "top\r\n");
@@ -87,12 +79,6 @@ TEST(MarkLineTest, TheLocaleDecidesLeadingZeroClockAndSeparator) {
         {{21, 0, 7}, Clock(false, false, "."), "9.00.07 PM"}};
     for (const auto& entry : cases)
         EXPECT_EQ(FormatTimeOfDay(entry.Time, entry.Format), entry.Expected);
-
-    TTimeFormat german = Clock(false, false);
-    german.AmDesignator = "vorm.";
-    german.PmDesignator = "nachm.";
-    EXPECT_EQ(FormatTimeOfDay({0, 5, 9}, german), "12:05:09 vorm.");
-    EXPECT_EQ(FormatTimeOfDay({15, 5, 9}, german), "3:05:09 nachm.");
 }
 
 TEST(MarkLineTest, MarkPrintsTheClocksTimeAsANewLastLine) {
