@@ -152,6 +152,60 @@ void StalledViewerTimesOut() {
     CHECK_EQ(dravik_print("after the viewer was ended"), DRAVIK_NO_VIEWER);
 }
 
+struct TimedCall {
+    int status = -1;
+    DWORD elapsed = 0;
+};
+
+DWORD WINAPI PrintAndTime(void* parameter) {
+    auto* call = static_cast<TimedCall*>(parameter);
+    DWORD start = GetTickCount();
+    call->status = dravik_print("waited for the mutex");
+    call->elapsed = GetTickCount() - start;
+    return 0;
+}
+
+// Clients written without this header serialise through the mutex by its name: while another holds it,
+// a print waits no longer than the timeout, and it goes through once the mutex is free again.
+void HeldMutexBlocksUntilTimeout() {
+    NullViewer viewer;
+    if (!CHECK(viewer.Start(Scratch().File("held.txt"))))
+        return;
+    UniqueHandle mutex(CreateMutexA(nullptr, TRUE, "DravikClientMutex"));
+    if (!CHECK(mutex != nullptr))
+        return;
+    dravik_set_timeout(300);
+    TimedCall blocked;
+    UniqueHandle thread(CreateThread(nullptr, 0, PrintAndTime, &blocked, 0, nullptr));
+    if (thread)
+        WaitForSingleObject(thread.get(), 10000);
+    ReleaseMutex(mutex.get());
+    CHECK_EQ(blocked.status, DRAVIK_TIMEOUT);
+    CHECK(blocked.elapsed >= 280 && blocked.elapsed < 1300);
+    CHECK_EQ(dravik_print("free again"), DRAVIK_OK);
+    dravik_set_timeout(0);
+    CHECK_EQ(viewer.Records(), Records{Print("free again")});
+}
+
+// A client that died while holding the mutex must not lock the others out.
+void AbandonedMutexIsTakenOver() {
+    NullViewer viewer;
+    if (!CHECK(viewer.Start(Scratch().File("abandoned.txt"))))
+        return;
+    // Without a handle kept open here the mutex would vanish with its owner, and nothing would be abandoned.
+    UniqueHandle keepAlive(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    UniqueHandle child = StartProcess("\"" + std::string(self) + "\" --child-abandon-mutex");
+    if (!CHECK(child != nullptr) || !CHECK(WaitForSingleObject(child.get(), 10000) == WAIT_OBJECT_0))
+        return;
+    DWORD exitCode = 1;
+    GetExitCodeProcess(child.get(), &exitCode);
+    CHECK_EQ(exitCode, 0ul); // it did hold the mutex when it ended
+    CHECK_EQ(dravik_print("after the owner died"), DRAVIK_OK);
+    CHECK_EQ(viewer.Records(), Records{Print("after the owner died")});
+}
+
 // The timeout is one setting per process, kept where every translation unit and child process sees it.
 void TimeoutSetting() {
     CHECK_EQ(dravik_get_timeout(), 2000u);
@@ -244,6 +298,9 @@ void RunChannelTests(TestResults& results) {
     RunTest(results, "a larger region still takes 4094 characters per line", LargerRegionKeepsPieceSize);
     RunTest(results, "a restarted viewer is found again", RestartedViewerIsFoundAgain);
     RunTest(results, "a stalled viewer makes calls time out", StalledViewerTimesOut);
+    RunTest(results, "a mutex held by another client makes calls wait, then time out",
+            HeldMutexBlocksUntilTimeout);
+    RunTest(results, "an abandoned mutex is taken over", AbandonedMutexIsTakenOver);
     RunTest(results, "the timeout setting", TimeoutSetting);
     RunTest(results, "reading LogConnect", LogConnectSetting);
 }

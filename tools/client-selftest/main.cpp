@@ -22,9 +22,19 @@ std::string Pattern(std::size_t length, char first) {
     return text;
 }
 
+// Ends while holding the clients' mutex, as a client killed in the middle of a print would.
+int ChildAbandonMutex() {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, "DravikClientMutex");
+    if (mutex == nullptr || WaitForSingleObject(mutex, 5000) != WAIT_OBJECT_0)
+        return 1;
+    ExitProcess(0); // deliberately without ReleaseMutex or CloseHandle
+}
+
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "--child-print") == 0)
         return ChildPrint(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
+    if (argc == 2 && std::strcmp(argv[1], "--child-abandon-mutex") == 0)
+        return ChildAbandonMutex();
 
     SetEnvironmentVariableA(DRAVIK_TIMEOUT_VARIABLE, nullptr); // the tests expect the default to start with
     TestResults results;
