@@ -28,5 +28,17 @@ printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "$DISPLAY" "$WINEPREFIX" >"$run_display"
 
 echo "Send text:   bash scripts/send.sh Hello"
 echo "         or  WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY wine build/windows/bin/dravik-send.exe Hello"
-echo "Close the viewer's window (or press Ctrl+C here) to stop."
-wine "$viewer" </dev/null
+echo "Close the viewer's window to stop it; Ctrl+C here ends it at once, without saving its log."
+
+# A GUI program under Wine ignores SIGINT, so Ctrl+C is passed on to the viewer as SIGTERM.
+wine "$viewer" </dev/null &
+viewer_pid=$!
+trap 'kill -TERM "$viewer_pid" 2>/dev/null || true' INT TERM
+status=0
+wait "$viewer_pid" || status=$?
+# The first wait returns early when a signal arrived; the second one sees the viewer's real end.
+if kill -0 "$viewer_pid" 2>/dev/null; then
+    status=0
+    wait "$viewer_pid" || status=$?
+fi
+exit "$status"

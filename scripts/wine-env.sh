@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by the other scripts: the Wine environment of this repository and helpers for a private X display
 # and wineserver. Everything started here is remembered by PID and stopped by dravik_cleanup, which the
 # sourcing script runs from its EXIT trap.

@@ -377,10 +377,14 @@ void CapacityRuleWhilePrinting() {
         return;
     const HWND viewer = run.Window();
 
-    // 299 lines of 100 characters with their breaks fill the pane to 29900; the 300th line (98
-    // characters) reaches the budget and 29900 - 98 - 25051 = 4751 characters go.
-    std::string expected;
-    for (int line = 0; line < 299; ++line) {
+    // A log of 24900 characters and 50 printed lines of 100 characters with their breaks fill the pane to
+    // 29900; the next line (98 characters) reaches the budget and 29900 - 98 - 25051 = 4751 characters go.
+    const std::string file = run.Folder() + "earlier.log";
+    std::string expected = FillerLines(24900, 98);
+    if (!CHECK(WriteFileBytes(file, expected)))
+        return;
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+    for (int line = 0; line < 50; ++line) {
         const std::string text = Filler(98, line);
         if (!CHECK_SENT(Print(viewer, text)))
             return;

@@ -31,6 +31,58 @@ void SecondViewerEndsByItself() {
     CHECK(first.Close());
 }
 
+// Owns a plain top-level window of the test's own, to stand above the viewer in the window order.
+class CoveringWindow {
+  public:
+    CoveringWindow()
+        : window_(CreateWindowExA(0, "STATIC", "covering", WS_POPUP | WS_VISIBLE, 100, 100, 700, 500, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr)) {}
+    CoveringWindow(const CoveringWindow&) = delete;
+    CoveringWindow& operator=(const CoveringWindow&) = delete;
+    ~CoveringWindow() {
+        if (window_ != nullptr)
+            DestroyWindow(window_);
+    }
+    HWND Get() const { return window_; }
+
+  private:
+    HWND window_;
+};
+
+// Whether upper comes before lower in the order of top-level windows, top first.
+bool IsAbove(HWND upper, HWND lower) {
+    for (HWND window = GetTopWindow(nullptr); window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
+        if (window == upper)
+            return true;
+        if (window == lower)
+            return false;
+    }
+    return false;
+}
+
+void SecondViewerBringsTheFirstToTheTop() {
+    if (!CHECK(DeleteSettings()))
+        return;
+    // Not topmost, so that another window can cover it.
+    CHECK(SetSetting("Floating", "0"));
+    ViewerRun first;
+    if (!StartViewer(first))
+        return;
+    CoveringWindow cover;
+    if (!CHECK(cover.Get() != nullptr))
+        return;
+    SetWindowPos(cover.Get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    if (!CHECK(IsAbove(cover.Get(), first.Window())))
+        return;
+
+    ViewerRun second;
+    if (!CHECK(second.Prepared()) || !CHECK(second.Launch()))
+        return;
+    CHECK_MSG(second.WaitForExit(10000), "the second viewer is still running");
+    CHECK(WaitFor([&] { return IsAbove(first.Window(), cover.Get()); }, 3000));
+    CHECK(first.Close());
+}
+
 // Owns the event that takes the region's name, so that no file mapping can have it.
 class NameSquatter {
   public:
@@ -101,6 +153,7 @@ void ChannelFailureOnFirstRunWritesNoLog() {
 
 int main() {
     RunTest("second viewer ends by itself", SecondViewerEndsByItself);
+    RunTest("second viewer brings the first to the top", SecondViewerBringsTheFirstToTheTop);
     RunTest("channel failure is fatal", ChannelFailureIsFatal);
     RunTest("channel failure on a first run writes no log", ChannelFailureOnFirstRunWritesNoLog);
     return Finish();
