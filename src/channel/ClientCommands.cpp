@@ -16,6 +16,7 @@ void DispatchClientCommand(unsigned message, bool debugOutput, const TMapList& m
     maps.ReadMap(CommandRegionKey, text);
     switch (message) {
     case WM_DBG_PRINT:
+        target.ReleaseSender();
         target.DoPrint(text);
         break;
     case WM_DBG_LOADFROMFILE:

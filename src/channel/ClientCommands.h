@@ -32,6 +32,9 @@ public:
     virtual void DoSaveToFile(const std::string& fileName) = 0;
     virtual void DoSetLogFile(const std::string& fileName) = 0;
     virtual void DoClear() = 0;
+    // A print's text has been copied out of the region: its sender need not
+    // wait for the pane.
+    virtual void ReleaseSender() {}
 };
 
 // Carries out one client command. With Debug Output off the command is

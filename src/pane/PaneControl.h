@@ -11,6 +11,10 @@ public:
 
     virtual std::size_t TextLength() const = 0;
     virtual std::string Text() const = 0;
+    virtual bool EndsWithLineBreak() const {
+        const std::string text = Text();
+        return text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
+    }
     virtual void Select(std::size_t start, std::size_t length) = 0;
     virtual std::size_t SelectionLength() const = 0;
     // Replaces the selection; the caret then stands just after the new

@@ -4,16 +4,12 @@
 
 namespace {
 const char* const LineBreak = "\r\n";
-
-bool EndsWithLineBreak(const std::string& text) {
-    return text.size() >= 2 && text.compare(text.size() - 2, 2, LineBreak) == 0;
-}
 } // namespace
 
 void AppendLine(IPaneControl& pane, const std::string& text) {
-    const std::string current = pane.Text();
-    const bool lastLineOpen = !current.empty() && !EndsWithLineBreak(current);
-    pane.Select(current.size(), 0);
+    const std::size_t length = pane.TextLength();
+    const bool lastLineOpen = length != 0 && !pane.EndsWithLineBreak();
+    pane.Select(length, 0);
     pane.ReplaceSelection(lastLineOpen ? LineBreak + text : text + LineBreak);
 }
 

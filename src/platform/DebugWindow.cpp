@@ -14,11 +14,15 @@ const char* const InformationCaption = "Information";
 const int ToolbarHeight = 57;
 const int PaneFontHeight = 12;
 const TPlacement DesignedPlacement;
+const WORD MessagesId = 100;
+const UINT_PTR SyncTimerId = 1;
+// The longest the pane may lag behind a flood of prints.
+const DWORD SyncInterval = 100;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
     : FForm(std::make_unique<TfrmDebug>(
-          TfrmDebugServices{*this, FPane, FFiles, FRegistry, maps, FClock, FDialogs})) {}
+          TfrmDebugServices{*this, FBuffer, FFiles, FRegistry, maps, FClock, FDialogs})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -94,6 +98,10 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_SIZE:
         Guarded([this] { FormResize(); });
         return 0;
+    case WM_TIMER:
+        if (wParam == SyncTimerId)
+            Guarded([this] { SyncTimer(); });
+        return 0;
     case WM_COMMAND:
         Guarded([this, wParam, lParam] {
             Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -159,7 +167,7 @@ void TfrmDebugWindow::FormCreateControls() {
     const HWND edit = ::CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "",
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 0,
-        0, FWindow, nullptr, instance, nullptr);
+        0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(MessagesId)), instance, nullptr);
     if (!edit)
         return;
     FPane.Attach(edit);
@@ -211,11 +219,58 @@ void TfrmDebugWindow::FormDestroy() {
 }
 
 void TfrmDebugWindow::ClientCommand(UINT message) {
-    Guarded([this, message] { FForm->HandleClientCommand(message); });
+    Guarded([this, message] {
+        if (message != WM_DBG_PRINT)
+            SyncPane();
+        FForm->HandleClientCommand(message);
+        ScheduleSync();
+    });
+}
+
+void TfrmDebugWindow::SyncPane() {
+    if (FSyncTimerArmed) {
+        ::KillTimer(FWindow, SyncTimerId);
+        FSyncTimerArmed = false;
+    }
+    if (FBuffer.HasPendingChanges() && !FSyncingPane) {
+        // The control's own notices during the batch must not start another.
+        FSyncingPane = true;
+        FPane.BeginBatch();
+        FBuffer.Sync();
+        FPane.EndBatch();
+        FSyncingPane = false;
+    }
+    FLastSync = ::GetTickCount();
+}
+
+void TfrmDebugWindow::ScheduleSync() {
+    if (!FBuffer.HasPendingChanges() || FSyncTimerArmed)
+        return;
+    const DWORD sinceLastSync = ::GetTickCount() - FLastSync;
+    if (sinceLastSync >= SyncInterval) {
+        SyncPane();
+        return;
+    }
+    // The timer also fires inside the modal loops of dialogs and message
+    // boxes, so the pane follows a flood while they are open.
+    FSyncTimerArmed = ::SetTimer(FWindow, SyncTimerId, SyncInterval - sinceLastSync, nullptr) != 0;
+    if (!FSyncTimerArmed)
+        SyncPane();
+}
+
+void TfrmDebugWindow::SyncTimer() {
+    SyncPane();
 }
 
 void TfrmDebugWindow::Command(WORD id, WORD notification, HWND control) {
     TfrmDebug& form = *FForm;
+    if (id == MessagesId && control == FPane.Handle()) {
+        if (notification == EN_CHANGE)
+            FBuffer.ControlChanged();
+        return;
+    }
+    // Every command of the user sees, and works on, the pane as it stands.
+    SyncPane();
     // An accelerator arrives without a control; for a toolbar control it
     // stands for a click on that control.
     if (!control && id >= pbClear && id <= cbLogConnect) {
@@ -295,6 +350,7 @@ void TfrmDebugWindow::ContextMenu(HWND source, LPARAM position) {
         at = POINT{Scaled(8), Scaled(8)};
         ::ClientToScreen(FPane.Handle(), &at);
     }
+    SyncPane();
     FPopupMenu.Apply(FForm->PopupMenu1Popup());
     FPopupMenu.Show(FWindow, at);
 }
@@ -305,10 +361,14 @@ void TfrmDebugWindow::DrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR self) {
+                                           DWORD_PTR data) {
+    auto* self = reinterpret_cast<TfrmDebugWindow*>(data);
+    // Whatever reaches the control (the user's input, painting, another
+    // program reading the text) must find it in step with the pane.
+    if (!self->FSyncingPane && !self->FBuffer.Syncing() && self->FBuffer.HasPendingChanges())
+        self->Guarded([self] { self->SyncPane(); });
     if (message == WM_CONTEXTMENU) {
-        ::SendMessageA(reinterpret_cast<TfrmDebugWindow*>(self)->FWindow, WM_CONTEXTMENU,
-                       reinterpret_cast<WPARAM>(pane), lParam);
+        ::SendMessageA(self->FWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane), lParam);
         return 0;
     }
     if (message == WM_NCDESTROY)
@@ -390,7 +450,13 @@ void TfrmDebugWindow::SetWindowState(TWindowState state) {
     }
 }
 
+void TfrmDebugWindow::ReleaseSender() {
+    if (::InSendMessage())
+        ::ReplyMessage(0);
+}
+
 void TfrmDebugWindow::ShowErrorBox(const std::string& text) {
+    SyncPane();
     ::MessageBoxA(FWindow, text.c_str(), ViewerTitle, MB_OK | MB_ICONSTOP);
 }
 

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "pane/PaneBuffer.h"
 #include "platform/EditPane.h"
 #include "platform/PopupMenu.h"
 #include "platform/ToolbarPanel.h"
@@ -53,6 +54,7 @@ public:
     void SetPlacement(const TPlacement& placement) override;
     TWindowState WindowState() const override;
     void SetWindowState(TWindowState state) override;
+    void ReleaseSender() override;
     void ShowErrorBox(const std::string& text) override;
     void ShowInformationBox(const std::string& text) override;
 
@@ -72,6 +74,13 @@ private:
     void ToolbarAccelerator(TCommandId id);
     void ContextMenu(HWND source, LPARAM position);
     void DrawItem(const DRAWITEMSTRUCT& item);
+    void SyncTimer();
+
+    // Brings the edit control in step with the pane's text now.
+    void SyncPane();
+    // After a print: at once after a quiet moment, else at the latest one
+    // sync interval after the previous sync.
+    void ScheduleSync();
 
     static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self);
@@ -90,6 +99,10 @@ private:
     TWin32Dialogs FDialogs;
     TGdiObject FPaneFont;
     TEditPane FPane;
+    TPaneBuffer FBuffer{FPane};
+    DWORD FLastSync = 0;
+    bool FSyncTimerArmed = false;
+    bool FSyncingPane = false;
     TWin32FileSystem FFiles;
     TWin32Registry FRegistry;
     TWin32Clock FClock;

@@ -28,7 +28,8 @@ std::size_t TEditPane::SelectionLength() const {
 
 void TEditPane::ReplaceSelection(const std::string& text) {
     ::SendMessageA(FEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-    ::SendMessageA(FEdit, EM_SCROLLCARET, 0, 0);
+    if (!FInBatch)
+        ::SendMessageA(FEdit, EM_SCROLLCARET, 0, 0);
 }
 
 bool TEditPane::SetText(const std::string& text) {
@@ -45,4 +46,46 @@ void TEditPane::CopyToClipboard() {
 
 void TEditPane::PasteFromClipboard() {
     ::SendMessageA(FEdit, WM_PASTE, 0, 0);
+}
+
+namespace {
+SCROLLINFO ScrollState(HWND window, int bar) {
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_ALL;
+    ::GetScrollInfo(window, bar, &info);
+    return info;
+}
+
+bool SameScrollState(const SCROLLINFO& a, const SCROLLINFO& b) {
+    return a.nMin == b.nMin && a.nMax == b.nMax && a.nPage == b.nPage && a.nPos == b.nPos;
+}
+} // namespace
+
+// Every edit of a visible control repaints it and its scroll bars at once,
+// which costs far more than the edit itself. The control is therefore
+// marked invisible while a batch is put in, without being hidden from the
+// screen, and drawn once afterwards.
+void TEditPane::BeginBatch() {
+    FInBatch = true;
+    FBatchStyle = ::GetWindowLongA(FEdit, GWL_STYLE);
+    FBatchScroll[0] = ScrollState(FEdit, SB_HORZ);
+    FBatchScroll[1] = ScrollState(FEdit, SB_VERT);
+    if (FBatchStyle & WS_VISIBLE)
+        ::SetWindowLongA(FEdit, GWL_STYLE, FBatchStyle & ~WS_VISIBLE);
+}
+
+void TEditPane::EndBatch() {
+    FInBatch = false;
+    if (FBatchStyle & WS_VISIBLE)
+        ::SetWindowLongA(FEdit, GWL_STYLE, FBatchStyle);
+    ::SendMessageA(FEdit, EM_SCROLLCARET, 0, 0);
+    if (!(FBatchStyle & WS_VISIBLE))
+        return;
+    // Drawn now rather than at the next idle moment: the picture is then
+    // exactly the text, and no paint is left waiting for a later batch.
+    const bool scrollBarsChanged = !SameScrollState(FBatchScroll[0], ScrollState(FEdit, SB_HORZ)) ||
+                                   !SameScrollState(FBatchScroll[1], ScrollState(FEdit, SB_VERT));
+    ::RedrawWindow(FEdit, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | (scrollBarsChanged ? RDW_FRAME : 0));
 }

@@ -16,10 +16,18 @@ public:
     std::size_t SelectionLength() const override;
     void ReplaceSelection(const std::string& text) override;
     bool SetText(const std::string& text) override;
+
+    // Edits made between BeginBatch and EndBatch are laid out but not drawn;
+    // EndBatch has the result drawn once, scroll bars only if they changed.
+    void BeginBatch();
+    void EndBatch();
     void CutToClipboard() override;
     void CopyToClipboard() override;
     void PasteFromClipboard() override;
 
 private:
     HWND FEdit = nullptr;
+    LONG FBatchStyle = 0;
+    bool FInBatch = false;
+    SCROLLINFO FBatchScroll[2] = {};
 };

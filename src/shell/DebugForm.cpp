@@ -179,6 +179,10 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     LoadLogFile();
 }
 
+void TfrmDebug::ReleaseSender() {
+    FServices.Window.ReleaseSender();
+}
+
 void TfrmDebug::DoMark() {
     DoPrint(MarkLine(FServices.Clock.Now(), FServices.Clock.TimeFormat()));
 }

@@ -57,6 +57,7 @@ public:
     void DoLoadFromFile(const std::string& fileName) override;
     void DoSaveToFile(const std::string& fileName) override;
     void DoSetLogFile(const std::string& fileName) override;
+    void ReleaseSender() override;
     void DoMark();
 
     // The check boxes. Changing one from code runs its click handler exactly

@@ -41,6 +41,10 @@ public:
     // Applied when the window is first shown (or at once if it is showing).
     virtual void SetWindowState(TWindowState state) = 0;
 
+    // Lets the client whose command is being handled go on before the
+    // handling has finished.
+    virtual void ReleaseSender() = 0;
+
     // The general error display: a modal box with the stop icon.
     virtual void ShowErrorBox(const std::string& text) = 0;
     // A modal box captioned "Information" with the information icon, centred on the screen.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "pane/PaneControl.h"
@@ -9,7 +10,10 @@
 class TMemoryPane : public IPaneControl {
 public:
     std::size_t TextLength() const override { return FText.size(); }
-    std::string Text() const override { return FText; }
+    std::string Text() const override {
+        ++TextReads;
+        return FText;
+    }
     void Select(std::size_t start, std::size_t length) override {
         FSelStart = std::min(start, FText.size());
         FSelLength = std::min(length, FText.size() - FSelStart);
@@ -21,6 +25,8 @@ public:
         FSelStart += text.size();
         FSelLength = 0;
         ++ReplaceCount;
+        if (OnChange)
+            OnChange();
     }
     bool SetText(const std::string& text) override {
         if (text.size() > Capacity)
@@ -40,6 +46,9 @@ public:
     }
     void PasteFromClipboard() override { ReplaceSelection(Clipboard); }
 
+    // Called after each change, as an edit control notifies its parent.
+    std::function<void()> OnChange;
+    mutable int TextReads = 0;
     std::string Clipboard;
     std::size_t Capacity = static_cast<std::size_t>(-1);
     int ReplaceCount = 0;

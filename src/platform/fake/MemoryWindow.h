@@ -38,6 +38,7 @@ public:
     TWindowState WindowState() const override { return State; }
     void SetWindowState(TWindowState state) override { State = state; }
 
+    void ReleaseSender() override { ++SendersReleased; }
     void ShowErrorBox(const std::string& text) override {
         ErrorBoxes.push_back(text);
         Calls.push_back("ErrorBox " + text);
@@ -51,6 +52,7 @@ public:
     TWindowId OtherViewer = 0;
     TWindowId BroughtToTop = 0;
     bool TerminationRequested = false;
+    int SendersReleased = 0;
     bool Topmost = false;
     bool ToolbarVisible = true;
     bool BoxesShown[CheckBoxCount] = {true, true, true, true};

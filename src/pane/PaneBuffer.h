@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "pane/PaneControl.h"
+
+// The pane's text as the viewer's logic sees it, kept in memory, with the
+// screen's edit control following it in batches.
+//
+// Putting each client line into an edit control costs milliseconds of
+// screen work, far more than the channel itself; a client printing flat out
+// would be held up by it. So operations change only the text here, and Sync
+// brings the control in step with at most two edit operations: one
+// replacing what was cut from the top (with the limitation line), one
+// appending everything printed since the last Sync.
+//
+// The user may edit the control directly; ControlChanged marks that, and
+// the control's text is taken back before the next operation. The owner
+// calls Sync before anything else looks at or changes the control, so user
+// edits never meet unsynced changes.
+class TPaneBuffer : public IPaneControl {
+public:
+    explicit TPaneBuffer(IPaneControl& control) : FControl(control) {}
+
+    std::size_t TextLength() const override;
+    std::string Text() const override;
+    bool EndsWithLineBreak() const override;
+    void Select(std::size_t start, std::size_t length) override;
+    // The user's selection, which lives in the control.
+    std::size_t SelectionLength() const override;
+    void ReplaceSelection(const std::string& text) override;
+    // Replaces the control's text at once, so that a refusal is known.
+    bool SetText(const std::string& text) override;
+    void CutToClipboard() override;
+    void CopyToClipboard() override;
+    void PasteFromClipboard() override;
+
+    bool HasPendingChanges() const { return FHeadLength != 0 || FCut != 0 || FTailLength != 0 || FSelectionPending; }
+    void Sync();
+    // The control's text changed by other means than Sync: the user's editing.
+    void ControlChanged() {
+        if (!FSyncing)
+            FControlChanged = true;
+    }
+    bool Syncing() const { return FSyncing; }
+
+private:
+    void TakeControlTextIfChanged() const;
+    void Replace(std::size_t start, std::size_t length, const std::string& text);
+    void ReplaceAll(const std::string& text);
+
+    IPaneControl& FControl;
+    // The model, and how it differs from the control's text: the control's
+    // first FCut characters are replaced by the model's first FHeadLength,
+    // and the model's last FTailLength characters are not in the control yet.
+    mutable std::string FText;
+    mutable std::size_t FControlLength = 0;
+    mutable std::size_t FCut = 0;
+    mutable std::size_t FHeadLength = 0;
+    mutable std::size_t FTailLength = 0;
+    mutable std::size_t FSelStart = 0;
+    mutable std::size_t FSelLength = 0;
+    // A selection made in the model that the control is to show.
+    mutable bool FSelectionPending = false;
+    mutable bool FControlChanged = true;
+    bool FSyncing = false;
+};

@@ -1,0 +1,156 @@
+// The in-memory pane and the edit control that follows it in batches.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "pane/MessagePane.h"
+#include "pane/PaneBuffer.h"
+#include "platform/fake/MemoryFileSystem.h"
+#include "platform/fake/MemoryPane.h"
+
+namespace {
+std::string RandomLine(std::mt19937& random, std::size_t maxLength) {
+    std::uniform_int_distribution<std::size_t> length(0, maxLength);
+    std::uniform_int_distribution<int> letter('a', 'z');
+    std::string line(length(random), ' ');
+    for (char& c : line)
+        c = static_cast<char>(letter(random));
+    return line;
+}
+
+struct TBufferedPane {
+    TMemoryPane Control;
+    TPaneBuffer Buffer{Control};
+    TMemoryFileSystem Files;
+    TMessagePane Pane{Buffer, Files};
+};
+
+struct TDirectPane {
+    TMemoryPane Control;
+    TMemoryFileSystem Files;
+    TMessagePane Pane{Control, Files};
+};
+} // namespace
+
+TEST(PaneBuffer, FloodsEndWithTheSameTextAsPrintingLineByLine) {
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        std::mt19937 random(seed);
+        TBufferedPane buffered;
+        TDirectPane direct;
+        std::uniform_int_distribution<int> syncEvery(1, 400);
+        const std::size_t maxLength = seed % 3 == 0 ? 4094 : 120;
+        int sinceSync = 0;
+        int nextSync = syncEvery(random);
+        std::size_t printed = 0;
+        while (printed < 200000) {
+            const std::string line = RandomLine(random, maxLength);
+            printed += line.size() + 2;
+            buffered.Pane.DoPrint(line);
+            direct.Pane.DoPrint(line);
+            if (++sinceSync == nextSync) {
+                buffered.Buffer.Sync();
+                ASSERT_EQ(buffered.Control.Text(), direct.Control.Text()) << "seed " << seed;
+                sinceSync = 0;
+                nextSync = syncEvery(random);
+            }
+        }
+        buffered.Buffer.Sync();
+        EXPECT_EQ(buffered.Control.Text(), direct.Control.Text()) << "seed " << seed;
+        EXPECT_EQ(buffered.Buffer.Text(), direct.Control.Text()) << "seed " << seed;
+    }
+}
+
+TEST(PaneBuffer, ASyncNeedsAtMostTwoEditOperations) {
+    TBufferedPane buffered;
+    buffered.Pane.DoPrint(std::string(29000, 'x'));
+    buffered.Buffer.Sync();
+    const int before = buffered.Control.ReplaceCount;
+    // Enough lines to cross the capacity more than once before the next Sync.
+    for (int i = 0; i < 2000; ++i)
+        buffered.Pane.DoPrint("line " + std::to_string(i) + std::string(20, '-'));
+    buffered.Buffer.Sync();
+    EXPECT_LE(buffered.Control.ReplaceCount - before, 2);
+
+    const int quiet = buffered.Control.ReplaceCount;
+    buffered.Buffer.Sync();
+    EXPECT_EQ(buffered.Control.ReplaceCount, quiet) << "nothing pending, nothing done";
+}
+
+TEST(PaneBuffer, PrintsNothingToTheControlUntilSynced) {
+    TBufferedPane buffered;
+    buffered.Pane.DoPrint("Hello");
+    EXPECT_EQ(buffered.Control.Text(), "");
+    EXPECT_TRUE(buffered.Buffer.HasPendingChanges());
+    EXPECT_EQ(buffered.Buffer.Text(), "Hello\r\n");
+    buffered.Buffer.Sync();
+    EXPECT_EQ(buffered.Control.Text(), "Hello\r\n");
+    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
+    EXPECT_EQ(buffered.Control.SelectionStart(), 7u) << "the caret follows the output";
+}
+
+TEST(PaneBuffer, UserEditsAreTakenBeforeTheNextOperation) {
+    TBufferedPane buffered;
+    buffered.Pane.DoPrint("first");
+    buffered.Buffer.Sync();
+
+    // The user types at the end of the control, without a line break.
+    buffered.Control.Select(buffered.Control.TextLength(), 0);
+    buffered.Control.ReplaceSelection("typed");
+    buffered.Buffer.ControlChanged();
+
+    buffered.Pane.DoPrint("second");
+    buffered.Buffer.Sync();
+    EXPECT_EQ(buffered.Control.Text(), "first\r\ntyped\r\nsecond");
+    EXPECT_EQ(buffered.Buffer.Text(), buffered.Control.Text());
+}
+
+TEST(PaneBuffer, ChangeNoticesDuringSyncAreNotMistakenForTheUser) {
+    TBufferedPane buffered;
+    buffered.Control.OnChange = [&buffered] { buffered.Buffer.ControlChanged(); };
+    buffered.Pane.DoPrint("model");
+    buffered.Buffer.Sync();
+    const int reads = buffered.Control.TextReads;
+    buffered.Pane.DoPrint("more");
+    EXPECT_EQ(buffered.Control.TextReads, reads) << "the buffer's own edits must not be read back";
+
+    buffered.Buffer.Sync();
+    buffered.Control.Select(0, 0);
+    buffered.Control.ReplaceSelection("user: "); // notifies outside Sync
+    EXPECT_EQ(buffered.Buffer.Text(), "user: model\r\nmore\r\n");
+}
+
+TEST(PaneBuffer, SetTextGoesToTheControlAtOnceAndReportsARefusal) {
+    TBufferedPane buffered;
+    buffered.Pane.DoPrint("kept");
+    buffered.Control.Capacity = 10;
+    EXPECT_FALSE(buffered.Buffer.SetText(std::string(11, 'x')));
+    EXPECT_EQ(buffered.Buffer.Text(), "kept\r\n") << "a refused text leaves the model";
+    EXPECT_TRUE(buffered.Buffer.SetText("loaded"));
+    EXPECT_EQ(buffered.Control.Text(), "loaded");
+    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
+}
+
+TEST(PaneBuffer, SelectAllIsShownInTheControl) {
+    TBufferedPane buffered;
+    buffered.Pane.DoPrint("abc");
+    buffered.Buffer.Select(0, buffered.Buffer.TextLength());
+    buffered.Buffer.Sync();
+    EXPECT_EQ(buffered.Control.SelectionStart(), 0u);
+    EXPECT_EQ(buffered.Control.SelectionLength(), 5u);
+}
+
+TEST(PaneBuffer, CutAndPasteWorkOnTheSyncedControlAndComeBackIntoTheModel) {
+    TBufferedPane buffered;
+    buffered.Pane.DoPrint("one");
+    buffered.Pane.DoPrint("two");
+    buffered.Buffer.Sync();
+    buffered.Control.Select(0, 5); // the user selects "one\r\n"
+    buffered.Buffer.CutToClipboard();
+    EXPECT_EQ(buffered.Buffer.Text(), "two\r\n");
+    buffered.Pane.DoPrint("three"); // printed while the cut text waits on the clipboard
+    buffered.Buffer.Sync();
+    buffered.Control.Select(buffered.Control.TextLength(), 0);
+    buffered.Buffer.PasteFromClipboard();
+    EXPECT_EQ(buffered.Buffer.Text(), "two\r\nthree\r\none\r\n");
+}
