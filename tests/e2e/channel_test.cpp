@@ -82,6 +82,28 @@ void PrintOfUnterminatedRegionStopsAtItsEnd() {
     CHECK(run.Close());
 }
 
+void EightBitTextKeepsItsBytes() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string file = run.Folder() + "eight-bit.txt";
+
+    // Characters of the single-byte code page above 127 pass through the pane and its files unchanged.
+    const std::string text = "Gr\xFC\xDF"
+                             "e \xE9t\xE9 \xA9 \xB5\xE6\xF8 \x80";
+    CHECK_SENT(Print(viewer, text));
+    CHECK_EQ(PaneText(viewer), text + kCrLf);
+    CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
+    std::string saved;
+    CHECK(ReadFileBytes(file, saved));
+    CHECK_EQ(saved, text + kCrLf);
+    CHECK_SENT(Clear(viewer));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+    CHECK_EQ(PaneText(viewer), text + kCrLf);
+    CHECK(run.Close());
+}
+
 void ClearEmptiesThePane() {
     ViewerRun run;
     if (!StartFirstRun(run))
@@ -242,12 +264,18 @@ void SetLogFileToUnwritableName() {
     CHECK(!FolderExists("c:\\no"));
     CHECK(FindMessageBox(run.ProcessId()) == nullptr);
 
+    // Only a to z are made upper case: a letter beyond ASCII and the other characters stay as they are.
+    CHECK_SENT(SendCommand(viewer, kSetLogFile, "c:\\no\\Gr\xFC\xDF\xE9_z~1.txt"));
+    const std::string lines = "x\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n"
+                              "Error: Cannot set LogFile to \"C:\\NO\\GR\xFC\xDF\xE9_Z~1.TXT\"\r\n";
+    CHECK_EQ(PaneText(viewer), lines);
+
     // The log file stays the default one.
     CHECK(run.Close());
     CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
     std::string log;
     CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, "x\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n");
+    CHECK_EQ(log, lines);
 }
 
 // A command whose file cannot be used: the general error display shows the error inside the handling of the
@@ -354,6 +382,7 @@ void CapacityRuleAtItsBoundaries() {
         {28000, 3000, 0, "n < 0: nothing removed rather than the whole pane"},
         {29949, 0, 4898, "an empty message on a full pane"},
         {31000, 10, 5939, "a pane loaded above the budget"},
+        {100000, 10, 74939, "a log far beyond the edit control's default limit"},
     };
     for (const Case& c : cases) {
         std::printf("  case: %s\n", c.what);
@@ -450,6 +479,7 @@ int main() {
     RunTest("print appends lines in order", PrintAppendsLinesInOrder);
     RunTest("print reads the region layout", PrintReadsTheRegionLayout);
     RunTest("print of an unterminated region stops at its end", PrintOfUnterminatedRegionStopsAtItsEnd);
+    RunTest("eight-bit text keeps its bytes", EightBitTextKeepsItsBytes);
     RunTest("clear empties the pane", ClearEmptiesThePane);
     RunTest("load from file replaces the pane", LoadFromFileReplacesThePane);
     RunTest("load of a missing file does nothing", LoadOfMissingFileDoesNothing);
