@@ -44,20 +44,51 @@ bool TWin32FileSystem::ReadWholeFile(const std::string& name, std::string& bytes
     return true;
 }
 
-TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& name, const std::string& bytes) {
-    const TFileHandle file = OpenUnshared(name, GENERIC_WRITE, CREATE_ALWAYS);
-    if (!file)
-        return TWriteResult::CannotCreate;
+namespace {
+std::string FolderOf(const std::string& name) {
+    const std::string::size_type separator = name.find_last_of("\\/");
+    if (separator == std::string::npos)
+        return ".";
+    return name.substr(0, separator + 1);
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
         const std::size_t remaining = bytes.size() - written;
         const DWORD piece = static_cast<DWORD>(remaining < 0x10000000 ? remaining : 0x10000000);
         DWORD done = 0;
-        if (!::WriteFile(file.Get(), bytes.data() + written, piece, &done, nullptr) || done == 0)
-            return TWriteResult::WriteFailed;
+        if (!::WriteFile(file, bytes.data() + written, piece, &done, nullptr) || done == 0)
+            return false;
         written += done;
     }
-    return TWriteResult::Ok;
+    return ::FlushFileBuffers(file) != FALSE;
+}
+} // namespace
+
+// A save must never leave the file it replaces half written: the bytes go
+// into a new file beside it first, which takes the old one's place only
+// once it is complete. The old file is opened exclusively beforehand, so
+// that a file another program holds, a read-only file, a folder or a name
+// in a missing folder fail as before, with nothing written.
+TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& name, const std::string& bytes) {
+    {
+        const TFileHandle target = OpenUnshared(name, GENERIC_WRITE, OPEN_ALWAYS);
+        if (!target)
+            return TWriteResult::CannotCreate;
+    }
+    char temporary[MAX_PATH + 1] = {};
+    if (!::GetTempFileNameA(FolderOf(name).c_str(), "dkv", 0, temporary))
+        return TWriteResult::CannotCreate;
+    bool complete = false;
+    {
+        const TFileHandle file = OpenUnshared(temporary, GENERIC_WRITE, CREATE_ALWAYS);
+        complete = file && WriteAll(file.Get(), bytes);
+    }
+    if (complete && ::MoveFileExA(temporary, name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return TWriteResult::Ok;
+    ::DeleteFileA(temporary);
+    return TWriteResult::WriteFailed;
 }
 
 bool TWin32FileSystem::CanOpenForWriting(const std::string& name) {
