@@ -1,0 +1,173 @@
+// Long runs of pane operations (prints of any length, clears, loads, the
+// user's edits) against a plain model of the capacity and append rules,
+// applied to the pane over a bare control and over the batching buffer,
+// whose control must equal the model after every Sync.
+#include <cstdint>
+#include <string>
+
+#include "FuzzInput.h"
+#include "ReferenceText.h"
+#include "pane/MessagePane.h"
+#include "pane/PaneBuffer.h"
+#include "pane/ViewerError.h"
+#include "platform/fake/MemoryFileSystem.h"
+#include "platform/fake/MemoryPane.h"
+
+namespace {
+const char* const LoadedFile = "C:\\loaded.txt";
+
+// What the user must see, written from the rules rather than from the code.
+class TReferencePane {
+public:
+    void Print(const std::string& message) {
+        const long long paneLength = static_cast<long long>(Text.size());
+        const long long messageLength = static_cast<long long>(message.size());
+        if (paneLength + messageLength >= 29949) {
+            const long long n = paneLength - messageLength - 25051;
+            if (n >= 1)
+                Text = "***** System Limitations: Lines hat to be removed: " + std::to_string(n) + "\r\n" +
+                       Text.substr(static_cast<std::size_t>(n));
+        }
+        const bool endsWithBreak = Text.size() >= 2 && Text.compare(Text.size() - 2, 2, "\r\n") == 0;
+        if (Text.empty() || endsWithBreak)
+            Text += message + "\r\n";
+        else
+            Text += "\r\n" + message;
+    }
+    void Replace(std::size_t start, std::size_t length, const std::string& text) {
+        if (start > Text.size())
+            start = Text.size();
+        if (length > Text.size() - start)
+            length = Text.size() - start;
+        Text = Text.substr(0, start) + text + Text.substr(start + length);
+    }
+
+    std::string Text;
+};
+
+struct TDirectPane {
+    TMemoryPane Control;
+    TMemoryFileSystem Files;
+    TMessagePane Pane{Control, Files};
+};
+
+struct TBufferedPane {
+    TBufferedPane() {
+        // The control notifies every change, as the edit control's EN_CHANGE does.
+        Control.OnChange = [this] { Buffer.ControlChanged(); };
+    }
+    TBufferedPane(const TBufferedPane&) = delete;
+    TBufferedPane& operator=(const TBufferedPane&) = delete;
+
+    TMemoryPane Control;
+    TPaneBuffer Buffer{Control};
+    TMemoryFileSystem Files;
+    TMessagePane Pane{Buffer, Files};
+};
+
+std::string LoadError(TMessagePane& pane) {
+    try {
+        pane.DoLoadFromFile(LoadedFile);
+    } catch (const TViewerError& error) {
+        return error.what();
+    }
+    return std::string();
+}
+
+void Expect(const std::string& actual, const TReferencePane& model, const char* what, int step) {
+    if (actual == model.Text)
+        return;
+    std::string::size_type at = 0;
+    while (at < actual.size() && at < model.Text.size() && actual[at] == model.Text[at])
+        ++at;
+    Check(false, what,
+          "step " + std::to_string(step) + ": length " + std::to_string(actual.size()) + ", model " +
+              std::to_string(model.Text.size()) + ", first difference at " + std::to_string(at));
+}
+
+void SyncAndCompare(TBufferedPane& buffered, const TReferencePane& model, int step) {
+    Expect(buffered.Buffer.Text(), model, "the buffer's text equals the model", step);
+    buffered.Buffer.Sync();
+    Expect(buffered.Control.Text(), model, "after Sync the control equals the model", step);
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    TFuzzInput input(data, size);
+    TReferencePane model;
+    TDirectPane direct;
+    TBufferedPane buffered;
+
+    for (int step = 0; !input.Empty(); ++step) {
+        switch (input.Byte() % 10) {
+        case 0:
+        case 1:
+        case 2:
+        case 3: {
+            const std::string message = input.Text(4094);
+            model.Print(message);
+            direct.Pane.DoPrint(message);
+            buffered.Pane.DoPrint(message);
+            break;
+        }
+        case 4:
+            model.Text.clear();
+            direct.Pane.DoClear();
+            buffered.Pane.DoClear();
+            break;
+        case 5: {
+            // Long patterned files reach the capacity; short ones carry any bytes.
+            const std::uint8_t mode = input.Byte();
+            const std::string bytes = mode & 1 ? input.Text(40000) : input.Bytes(input.Byte());
+            const int state = (mode >> 1) & 3; // 0 and 1 readable, 2 missing, 3 held open elsewhere
+            std::string expectedError;
+            for (TMemoryFileSystem* files : {&direct.Files, &buffered.Files}) {
+                files->Files.erase(LoadedFile);
+                files->Locked.clear();
+                if (state != 2)
+                    files->Files[LoadedFile] = bytes;
+                if (state == 3)
+                    files->Locked.insert(LoadedFile);
+            }
+            if (state == 3) {
+                expectedError = std::string("Cannot open file ") + LoadedFile;
+            } else if (state != 2) {
+                const std::string text = ReferencePaneText(bytes);
+                if (text.size() > direct.Control.Capacity)
+                    expectedError = "Text exceeds memo capacity";
+                else
+                    model.Text = text;
+            }
+            Check(LoadError(direct.Pane) == expectedError, "load over the bare control", Hex(bytes));
+            Check(LoadError(buffered.Pane) == expectedError, "load over the buffer", Hex(bytes));
+            break;
+        }
+        case 6: {
+            // The user edits the control; the window brings the control in
+            // step before any input reaches it.
+            SyncAndCompare(buffered, model, step);
+            const std::size_t start = input.Word() % (model.Text.size() + 1);
+            const std::size_t length = input.Word();
+            const std::string text = input.Text(512);
+            model.Replace(start, length, text);
+            for (TMemoryPane* control : {&direct.Control, &buffered.Control}) {
+                control->Select(start, length);
+                control->ReplaceSelection(text);
+            }
+            break;
+        }
+        case 7: {
+            // A control that takes less; zero stands for no limit.
+            const std::size_t capacity = input.Word() * std::size_t{2};
+            direct.Control.Capacity = buffered.Control.Capacity = capacity ? capacity : std::size_t(-1);
+            break;
+        }
+        default:
+            SyncAndCompare(buffered, model, step);
+            break;
+        }
+        Expect(direct.Control.Text(), model, "the bare control equals the model", step);
+    }
+    SyncAndCompare(buffered, model, -1);
+    return 0;
+}
