@@ -5,6 +5,8 @@
 //   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]]
 //
 // OUTFILE NUL records nothing, for measuring the clients alone.
+// OUTFILE - opens no file at all: each command's text is only copied out of the region and 0 returned, which
+// is what the channel itself costs (the benchmark's baseline).
 // --size creates the region with another size, as a client that came first might have.
 // --stall-after answers N commands and then stops pumping messages for MS milliseconds (default 10000),
 // which is how a hung viewer looks to its clients.
@@ -36,6 +38,9 @@ struct Options {
 };
 
 struct Viewer {
+    bool discard = false;
+    // Kept so that the copy out of the region is really made, as in a viewer that uses the text.
+    std::string lastText;
     UniqueHandle output;
     UniqueHandle mapping;
     UniqueView view;
@@ -75,6 +80,11 @@ std::string ReadText(const Viewer& viewer) {
 }
 
 void Record(Viewer& viewer, UINT message) {
+    if (viewer.discard) {
+        if (message != WM_USER + 5)
+            viewer.lastText = ReadText(viewer);
+        return;
+    }
     std::string record = CommandWord(message);
     if (message != WM_USER + 5)
         record += " " + ReadText(viewer);
@@ -153,12 +163,15 @@ int main(int argc, char** argv) {
     Viewer viewer;
     viewer.stallAfter = options.stallAfter;
     viewer.stallMs = options.stallMs;
+    viewer.discard = options.outputFile == "-";
     // Each run starts a fresh record, which readers may look at while the viewer still runs.
-    viewer.output.reset(CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (viewer.output.get() == INVALID_HANDLE_VALUE) {
-        viewer.output.release();
-        return Fail("CreateFileA");
+    if (!viewer.discard) {
+        viewer.output.reset(CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (viewer.output.get() == INVALID_HANDLE_VALUE) {
+            viewer.output.release();
+            return Fail("CreateFileA");
+        }
     }
     viewer.mapping.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
                                             options.regionSize, "DravikFileMap"));
