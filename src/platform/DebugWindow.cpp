@@ -49,7 +49,8 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
         FDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
         ::ReleaseDC(nullptr, screen);
     }
-    ::CreateWindowExA(0, WindowClassName, ViewerTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+    // Found by clients and other viewers only once the start-up has made sure it is the only viewer.
+    ::CreateWindowExA(0, WindowClassName, InstanceCheckTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
     return FWindow != nullptr && FPane.Handle() != nullptr;
@@ -378,6 +379,20 @@ LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wPara
 
 int TfrmDebugWindow::Scaled(int pixels) const {
     return ::MulDiv(pixels, FDpi, 96);
+}
+
+void TfrmDebugWindow::BeginInstanceCheck() {
+    FInstanceCheckTurn = TKernelHandle(::CreateMutexA(nullptr, FALSE, "DravikViewerInstanceCheck"));
+    // Without the mutex the check still runs, only without taking turns. An
+    // abandoned mutex (a viewer that died mid-check) is simply taken over.
+    if (FInstanceCheckTurn && ::WaitForSingleObject(FInstanceCheckTurn.Get(), 10000) == WAIT_TIMEOUT)
+        FInstanceCheckTurn.Reset();
+}
+
+void TfrmDebugWindow::EndInstanceCheck() {
+    if (FInstanceCheckTurn)
+        ::ReleaseMutex(FInstanceCheckTurn.Get());
+    FInstanceCheckTurn.Reset();
 }
 
 std::string TfrmDebugWindow::ClassName() const {

@@ -40,6 +40,8 @@ public:
     bool TranslateShortcut(MSG& message);
 
     // IMainWindow
+    void BeginInstanceCheck() override;
+    void EndInstanceCheck() override;
     std::string ClassName() const override;
     void SetTitle(const std::string& title) override;
     TWindowId FindTopLevelWindow(const std::string& className, const std::string& title) const override;
@@ -98,6 +100,7 @@ private:
     TAccelerators FToolbarMnemonics;
     TWin32Dialogs FDialogs;
     TGdiObject FPaneFont;
+    TKernelHandle FInstanceCheckTurn;
     TEditPane FPane;
     TPaneBuffer FBuffer{FPane};
     DWORD FLastSync = 0;

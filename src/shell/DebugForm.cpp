@@ -8,9 +8,9 @@
 #include "shell/MainWindow.h"
 
 const char* const ViewerTitle = "Korvane Dravik";
+const char* const InstanceCheckTitle = "must not find current window";
 
 namespace {
-const char* const HiddenTitle = "must not find current window";
 const char* const DefaultLogFileName = "DebugLog.txt";
 const char* const ChannelFailureText =
     "Error creating map file.\n\r\n\rThe map file for sharing memory could not be created.";
@@ -25,6 +25,17 @@ std::string UpperCaseAscii(std::string text) {
             c = static_cast<char>(c - 'a' + 'A');
     return text;
 }
+
+class TInstanceCheckTurn {
+public:
+    explicit TInstanceCheckTurn(IMainWindow& window) : FWindow(window) { FWindow.BeginInstanceCheck(); }
+    ~TInstanceCheckTurn() { FWindow.EndInstanceCheck(); }
+    TInstanceCheckTurn(const TInstanceCheckTurn&) = delete;
+    TInstanceCheckTurn& operator=(const TInstanceCheckTurn&) = delete;
+
+private:
+    IMainWindow& FWindow;
+};
 
 TWindowState WindowStateFromInteger(std::int32_t value) {
     switch (value) {
@@ -45,11 +56,17 @@ void TfrmDebug::FormCreate() {
     IMainWindow& window = FServices.Window;
 
     // Only one viewer per desktop. The title is changed while searching so
-    // that the search cannot find this very window.
-    const std::string className = window.ClassName();
-    window.SetTitle(HiddenTitle);
-    const TWindowId other = window.FindTopLevelWindow(className, ViewerTitle);
-    window.SetTitle(ViewerTitle);
+    // that the search cannot find this very window. Viewers starting at the
+    // same moment take turns here, so that the second always finds the first
+    // instead of both running on one log file, or both ending.
+    TWindowId other = 0;
+    {
+        const TInstanceCheckTurn turn(window);
+        const std::string className = window.ClassName();
+        window.SetTitle(InstanceCheckTitle);
+        other = window.FindTopLevelWindow(className, ViewerTitle);
+        window.SetTitle(ViewerTitle);
+    }
     if (other != 0) {
         FOtherInstanceFound = true;
         window.BringToTop(other);

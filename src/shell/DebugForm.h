@@ -17,6 +17,8 @@ class IRegistry;
 class TMapList;
 
 extern const char* const ViewerTitle;
+// The title a viewer's window carries until it has made sure that it is the only viewer.
+extern const char* const InstanceCheckTitle;
 
 // Everything the viewer's logic reaches the platform through.
 struct TfrmDebugServices {

@@ -22,6 +22,9 @@ class IMainWindow {
 public:
     virtual ~IMainWindow() = default;
 
+    // Viewers starting at the same moment check for each other one at a time.
+    virtual void BeginInstanceCheck() = 0;
+    virtual void EndInstanceCheck() = 0;
     virtual std::string ClassName() const = 0;
     virtual void SetTitle(const std::string& title) = 0;
     virtual TWindowId FindTopLevelWindow(const std::string& className, const std::string& title) const = 0;

@@ -60,6 +60,19 @@ TEST_F(StartupTest, ASecondViewerRaisesTheFirstAndEndsWithoutTouchingAnything) {
     EXPECT_TRUE(CallsStartingWith(V.Window, "SetPlacement").empty());
 }
 
+TEST_F(StartupTest, ViewersStartingTogetherTakeTurnsForTheWholeTitleSearch) {
+    for (const TWindowId other : {TWindowId(0), TWindowId(4711)}) {
+        TViewer viewer;
+        viewer.Window.OtherViewer = other;
+        viewer.Form.FormCreate();
+        const Strings& calls = viewer.Window.Calls;
+        const Strings expected{"BeginInstanceCheck", "SetTitle must not find current window",
+                               "SetTitle Korvane Dravik", "EndInstanceCheck"};
+        ASSERT_GE(calls.size(), expected.size());
+        EXPECT_EQ(Strings(calls.begin(), calls.begin() + 4), expected) << "other viewer " << other;
+    }
+}
+
 TEST_F(StartupTest, AChannelFailureIsAnnouncedAndTheRestOfStartUpStillRuns) {
     V.Memory.Fail = true;
     V.Files.Files[DefaultLogFile] = "last run\r\n";

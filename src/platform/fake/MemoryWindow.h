@@ -12,6 +12,8 @@
 // is also recorded in Calls, so tests can check the order of a sequence.
 class TMemoryWindow : public IMainWindow {
 public:
+    void BeginInstanceCheck() override { Calls.push_back("BeginInstanceCheck"); }
+    void EndInstanceCheck() override { Calls.push_back("EndInstanceCheck"); }
     std::string ClassName() const override { return "TfrmDebug"; }
     void SetTitle(const std::string& title) override {
         Title = title;
