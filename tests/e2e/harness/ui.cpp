@@ -1,0 +1,446 @@
+#include "ui.h"
+
+#include "pane.h"
+#include "wait.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace e2e {
+
+namespace {
+
+struct ProcessWindowSearch {
+    DWORD processId;
+    const char* className;
+    const char* title; // nullptr: any
+    HWND found;
+};
+
+BOOL CALLBACK MatchTopLevel(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<ProcessWindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    char className[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (lstrcmpiA(className, search->className) != 0)
+        return TRUE;
+    if (search->title != nullptr && TextOfWindow(window) != search->title)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+HWND FindTopLevel(DWORD processId, const char* className, const char* title) {
+    ProcessWindowSearch search = {processId, className, title, nullptr};
+    EnumWindows(MatchTopLevel, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND FirstDescendantOfClass(HWND parent, const char* className) {
+    HWND child = nullptr;
+    while ((child = FindWindowExA(parent, child, nullptr, nullptr)) != nullptr) {
+        char name[64] = {};
+        GetClassNameA(child, name, sizeof name);
+        if (lstrcmpiA(name, className) == 0)
+            return child;
+        if (const HWND deeper = FirstDescendantOfClass(child, className))
+            return deeper;
+    }
+    return nullptr;
+}
+
+bool WaitGone(HWND window, DWORD timeoutMs) {
+    return WaitFor([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+// Owns a memory DC holding a 32-bit top-down DIB section, filled from the screen.
+class ScreenShot {
+  public:
+    explicit ScreenShot(const RECT& area)
+        : width_(area.right - area.left), height_(area.bottom - area.top) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        const HDC screen = GetDC(nullptr);
+        memory_ = CreateCompatibleDC(screen);
+        void* bits = nullptr;
+        bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (memory_ != nullptr && bitmap_ != nullptr) {
+            previous_ = SelectObject(memory_, bitmap_);
+            BitBlt(memory_, 0, 0, width_, height_, screen, area.left, area.top, SRCCOPY);
+            GdiFlush();
+            pixels_ = static_cast<const unsigned char*>(bits);
+        }
+        ReleaseDC(nullptr, screen);
+    }
+    ScreenShot(const ScreenShot&) = delete;
+    ScreenShot& operator=(const ScreenShot&) = delete;
+    ~ScreenShot() {
+        if (previous_ != nullptr)
+            SelectObject(memory_, previous_);
+        if (bitmap_ != nullptr)
+            DeleteObject(bitmap_);
+        if (memory_ != nullptr)
+            DeleteDC(memory_);
+    }
+    bool Valid() const { return pixels_ != nullptr; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    // Blue, green, red of one pixel.
+    const unsigned char* At(int x, int y) const { return pixels_ + (static_cast<std::size_t>(y) * width_ + x) * 4; }
+
+  private:
+    int width_;
+    int height_;
+    HDC memory_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+    const unsigned char* pixels_ = nullptr;
+};
+
+bool IsBlack(const unsigned char* bgr) {
+    return bgr[0] < 80 && bgr[1] < 80 && bgr[2] < 80;
+}
+
+// Greyed text and the etched separators are drawn in a middle grey.
+bool IsGrey(const unsigned char* bgr) {
+    const int b = bgr[0], g = bgr[1], r = bgr[2];
+    return std::abs(r - g) < 16 && std::abs(g - b) < 16 && r >= 96 && r <= 170;
+}
+
+// Owns the clipboard while open; the window makes this process the owner of what it puts there.
+class OpenedClipboard {
+  public:
+    OpenedClipboard() {
+        if (owner_ == nullptr)
+            owner_ = CreateWindowExA(0, "STATIC", "clipboard owner", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                     nullptr, nullptr);
+        // The viewer may hold it for a moment.
+        opened_ = WaitFor([] { return OpenClipboard(owner_) != FALSE; }, 3000);
+    }
+    OpenedClipboard(const OpenedClipboard&) = delete;
+    OpenedClipboard& operator=(const OpenedClipboard&) = delete;
+    ~OpenedClipboard() {
+        if (opened_)
+            CloseClipboard();
+    }
+    bool Opened() const { return opened_; }
+
+  private:
+    static HWND owner_;
+    bool opened_ = false;
+};
+HWND OpenedClipboard::owner_ = nullptr;
+
+} // namespace
+
+bool IsTopmost(HWND window) {
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+std::string TextOfWindow(HWND window) {
+    LRESULT length = 0;
+    if (window == nullptr || !SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, length, 5000))
+        return "<none>";
+    std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
+    LRESULT copied = 0;
+    if (!SendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(&buffer[0]), copied, 5000))
+        return "<none>";
+    buffer.resize(static_cast<std::size_t>(copied));
+    return buffer;
+}
+
+HWND FindToolbar(HWND viewer) {
+    return FindWindowExA(viewer, nullptr, "TDravikPanel", nullptr);
+}
+
+HWND ToolbarControl(HWND viewer, int id) {
+    const HWND toolbar = FindToolbar(viewer);
+    return toolbar != nullptr ? GetDlgItem(toolbar, id) : nullptr;
+}
+
+bool IsBoxChecked(HWND viewer, int id) {
+    LRESULT state = 0;
+    return SendWithTimeout(ToolbarControl(viewer, id), BM_GETCHECK, 0, 0, state, 5000) && state == BST_CHECKED;
+}
+
+bool ClickControl(HWND viewer, int id) {
+    const HWND control = ToolbarControl(viewer, id);
+    LRESULT ignored = 0;
+    return control != nullptr && SendWithTimeout(control, BM_CLICK, 0, 0, ignored) && Settle(viewer);
+}
+
+bool PostClick(HWND viewer, int id) {
+    const HWND control = ToolbarControl(viewer, id);
+    return control != nullptr && PostMessageA(control, BM_CLICK, 0, 0) != FALSE;
+}
+
+bool ChooseCommand(HWND viewer, int id) {
+    LRESULT ignored = 0;
+    return SendWithTimeout(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0, ignored) && Settle(viewer);
+}
+
+bool PostCommand(HWND viewer, int id) {
+    return PostMessageA(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0) != FALSE;
+}
+
+bool Settle(HWND viewer) {
+    LRESULT ignored = 0;
+    return SendWithTimeout(viewer, WM_NULL, 0, 0, ignored);
+}
+
+HWND OpenPopupMenu(HWND viewer, DWORD processId) {
+    const HWND pane = FindPane(viewer);
+    RECT place = {};
+    if (pane == nullptr || !GetWindowRect(pane, &place))
+        return nullptr;
+    // A pointer resting on the menu would highlight an item and change how it looks.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
+    PostMessageA(pane, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane), MAKELPARAM(place.left + 20, place.top + 20));
+    HWND menu = nullptr;
+    WaitFor([&] { return (menu = FindTopLevel(processId, "#32768", nullptr)) != nullptr; }, 5000);
+    return menu;
+}
+
+bool ChooseMenuLetter(HWND menu, char letter) {
+    return PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(letter)), 0) &&
+           WaitGone(menu, 5000);
+}
+
+bool CloseMenu(HWND menu) {
+    return PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0) && WaitGone(menu, 5000);
+}
+
+std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::string& why) {
+    std::vector<MenuItemLook> items;
+    RECT place = {};
+    if (!GetWindowRect(menu, &place)) {
+        why = "the menu has no place on the screen";
+        return items;
+    }
+    struct Band {
+        int top, bottom, leftmostInk, blackPixels;
+    };
+    std::vector<Band> bands;
+    // The menu paints on its own thread: retry until a reading gives bands at all.
+    WaitFor(
+        [&] {
+            bands.clear();
+            ScreenShot shot(place);
+            if (!shot.Valid())
+                return false;
+            const int margin = 3; // the frame
+            Band band = {-1, -1, shot.Width(), 0};
+            for (int y = margin; y < shot.Height() - margin; ++y) {
+                int leftmost = -1, black = 0;
+                for (int x = margin; x < shot.Width() - margin; ++x) {
+                    const unsigned char* pixel = shot.At(x, y);
+                    const bool dark = IsBlack(pixel);
+                    if (dark)
+                        ++black;
+                    if ((dark || IsGrey(pixel)) && leftmost < 0)
+                        leftmost = x;
+                }
+                if (leftmost >= 0) {
+                    if (band.top < 0)
+                        band.top = y;
+                    band.bottom = y;
+                    band.leftmostInk = std::min(band.leftmostInk, leftmost);
+                    band.blackPixels += black;
+                } else if (band.top >= 0) {
+                    bands.push_back(band);
+                    band = Band{-1, -1, shot.Width(), 0};
+                }
+            }
+            if (band.top >= 0)
+                bands.push_back(band);
+            // Separators are etched lines one or two pixels high; captions are taller.
+            bands.erase(std::remove_if(bands.begin(), bands.end(),
+                                       [](const Band& b) { return b.bottom - b.top + 1 < 4; }),
+                        bands.end());
+            return !bands.empty();
+        },
+        2000);
+    if (bands.empty()) {
+        why = "no item could be seen in the menu";
+        return items;
+    }
+    // Captions start in one column; a check mark stands well left of it.
+    int captionColumn = 0;
+    for (const Band& band : bands)
+        captionColumn = std::max(captionColumn, band.leftmostInk);
+    for (const Band& band : bands) {
+        MenuItemLook look;
+        look.enabled = band.blackPixels >= 5;
+        look.checked = band.leftmostInk < captionColumn - 5;
+        items.push_back(look);
+    }
+    return items;
+}
+
+HWND FindDialog(DWORD processId, const std::string& title) {
+    return FindTopLevel(processId, "#32770", title.c_str());
+}
+
+HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs) {
+    HWND dialog = nullptr;
+    WaitFor([&] { return (dialog = FindDialog(processId, title)) != nullptr; }, timeoutMs);
+    return dialog;
+}
+
+HWND FileNameField(HWND dialog) {
+    // The explorer-style dialogs hold the name in a combo box (cmb13) with an edit inside; older ones in edt1.
+    if (const HWND combo = GetDlgItem(dialog, 0x47C)) {
+        char name[64] = {};
+        GetClassNameA(combo, name, sizeof name);
+        if (lstrcmpiA(name, "Edit") == 0)
+            return combo;
+        if (const HWND edit = FirstDescendantOfClass(combo, "Edit"))
+            return edit;
+    }
+    return GetDlgItem(dialog, 0x480);
+}
+
+std::string ReadFileNameField(HWND dialog) {
+    return TextOfWindow(FileNameField(dialog));
+}
+
+bool ConfirmFileDialog(HWND dialog, const std::string& fileName) {
+    const HWND field = FileNameField(dialog);
+    LRESULT ignored = 0;
+    if (field == nullptr ||
+        !SendWithTimeout(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName.c_str()), ignored, 5000)) {
+        return false;
+    }
+    const HWND ok = GetDlgItem(dialog, IDOK);
+    if (ok != nullptr)
+        PostMessageA(ok, BM_CLICK, 0, 0);
+    else
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    return WaitGone(dialog, 10000);
+}
+
+bool CancelDialog(HWND dialog) {
+    PostMessageA(dialog, WM_COMMAND, IDCANCEL, 0);
+    return WaitGone(dialog, 10000);
+}
+
+std::vector<std::string> StaticTexts(HWND dialog) {
+    std::vector<std::string> texts;
+    HWND child = nullptr;
+    while ((child = FindWindowExA(dialog, child, "Static", nullptr)) != nullptr) {
+        const std::string text = TextOfWindow(child);
+        if (!text.empty())
+            texts.push_back(text);
+    }
+    return texts;
+}
+
+bool PutOnClipboard(const std::string& text) {
+    OpenedClipboard clipboard;
+    if (!clipboard.Opened() || !EmptyClipboard())
+        return false;
+    const HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (memory == nullptr)
+        return false;
+    if (void* bytes = GlobalLock(memory)) {
+        std::memcpy(bytes, text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
+    }
+    // From here on the clipboard owns the memory.
+    if (SetClipboardData(CF_TEXT, memory) == nullptr) {
+        GlobalFree(memory);
+        return false;
+    }
+    return true;
+}
+
+bool ReadClipboard(std::string& text) {
+    text.clear();
+    OpenedClipboard clipboard;
+    if (!clipboard.Opened())
+        return false;
+    const HANDLE data = GetClipboardData(CF_TEXT);
+    if (data == nullptr)
+        return false;
+    const char* bytes = static_cast<const char*>(GlobalLock(data));
+    if (bytes == nullptr)
+        return false;
+    text = bytes;
+    GlobalUnlock(data);
+    return true;
+}
+
+bool EmptyTheClipboard() {
+    OpenedClipboard clipboard;
+    return clipboard.Opened() && EmptyClipboard() != FALSE;
+}
+
+bool FocusWindow(HWND viewer, HWND target) {
+    const DWORD viewerThread = GetWindowThreadProcessId(viewer, nullptr);
+    SetForegroundWindow(viewer);
+    if (AttachThreadInput(GetCurrentThreadId(), viewerThread, TRUE)) {
+        SetFocus(target);
+        AttachThreadInput(GetCurrentThreadId(), viewerThread, FALSE);
+    }
+    return WaitFor([&] { return GetForegroundWindow() == viewer && FocusOf(viewer) == target; }, 3000);
+}
+
+HWND FocusOf(HWND viewer) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(viewer, nullptr), &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
+bool PressKeys(const std::vector<WORD>& modifiers, WORD key) {
+    std::vector<INPUT> inputs;
+    auto add = [&inputs](WORD virtualKey, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+        input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC));
+        const bool extended = virtualKey == VK_DELETE || virtualKey == VK_INSERT || virtualKey == VK_HOME ||
+                              virtualKey == VK_END || virtualKey == VK_LEFT || virtualKey == VK_RIGHT ||
+                              virtualKey == VK_UP || virtualKey == VK_DOWN;
+        input.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (extended ? KEYEVENTF_EXTENDEDKEY : 0);
+        inputs.push_back(input);
+    };
+    for (WORD modifier : modifiers)
+        add(modifier, false);
+    add(key, false);
+    add(key, true);
+    for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
+        add(*it, true);
+    return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+bool PaneSelection(HWND viewer, DWORD& start, DWORD& end) {
+    LRESULT both = 0;
+    if (!SendWithTimeout(FindPane(viewer), EM_GETSEL, 0, 0, both, 5000))
+        return false;
+    start = LOWORD(static_cast<DWORD>(both));
+    end = HIWORD(static_cast<DWORD>(both));
+    return true;
+}
+
+bool SelectInPane(HWND viewer, int start, int end) {
+    LRESULT ignored = 0;
+    return SendWithTimeout(FindPane(viewer), EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end),
+                           ignored, 5000);
+}
+
+bool WaitForPane(HWND viewer, const std::string& expected, DWORD timeoutMs) {
+    return WaitFor([&] { return PaneText(viewer) == expected; }, timeoutMs);
+}
+
+} // namespace e2e

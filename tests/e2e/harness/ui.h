@@ -1,0 +1,102 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Working the viewer's window the way a user does: its toolbar controls, its popup menu, its file dialogs and
+// About box, the clipboard and the keyboard.
+namespace e2e {
+
+// Control ids of the toolbar and command ids of the popup menu.
+enum ToolbarId : int {
+    kPbClear = 101,
+    kPbOpen = 102,
+    kPbSave = 103,
+    kPbMark = 104,
+    kPbInfo = 105,
+    kCbFloat = 111,
+    kCbToolbar = 112,
+    kCbDebugOutput = 113,
+    kCbLogConnect = 114,
+};
+enum MenuId : int {
+    kMnuClear = 201,
+    kMnuCut = 202,
+    kMnuCopy = 203,
+    kMnuPaste = 204,
+    kMnuSelectAll = 205,
+    kMnuImport = 206,
+    kMnuExport = 207,
+    kMnuMark = 208,
+    kMnuFloat = 209,
+    kMnuToolbar = 210,
+    kMnuDebugOutput = 211,
+    kMnuLogConnect = 212,
+    kMnuInfo = 213,
+};
+
+bool IsTopmost(HWND window);
+// The window's text through WM_GETTEXT, which also reaches controls of another process.
+std::string TextOfWindow(HWND window);
+
+HWND FindToolbar(HWND viewer);
+HWND ToolbarControl(HWND viewer, int id);
+bool IsBoxChecked(HWND viewer, int id);
+// BM_CLICK, answered once the viewer has handled the click. Not for commands that open a modal window.
+bool ClickControl(HWND viewer, int id);
+// BM_CLICK without waiting, for the controls that open a dialog.
+bool PostClick(HWND viewer, int id);
+// A menu item's command as the menu sends it; waits for the answer.
+bool ChooseCommand(HWND viewer, int id);
+bool PostCommand(HWND viewer, int id);
+
+// Waits until the viewer has handled everything sent before (a message round trip).
+bool Settle(HWND viewer);
+
+// The popup menu, opened as a right click into the pane opens it.
+HWND OpenPopupMenu(HWND viewer, DWORD processId);
+// Types an accelerator letter into the open menu, which chooses that item and closes the menu.
+bool ChooseMenuLetter(HWND menu, char letter);
+bool CloseMenu(HWND menu);
+
+// What the open menu shows, read from its pixels on the screen: another process cannot read a menu's items.
+struct MenuItemLook {
+    bool enabled = false; // drawn in the menu's text colour rather than greyed
+    bool checked = false; // a mark left of the caption
+};
+// The items in order, separators left out; empty when the menu could not be read.
+std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::string& why);
+
+// A dialog window ("#32770") of the process with the given title, visible.
+HWND FindDialog(DWORD processId, const std::string& title);
+HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs = 10000);
+// The file name field of an open or save dialog.
+HWND FileNameField(HWND dialog);
+std::string ReadFileNameField(HWND dialog);
+// Types the name into the field and presses OK; waits until the dialog has gone.
+bool ConfirmFileDialog(HWND dialog, const std::string& fileName);
+bool CancelDialog(HWND dialog);
+// The texts of every Static child, in order.
+std::vector<std::string> StaticTexts(HWND dialog);
+
+// The clipboard, as text.
+bool PutOnClipboard(const std::string& text);
+bool ReadClipboard(std::string& text);
+bool EmptyTheClipboard();
+
+// Brings the viewer to the foreground and gives the keyboard focus to one of its windows.
+bool FocusWindow(HWND viewer, HWND target);
+HWND FocusOf(HWND viewer);
+// Presses a key with modifiers (VK_CONTROL, VK_MENU) held, through the system's input queue.
+bool PressKeys(const std::vector<WORD>& modifiers, WORD key);
+
+// The pane's selection (start, end).
+bool PaneSelection(HWND viewer, DWORD& start, DWORD& end);
+bool SelectInPane(HWND viewer, int start, int end);
+
+// Polls the pane until it shows the text; the viewer may bring its control in step a moment later.
+bool WaitForPane(HWND viewer, const std::string& expected, DWORD timeoutMs = 3000);
+
+} // namespace e2e
