@@ -197,6 +197,28 @@ bool Settle(HWND viewer) {
     return SendWithTimeout(viewer, WM_NULL, 0, 0, ignored);
 }
 
+bool SettlePosted(HWND viewer) {
+    // A posted change of the pane's left margin queues up behind everything posted before; once it shows,
+    // they have been handled. The margin is put back at once.
+    const HWND pane = FindPane(viewer);
+    LRESULT margins = 0;
+    if (pane == nullptr || !SendWithTimeout(pane, EM_GETMARGINS, 0, 0, margins))
+        return false;
+    const WORD original = LOWORD(static_cast<DWORD>(margins));
+    const WORD marker = static_cast<WORD>(original + 7);
+    if (!PostMessageA(pane, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(marker, 0)))
+        return false;
+    const bool seen = WaitFor(
+        [&] {
+            LRESULT now = 0;
+            return SendWithTimeout(pane, EM_GETMARGINS, 0, 0, now) && LOWORD(static_cast<DWORD>(now)) == marker;
+        },
+        10000);
+    LRESULT ignored = 0;
+    SendWithTimeout(pane, EM_SETMARGINS, EC_LEFTMARGIN, MAKELPARAM(original, 0), ignored);
+    return seen;
+}
+
 HWND OpenPopupMenu(HWND viewer, DWORD processId) {
     const HWND pane = FindPane(viewer);
     RECT place = {};
@@ -219,7 +241,7 @@ bool CloseMenu(HWND menu) {
     return PostMessageA(menu, WM_KEYDOWN, VK_ESCAPE, 0) && WaitGone(menu, 5000);
 }
 
-std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::string& why) {
+std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::size_t itemCount, std::string& why) {
     std::vector<MenuItemLook> items;
     RECT place = {};
     if (!GetWindowRect(menu, &place)) {
@@ -230,7 +252,8 @@ std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::string& why) {
         int top, bottom, leftmostInk, blackPixels;
     };
     std::vector<Band> bands;
-    // The menu paints on its own thread: retry until a reading gives bands at all.
+    // The menu paints while it opens: read until every item shows, and once more after that.
+    std::size_t complete = 0;
     WaitFor(
         [&] {
             bands.clear();
@@ -266,11 +289,12 @@ std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::string& why) {
             bands.erase(std::remove_if(bands.begin(), bands.end(),
                                        [](const Band& b) { return b.bottom - b.top + 1 < 4; }),
                         bands.end());
-            return !bands.empty();
+            complete = bands.size() == itemCount ? complete + 1 : 0;
+            return complete >= 2;
         },
-        2000);
-    if (bands.empty()) {
-        why = "no item could be seen in the menu";
+        3000);
+    if (bands.size() != itemCount) {
+        why = std::to_string(bands.size()) + " items seen in the menu";
         return items;
     }
     // Captions start in one column; a check mark stands well left of it.

@@ -54,6 +54,9 @@ bool PostCommand(HWND viewer, int id);
 
 // Waits until the viewer has handled everything sent before (a message round trip).
 bool Settle(HWND viewer);
+// Waits until the viewer has also handled the messages posted to it so far, such as a menu's WM_COMMAND:
+// sent messages overtake posted ones, so Settle alone does not wait for those.
+bool SettlePosted(HWND viewer);
 
 // The popup menu, opened as a right click into the pane opens it.
 HWND OpenPopupMenu(HWND viewer, DWORD processId);
@@ -66,8 +69,8 @@ struct MenuItemLook {
     bool enabled = false; // drawn in the menu's text colour rather than greyed
     bool checked = false; // a mark left of the caption
 };
-// The items in order, separators left out; empty when the menu could not be read.
-std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::string& why);
+// The items in order, separators left out; empty when itemCount items could not be seen.
+std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::size_t itemCount, std::string& why);
 
 // A dialog window ("#32770") of the process with the given title, visible.
 HWND FindDialog(DWORD processId, const std::string& title);

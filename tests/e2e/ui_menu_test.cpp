@@ -1,0 +1,278 @@
+// The pane's popup menu and its shortcuts as a user works them: what the menu shows when it opens, items
+// chosen by their accelerator letters, the clipboard, and the keys pressed in the pane.
+#include "harness/fixture.h"
+#include "harness/ui.h"
+
+#include <cstdio>
+
+using namespace e2e;
+
+namespace {
+
+// The menu's items in order, separators left out.
+enum Item { kClear, kCut, kCopy, kPaste, kSelectAll, kImport, kExport, kMark, kFloat, kToolbar, kDebugOutput,
+            kLogConnect, kInfo, kItemCount };
+const char* const kItemNames[] = {"Clear", "Cut",     "Copy",         "Paste",         "Select All",
+                                  "Import", "Export", "Mark",         "Stay on Top",   "Toolbar",
+                                  "Debug Output",     "Log Client Connections", "Info"};
+
+bool StartWithText(ViewerRun& run, const std::string& line) {
+    return StartFirstRun(run) && CHECK_SENT(Print(run.Window(), line)) &&
+           CHECK(WaitForPane(run.Window(), line + "\r\n"));
+}
+
+// Opens the menu, reads what it shows and closes it again without choosing anything.
+bool LookAtMenu(ViewerRun& run, std::vector<MenuItemLook>& items) {
+    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
+    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
+        return false;
+    std::string why;
+    items = ReadMenuLook(menu, kItemCount, why);
+    CHECK(CloseMenu(menu));
+    return CHECK_MSG(items.size() == kItemCount,
+                     "read " + std::to_string(items.size()) + " items from the menu. " + why);
+}
+
+void CheckLook(const std::vector<MenuItemLook>& items, Item item, bool enabled, bool checked) {
+    const std::string name = kItemNames[item];
+    CHECK_MSG(items[item].enabled == enabled, name + (enabled ? " greyed" : " enabled"));
+    CHECK_MSG(items[item].checked == checked, name + (checked ? " without" : " with") + " a check mark");
+}
+
+// Opens the menu and types the letter; false when the menu did not open or close.
+bool ChooseFromMenu(ViewerRun& run, char letter) {
+    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
+    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
+        return false;
+    if (ChooseMenuLetter(menu, letter))
+        return SettlePosted(run.Window());
+    CloseMenu(menu);
+    return CHECK_MSG(false, std::string("the menu stayed open after '") + letter + "'");
+}
+
+// --- What the menu shows ----------------------------------------------------------------------------------
+
+void CheckMarksFollowTheSwitches() {
+    ViewerRun run;
+    if (!StartWithText(run, "some text"))
+        return;
+    const HWND viewer = run.Window();
+    CHECK(EmptyTheClipboard());
+    CHECK(SelectInPane(viewer, -1, 0));
+    std::vector<MenuItemLook> items;
+    if (!LookAtMenu(run, items))
+        return;
+    // A first run: every switch on but Log Client Connections; nothing selected, nothing to paste.
+    CheckLook(items, kClear, true, false);
+    CheckLook(items, kCut, false, false);
+    CheckLook(items, kCopy, false, false);
+    CheckLook(items, kPaste, false, false);
+    CheckLook(items, kSelectAll, true, false);
+    CheckLook(items, kImport, true, false);
+    CheckLook(items, kMark, true, false);
+    CheckLook(items, kFloat, true, true);
+    CheckLook(items, kToolbar, true, true);
+    CheckLook(items, kDebugOutput, true, true);
+    CheckLook(items, kLogConnect, true, false);
+    CheckLook(items, kInfo, true, false);
+
+    // Every box flipped on the toolbar shows in the menu the next time it opens.
+    CHECK(ClickControl(viewer, kCbFloat));
+    CHECK(ClickControl(viewer, kCbDebugOutput));
+    CHECK(ClickControl(viewer, kCbLogConnect));
+    CHECK(SelectInPane(viewer, 0, 4));
+    CHECK(PutOnClipboard("to paste"));
+    if (!LookAtMenu(run, items))
+        return;
+    CheckLook(items, kCut, true, false);
+    CheckLook(items, kCopy, true, false);
+    CheckLook(items, kPaste, true, false);
+    CheckLook(items, kFloat, true, false);
+    CheckLook(items, kToolbar, true, true);
+    CheckLook(items, kDebugOutput, true, false);
+    CheckLook(items, kLogConnect, true, true);
+
+    // The toolbar hidden from its own box: the menu's item is unchecked.
+    CHECK(ClickControl(viewer, kCbToolbar));
+    if (!LookAtMenu(run, items))
+        return;
+    CheckLook(items, kToolbar, true, false);
+    CHECK(run.Close());
+}
+
+// --- Items chosen by their letters ------------------------------------------------------------------------
+
+void CutAndCopyNeedASelection() {
+    ViewerRun run;
+    if (!StartWithText(run, "alpha beta"))
+        return;
+    const HWND viewer = run.Window();
+    CHECK(PutOnClipboard("untouched"));
+    CHECK(SelectInPane(viewer, -1, 0));
+    CHECK(ChooseFromMenu(run, 'u'));
+    CHECK(ChooseFromMenu(run, 'o'));
+    std::string clip;
+    CHECK(ReadClipboard(clip));
+    CHECK_EQ(clip, "untouched");
+    CHECK_EQ(PaneText(viewer), "alpha beta\r\n");
+
+    // With a selection both act.
+    CHECK(SelectInPane(viewer, 0, 5));
+    CHECK(ChooseFromMenu(run, 'o'));
+    CHECK(ReadClipboard(clip));
+    CHECK_EQ(clip, "alpha");
+    CHECK_EQ(PaneText(viewer), "alpha beta\r\n");
+    CHECK(SelectInPane(viewer, 6, 10));
+    CHECK(ChooseFromMenu(run, 'u'));
+    CHECK(ReadClipboard(clip));
+    CHECK_EQ(clip, "beta");
+    CHECK_EQ(PaneText(viewer), "alpha \r\n");
+    CHECK(run.Close());
+}
+
+void PasteAndSelectAll() {
+    ViewerRun run;
+    if (!StartWithText(run, "first"))
+        return;
+    const HWND viewer = run.Window();
+    // Paste replaces the selection with the clipboard's text.
+    CHECK(PutOnClipboard("PASTED"));
+    CHECK(SelectInPane(viewer, 1, 4));
+    CHECK(ChooseFromMenu(run, 'a'));
+    CHECK_EQ(PaneText(viewer), "fPASTEDt\r\n");
+
+    // Select All then Copy: the whole pane, line breaks included.
+    CHECK_SENT(Print(viewer, "second"));
+    CHECK(SelectInPane(viewer, 0, 0));
+    CHECK(ChooseFromMenu(run, 's'));
+    DWORD start = 1, end = 0;
+    CHECK(PaneSelection(viewer, start, end));
+    CHECK_EQ(start, 0UL);
+    CHECK_EQ(end, static_cast<unsigned long>(PaneText(viewer).size()));
+    CHECK(ChooseFromMenu(run, 'o'));
+    std::string clip;
+    CHECK(ReadClipboard(clip));
+    CHECK_EQ(clip, "fPASTEDt\r\nsecond\r\n");
+
+    // With nothing on the clipboard, choosing Paste changes nothing.
+    CHECK(EmptyTheClipboard());
+    CHECK(SelectInPane(viewer, 0, 1));
+    CHECK(ChooseFromMenu(run, 'a'));
+    CHECK_EQ(PaneText(viewer), "fPASTEDt\r\nsecond\r\n");
+    CHECK(run.Close());
+}
+
+void SwitchesFromTheOpenMenu() {
+    ViewerRun run;
+    if (!StartWithText(run, "x"))
+        return;
+    const HWND viewer = run.Window();
+    // Debug Output: the item inverts its check mark and sets the box to it.
+    CHECK(ChooseFromMenu(run, 'd'));
+    CHECK(!IsBoxChecked(viewer, kCbDebugOutput));
+    CHECK_SENT(Print(viewer, "ignored"));
+    CHECK_EQ(PaneText(viewer), "x\r\n");
+    CHECK(ClickControl(viewer, kCbDebugOutput));
+    CHECK(ClickControl(viewer, kCbDebugOutput));
+    CHECK(ChooseFromMenu(run, 'd'));
+    CHECK(IsBoxChecked(viewer, kCbDebugOutput));
+
+    CHECK(ChooseFromMenu(run, 'l'));
+    CHECK(IsBoxChecked(viewer, kCbLogConnect));
+    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
+
+    // The toolbar hidden through its box, brought back through the menu with the box checked.
+    CHECK(ClickControl(viewer, kCbToolbar));
+    CHECK(!IsWindowVisible(FindToolbar(viewer)));
+    CHECK(ChooseFromMenu(run, 't'));
+    CHECK(IsWindowVisible(FindToolbar(viewer)));
+    CHECK(IsBoxChecked(viewer, kCbToolbar));
+
+    CHECK(ChooseFromMenu(run, 'm'));
+    CHECK_MSG(PaneText(viewer).find("x\r\n*** (MARKED AT ") == 0, PaneText(viewer));
+    CHECK(ChooseFromMenu(run, 'c'));
+    CHECK_EQ(PaneText(viewer), "");
+    CHECK(run.Close());
+}
+
+// --- Keys in the pane -------------------------------------------------------------------------------------
+
+void ShortcutsActOnlyInThePane() {
+    ViewerRun run;
+    if (!StartWithText(run, "keyboard"))
+        return;
+    const HWND viewer = run.Window();
+    const HWND pane = FindPane(viewer);
+    if (!CHECK_MSG(FocusWindow(viewer, pane), "cannot give the pane the keyboard focus"))
+        return;
+
+    // Ctrl+A, Ctrl+C: the whole pane on the clipboard.
+    CHECK(EmptyTheClipboard());
+    CHECK(PressKeys({VK_CONTROL}, 'A'));
+    CHECK(Settle(viewer));
+    CHECK(PressKeys({VK_CONTROL}, 'C'));
+    std::string clip;
+    CHECK(WaitFor([&] { return ReadClipboard(clip) && clip == "keyboard\r\n"; }, 3000));
+    CHECK_EQ(clip, "keyboard\r\n");
+
+    // Ctrl+X, Ctrl+V on a part of it.
+    CHECK(SelectInPane(viewer, 0, 3));
+    CHECK(PressKeys({VK_CONTROL}, 'X'));
+    CHECK(WaitForPane(viewer, "board\r\n"));
+    CHECK(SelectInPane(viewer, 5, 5));
+    CHECK(PressKeys({VK_CONTROL}, 'V'));
+    CHECK(WaitForPane(viewer, "boardkey\r\n"));
+
+    // Ctrl+Del with a toolbar control focused: nothing happens.
+    const HWND box = ToolbarControl(viewer, kCbDebugOutput);
+    if (CHECK_MSG(FocusWindow(viewer, box), "cannot focus the check box")) {
+        CHECK(PressKeys({VK_CONTROL}, VK_DELETE));
+        // Keys are handled in the order pressed: once Alt+M has marked, Ctrl+Del has had its turn.
+        CHECK(PressKeys({VK_MENU}, 'M'));
+        CHECK(WaitFor([&] { return PaneText(viewer).find("*** (MARKED AT ") != std::string::npos; }, 3000));
+        CHECK_MSG(PaneText(viewer).find("boardkey\r\n*** (MARKED AT ") == 0, PaneText(viewer));
+        CHECK(IsBoxChecked(viewer, kCbDebugOutput));
+    }
+    // Ctrl+Del in the pane, menu closed: the pane is cleared.
+    if (CHECK(FocusWindow(viewer, pane))) {
+        CHECK(SelectInPane(viewer, 2, 2));
+        CHECK(PressKeys({VK_CONTROL}, VK_DELETE));
+        CHECK(WaitForPane(viewer, ""));
+        CHECK(FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)));
+    }
+    CHECK(run.Close());
+}
+
+void AltLettersClickTheToolbar() {
+    ViewerRun run;
+    if (!StartWithText(run, "alt"))
+        return;
+    const HWND viewer = run.Window();
+    if (!CHECK(FocusWindow(viewer, FindPane(viewer))))
+        return;
+    CHECK(PressKeys({VK_MENU}, 'M'));
+    CHECK(WaitFor([&] { return PaneText(viewer).find("alt\r\n*** (MARKED AT ") == 0; }, 3000));
+    CHECK(PressKeys({VK_MENU}, 'L'));
+    CHECK(WaitFor([&] { return IsBoxChecked(viewer, kCbLogConnect); }, 3000));
+    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
+    CHECK(PressKeys({VK_MENU}, 'S'));
+    CHECK(WaitFor([&] { return !IsTopmost(viewer); }, 3000));
+    CHECK(!IsBoxChecked(viewer, kCbFloat));
+    if (CHECK(FocusWindow(viewer, FindPane(viewer)))) {
+        CHECK(PressKeys({VK_MENU}, 'C'));
+        CHECK(WaitForPane(viewer, ""));
+    }
+    CHECK(run.Close());
+}
+
+} // namespace
+
+int main() {
+    RunTest("check marks and enabled states follow the switches", CheckMarksFollowTheSwitches);
+    RunTest("Cut and Copy need a selection", CutAndCopyNeedASelection);
+    RunTest("Paste and Select All", PasteAndSelectAll);
+    RunTest("switches from the open menu", SwitchesFromTheOpenMenu);
+    RunTest("shortcuts act only in the pane", ShortcutsActOnlyInThePane);
+    RunTest("Alt and a letter click the toolbar", AltLettersClickTheToolbar);
+    return Finish();
+}
