@@ -281,9 +281,15 @@ void SetLogFileToUnwritableName() {
     CHECK(!FolderExists("c:\\no"));
     CHECK(FindMessageBox(run.ProcessId()) == nullptr);
 
+    // An empty name cannot be created either.
+    CHECK_SENT(SendCommand(viewer, kSetLogFile, ""));
+    CHECK_EQ(PaneText(viewer), "x\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n"
+                               "Error: Cannot set LogFile to \"\"\r\n");
+
     // Only a to z are made upper case: a letter beyond ASCII and the other characters stay as they are.
     CHECK_SENT(SendCommand(viewer, kSetLogFile, "c:\\no\\Gr\xFC\xDF\xE9_z~1.txt"));
     const std::string lines = "x\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n"
+                              "Error: Cannot set LogFile to \"\"\r\n"
                               "Error: Cannot set LogFile to \"C:\\NO\\GR\xFC\xDF\xE9_Z~1.TXT\"\r\n";
     CHECK_EQ(PaneText(viewer), lines);
 
@@ -324,6 +330,9 @@ void FileErrorsOfCommandsShowABox() {
     const std::string noFolder = run.Folder() + "missing\\out.txt";
     CheckOneErrorBox(SendBoxed(run, kSaveToFile, noFolder), "Cannot create file " + noFolder + ".",
                      "save into a missing folder");
+    const std::string folder = run.Folder().substr(0, run.Folder().size() - 1);
+    CheckOneErrorBox(SendBoxed(run, kSaveToFile, folder), "Cannot create file " + folder + ".",
+                     "save onto a folder");
 
     // An existing file that cannot be opened for writing fails the probe: an error line, no box.
     const BoxedAnswer probe = SendBoxed(run, kSetLogFile, held);
@@ -401,6 +410,19 @@ void CapacityRuleAtItsBoundaries() {
         {31000, 10, 5939, "a pane loaded above the budget"},
         {100000, 10, 74939, "a log far beyond the edit control's default limit"},
     };
+    // The removal counts characters, not lines: a pane whose last line has no break is trimmed the same way,
+    // and the message then goes on a line of its own without a final break.
+    {
+        std::printf("  case: a loaded pane without a final break\n");
+        const std::string full = FillerLines(29900);
+        const std::string pane = full.substr(0, full.size() - 2);
+        const std::string message = Filler(100, 11);
+        if (!CHECK(WriteFileBytes(file, pane)))
+            return;
+        CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
+        CHECK_SENT(Print(viewer, message));
+        CHECK_EQ(PaneText(viewer), kLimitationPrefix + "4747" + kCrLf + pane.substr(4747) + kCrLf + message);
+    }
     for (const Case& c : cases) {
         std::printf("  case: %s\n", c.what);
         const std::string pane = FillerLines(c.paneLength);
