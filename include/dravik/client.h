@@ -156,13 +156,26 @@ static inline void dravik_detail_end(dravik_detail_call* call) {
 }
 
 /* Opens the region per call: a mapping kept from an earlier call could belong to a viewer that has since
-   closed, and a restarted viewer's region is a different object under the same name. */
+   closed, and a restarted viewer's region is a different object under the same name. The window and the
+   region are looked up once the mutex is ours, so that a wait for other clients cannot leave them stale. */
 static inline int dravik_detail_begin(dravik_detail_call* call) {
     MEMORY_BASIC_INFORMATION info;
     DWORD wait;
     memset(call, 0, sizeof *call);
     call->started = GetTickCount();
     call->timeout = dravik_get_timeout();
+
+    /* Without a viewer there is nothing to wait for: fail before touching the mutex. */
+    if (FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == DRAVIK_NULL)
+        return DRAVIK_NO_VIEWER;
+    call->mutex = CreateMutexA(DRAVIK_NULL, FALSE, DRAVIK_MUTEX_NAME);
+    if (call->mutex == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    wait = WaitForSingleObject(call->mutex, dravik_detail_remaining(call));
+    /* An abandoned mutex is ours now; the region it guarded is about to be overwritten anyway. */
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
+        return wait == WAIT_TIMEOUT ? DRAVIK_TIMEOUT : DRAVIK_ERROR;
+    call->owns_mutex = 1;
 
     call->window = FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE);
     if (call->window == DRAVIK_NULL)
@@ -177,17 +190,7 @@ static inline int dravik_detail_begin(dravik_detail_call* call) {
     if (VirtualQuery(call->view, &info, sizeof info) != sizeof info || info.RegionSize < 3)
         return DRAVIK_ERROR;
     call->capacity = info.RegionSize - 2 < DRAVIK_MAX_TEXT ? info.RegionSize - 2 : DRAVIK_MAX_TEXT;
-
-    call->mutex = CreateMutexA(DRAVIK_NULL, FALSE, DRAVIK_MUTEX_NAME);
-    if (call->mutex == DRAVIK_NULL)
-        return DRAVIK_ERROR;
-    wait = WaitForSingleObject(call->mutex, dravik_detail_remaining(call));
-    /* An abandoned mutex is ours now; the region it guarded is about to be overwritten anyway. */
-    if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
-        call->owns_mutex = 1;
-        return DRAVIK_OK;
-    }
-    return wait == WAIT_TIMEOUT ? DRAVIK_TIMEOUT : DRAVIK_ERROR;
+    return DRAVIK_OK;
 }
 
 /* Caller holds the mutex and has checked that length fits. */
