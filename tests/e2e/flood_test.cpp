@@ -1,0 +1,104 @@
+// A flood of prints with the window visible: the pane ends with exactly the text that applying each
+// message in turn gives, and what the user types meanwhile is kept.
+#include "harness/fixture.h"
+
+#include <cstdint>
+
+using namespace e2e;
+
+namespace {
+
+const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
+
+// The pane as the capacity rule and the append rule make it, written out plainly.
+class ReferencePane {
+  public:
+    void Print(const std::string& text) {
+        const long long length = static_cast<long long>(text_.size());
+        const long long message = static_cast<long long>(text.size());
+        if (length + message >= 29949) {
+            const long long cut = length - message - 25051;
+            if (cut >= 1) {
+                text_.erase(0, static_cast<std::size_t>(cut));
+                text_.insert(0, kLimitationPrefix + std::to_string(cut) + "\r\n");
+            }
+        }
+        const bool endsWithBreak = text_.size() >= 2 && text_.compare(text_.size() - 2, 2, "\r\n") == 0;
+        const bool lastLineOpen = !text_.empty() && !endsWithBreak;
+        text_ += lastLineOpen ? "\r\n" + text : text + "\r\n";
+    }
+    void Type(const std::string& keys) { text_ += keys; }
+    const std::string& Text() const { return text_; }
+
+  private:
+    std::string text_;
+};
+
+// Lines of many lengths, mostly short, now and then one near the region's limit.
+std::string FloodLine(std::uint32_t& seed, int number) {
+    seed = seed * 1103515245u + 12345u;
+    const std::uint32_t draw = (seed >> 8) % 1000;
+    const std::size_t length = draw < 5 ? 4000 + draw : draw % 160;
+    return std::to_string(number) + ":" + Filler(length, static_cast<std::size_t>(number));
+}
+
+bool SendFlood(HWND viewer, Region& region, ReferencePane& reference, int lines, std::uint32_t& seed,
+               int& number) {
+    for (int i = 0; i < lines; ++i, ++number) {
+        const std::string line = FloodLine(seed, number);
+        if (!region.WriteText(line))
+            return false;
+        DWORD_PTR answer = 1;
+        if (!SendMessageTimeoutA(viewer, kPrint, 0, 0, SMTO_BLOCK, 10000, &answer) || answer != 0)
+            return false;
+        reference.Print(line);
+    }
+    return true;
+}
+
+void AFloodEndsWithTheTextOfPrintingMessageByMessage() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK(IsWindowVisible(viewer) != FALSE);
+    Region region = Region::Open();
+    if (!CHECK(region.Valid()))
+        return;
+
+    ReferencePane reference;
+    std::uint32_t seed = 7;
+    int number = 0;
+    // Several thousand lines cross the capacity many times over; the pane is read now and then, which
+    // must find it in step each time.
+    for (int round = 0; round < 4; ++round) {
+        if (!CHECK(SendFlood(viewer, region, reference, 1500, seed, number)))
+            return;
+        CHECK_EQ(PaneText(viewer), reference.Text());
+    }
+
+    // What the user types into the pane between prints stays, and the next print starts a new line.
+    const HWND pane = FindPane(viewer);
+    const LRESULT end = SendMessageA(pane, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(pane, EM_SETSEL, static_cast<WPARAM>(end), end);
+    for (const char key : std::string("typed"))
+        SendMessageA(pane, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(key)), 1);
+    reference.Type("typed");
+    if (!CHECK(SendFlood(viewer, region, reference, 500, seed, number)))
+        return;
+    CHECK_EQ(PaneText(viewer), reference.Text());
+
+    // The log written at close holds the same text.
+    CHECK(run.Close());
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, reference.Text());
+}
+
+} // namespace
+
+int main() {
+    RunTest("a flood ends with the text of printing message by message",
+            AFloodEndsWithTheTextOfPrintingMessageByMessage);
+    return Finish();
+}
