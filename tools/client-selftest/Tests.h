@@ -15,6 +15,7 @@ std::string Pattern(std::size_t length, char first = 'a');
 void RunChannelTests(TestResults& results);
 void RunConcurrencyTests(TestResults& results);
 void RunSendToolTests(TestResults& results);
+void RunExampleTests(TestResults& results);
 
 // The body of one child process of the concurrency test.
 int ChildPrint(int child, int threads, int lines);

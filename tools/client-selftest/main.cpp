@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
     RunSendToolTests(results);
     RunChannelTests(results);
     RunConcurrencyTests(results);
+    RunExampleTests(results);
     std::printf("%d passed, %d failed\n", results.passed, results.failed);
     return results.failed == 0 ? 0 : 1;
 }

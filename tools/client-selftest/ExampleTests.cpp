@@ -1,0 +1,53 @@
+// The example programs, built from examples/, run as a user would run them.
+#include "Tests.h"
+
+#include <vector>
+
+namespace {
+
+// Runs a program from this folder and returns its exit code, or -1 when it did not start or end in time.
+int RunSibling(const std::string& program) {
+    UniqueHandle process = StartProcess("\"" + ProgramFolder() + program + "\"");
+    if (!process || WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(process.get(), &code);
+    return static_cast<int>(code);
+}
+
+void ExamplesPrintThroughTheHeader() {
+    NullViewer viewer;
+    if (!CHECK(viewer.Start(Scratch().File("examples.txt"))))
+        return;
+    CHECK_EQ(RunSibling("example-c.exe"), 0);
+    CHECK_EQ(RunSibling("example-cpp.exe"), 0);
+    const std::vector<std::string> records = viewer.Records();
+    const std::vector<std::string> fromC = {"PRINT example-c: hello from C", "PRINT example-c: line 1 of 3",
+                                            "PRINT example-c: line 2 of 3", "PRINT example-c: line 3 of 3"};
+    if (!CHECK(records.size() > fromC.size()))
+        return;
+    // "LogConnect" may make each example announce itself first; what follows is fixed.
+    std::vector<std::string> cLines;
+    for (const std::string& record : records)
+        if (record.compare(0, 16, "PRINT example-c:") == 0 && record.find("connected") == std::string::npos)
+            cLines.push_back(record);
+    CHECK_EQ(cLines, fromC);
+    bool cppPrinted = false;
+    for (const std::string& record : records)
+        cppPrinted = cppPrinted || record.compare(0, 18, "PRINT example-cpp:") == 0;
+    CHECK(cppPrinted);
+}
+
+void ExamplesReportAMissingViewer() {
+    if (!CHECK(FindWindowA("TfrmDebug", "Korvane Dravik") == nullptr)) // needs a desktop without a viewer
+        return;
+    CHECK_EQ(RunSibling("example-c.exe"), 2);
+    CHECK_EQ(RunSibling("example-cpp.exe"), 2);
+}
+
+} // namespace
+
+void RunExampleTests(TestResults& results) {
+    RunTest(results, "the example programs print through the header", ExamplesPrintThroughTheHeader);
+    RunTest(results, "the example programs report a missing viewer", ExamplesReportAMissingViewer);
+}
