@@ -321,17 +321,15 @@ void FileErrorsOfCommandsShowABox() {
     if (!CHECK(lock.Held()))
         return;
 
-    CheckOneErrorBox(SendBoxed(run, kLoadFromFile, held), "Cannot open file " + held + ".",
-                     "load of a held file");
+    CheckOneErrorBox(SendBoxed(run, kLoadFromFile, held), "Cannot open file ", held, "load of a held file");
     CHECK_EQ(PaneText(viewer), "pane before\r\n");
 
-    CheckOneErrorBox(SendBoxed(run, kSaveToFile, held), "Cannot create file " + held + ".",
-                     "save to a held file");
+    CheckOneErrorBox(SendBoxed(run, kSaveToFile, held), "Cannot create file ", held, "save to a held file");
     const std::string noFolder = run.Folder() + "missing\\out.txt";
-    CheckOneErrorBox(SendBoxed(run, kSaveToFile, noFolder), "Cannot create file " + noFolder + ".",
+    CheckOneErrorBox(SendBoxed(run, kSaveToFile, noFolder), "Cannot create file ", noFolder,
                      "save into a missing folder");
     const std::string folder = run.Folder().substr(0, run.Folder().size() - 1);
-    CheckOneErrorBox(SendBoxed(run, kSaveToFile, folder), "Cannot create file " + folder + ".",
+    CheckOneErrorBox(SendBoxed(run, kSaveToFile, folder), "Cannot create file ", folder,
                      "save onto a folder");
 
     // An existing file that cannot be opened for writing fails the probe: an error line, no box.
@@ -366,7 +364,7 @@ void SetLogFileWhileTheOldLogIsHeld() {
         return;
 
     // Saving into the log being left fails: the switch does not happen.
-    CheckOneErrorBox(SendBoxed(run, kSetLogFile, newLog), "Cannot create file " + run.LogPath() + ".",
+    CheckOneErrorBox(SendBoxed(run, kSetLogFile, newLog), "Cannot create file ", run.LogPath(),
                      "set log file while the old log is held");
     CHECK_EQ(PaneText(viewer), "kept\r\n");
     CHECK(!FileExists(newLog));

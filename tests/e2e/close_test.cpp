@@ -30,7 +30,7 @@ void LockedLogAtStartIsKept() {
         return;
     CHECK_EQ(BoxCaption(box), "Korvane Dravik");
     const std::string text = BoxText(box);
-    CHECK_MSG(SameFileName(text, "Cannot open file " + run.LogPath() + "."), text);
+    CHECK_MSG(IsFileMessage(text, "Cannot open file ", run.LogPath()), text);
     CHECK(BoxShowsIcon(box, IDI_HAND));
     CHECK(DismissBox(box));
 
@@ -70,7 +70,7 @@ void CloseRefusedWhileLogLocked() {
         return;
     CHECK_EQ(BoxCaption(box), "Korvane Dravik");
     const std::string text = BoxText(box);
-    CHECK_MSG(SameFileName(text, "Cannot create file " + run.LogPath() + "."), text);
+    CHECK_MSG(IsFileMessage(text, "Cannot create file ", run.LogPath()), text);
     CHECK(BoxShowsIcon(box, IDI_HAND));
     CHECK(DismissBox(box));
 
@@ -102,7 +102,7 @@ void EndOfSessionWithLockedLog() {
     CHECK(refused.answered);
     CHECK_EQ(refused.result, 0);
     if (!refused.boxes.empty()) {
-        CheckOneErrorBox(refused, "Cannot create file " + run.LogPath() + ".", "WM_QUERYENDSESSION");
+        CheckOneErrorBox(refused, "Cannot create file ", run.LogPath(), "WM_QUERYENDSESSION");
     }
     CHECK(run.Running());
     CHECK_SENT(Print(run.Window(), "after refusal"));

@@ -21,10 +21,14 @@ bool StartViewer(ViewerRun& run, bool waitVisible = true);
 // The same with no settings key at all, the state of a first run.
 bool StartFirstRun(ViewerRun& run);
 
+// Whether text is prefix, then a file name that names path, then a period: the message of a file error. The
+// name may differ from path in letter case, as the viewer's own folder may be spelt differently.
+bool IsFileMessage(const std::string& text, const std::string& prefix, const std::string& path);
+
 // Checks that a command was answered with 0 after exactly one error box of the general error display:
-// caption "Korvane Dravik", the stop icon, and the given text (file names in it compared without regard to
-// letter case).
-void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& text, const std::string& what);
+// caption "Korvane Dravik", the stop icon, and the file error message prefix + path + ".".
+void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& prefix, const std::string& path,
+                      const std::string& what);
 
 // A text of the given length made of printable characters that change along it, so that a cut at the wrong
 // place shows.
