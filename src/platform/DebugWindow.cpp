@@ -16,6 +16,21 @@ const int PaneFontHeight = 12;
 const TPlacement DesignedPlacement;
 const WORD MessagesId = 100;
 const UINT_PTR SyncTimerId = 1;
+bool ChangesText(UINT message) {
+    switch (message) {
+    case WM_SETTEXT:
+    case EM_REPLACESEL:
+    case WM_CUT:
+    case WM_PASTE:
+    case WM_CLEAR:
+    case WM_UNDO:
+    case EM_UNDO:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // The longest the pane may lag behind a flood of prints.
 const DWORD SyncInterval = 100;
 } // namespace
@@ -374,7 +389,13 @@ LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wPara
     }
     if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(pane, &TfrmDebugWindow::PaneProc, 1);
-    return ::DefSubclassProc(pane, message, wParam, lParam);
+    const bool ownEdit = self->FSyncingPane || self->FBuffer.Syncing();
+    const LRESULT result = ::DefSubclassProc(pane, message, wParam, lParam);
+    // Text set from outside the viewer gives no change notice in a
+    // multi-line control; it is the pane's text from now on all the same.
+    if (!ownEdit && ChangesText(message))
+        self->FBuffer.ControlChanged();
+    return result;
 }
 
 int TfrmDebugWindow::Scaled(int pixels) const {

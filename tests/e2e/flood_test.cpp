@@ -88,6 +88,14 @@ void AFloodEndsWithTheTextOfPrintingMessageByMessage() {
         return;
     CHECK_EQ(PaneText(viewer), reference.Text());
 
+    // Text another program puts into the pane is the pane's text from then on.
+    SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("set from outside\r\n"));
+    reference = ReferencePane();
+    reference.Type("set from outside\r\n");
+    if (!CHECK(SendFlood(viewer, region, reference, 3, seed, number)))
+        return;
+    CHECK_EQ(PaneText(viewer), reference.Text());
+
     // The log written at close holds the same text.
     CHECK(run.Close());
     std::string log;
