@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// One figure of the table, measured for both viewers. Target is a bound on Dravik / null viewer
+// (a minimum when higher is better, a maximum otherwise); 0 means the issue sets none.
+struct Row {
+    std::string figure;
+    std::string unit;
+    double dravik = 0;
+    double null = 0;
+    bool higherIsBetter = true;
+    double target = 0;
+    int decimals = 0;
+};
+
+double Ratio(const Row& row);
+bool TargetMet(const Row& row);
+std::string MarkdownTable(const std::vector<Row>& rows);
+// One line per figure, tab-separated: figure, Dravik, null viewer, ratio; for comparing runs.
+std::string FigureLines(const std::vector<Row>& rows);
+
+} // namespace bench

@@ -1,0 +1,149 @@
+#include "viewer_process.h"
+
+#include "clock.h"
+
+#include <psapi.h>
+
+#include <vector>
+
+namespace bench {
+
+namespace {
+
+const DWORD kAnswerTimeoutMs = 5000;
+
+HWND FindViewerWindow(DWORD processId) {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "TfrmDebug", "Korvane Dravik")) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            return window;
+    }
+    return nullptr;
+}
+
+BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
+    char className[16];
+    if (GetClassNameA(child, className, sizeof className) > 0 && lstrcmpiA(className, "Edit") == 0) {
+        *reinterpret_cast<HWND*>(found) = child;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer) {
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) !=
+           0;
+}
+
+} // namespace
+
+ViewerProcess::~ViewerProcess() {
+    if (Running()) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), kAnswerTimeoutMs);
+    }
+}
+
+bool ViewerProcess::Start(const std::string& exe, const std::string& arguments, const std::string& folder) {
+    std::string line = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::vector<char> mutableLine(line.begin(), line.end());
+    mutableLine.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION info = {};
+    window_ = nullptr;
+    started_ = Seconds();
+    if (!CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &info)) {
+        return false;
+    }
+    CloseHandle(info.hThread);
+    process_ = UniqueHandle(info.hProcess);
+    processId_ = info.dwProcessId;
+    return true;
+}
+
+// Polls instead of waiting on an event: the viewer offers none, and a poll every millisecond costs the
+// measured figure at most about that millisecond.
+double ViewerProcess::WaitAnswering(DWORD timeoutMs) {
+    const double deadline = started_ + timeoutMs / 1000.0;
+    while (Running() && Seconds() < deadline) {
+        if (window_ == nullptr)
+            window_ = FindViewerWindow(processId_);
+        DWORD_PTR answer = 0;
+        if (window_ != nullptr && Send(window_, WM_NULL, 0, 0, answer))
+            return Seconds() - started_;
+        Sleep(1);
+    }
+    return -1;
+}
+
+bool ViewerProcess::WaitShownNormally(DWORD timeoutMs) const {
+    const double deadline = Seconds() + timeoutMs / 1000.0;
+    do {
+        if (IsWindowVisible(window_) && !IsIconic(window_) && !IsZoomed(window_))
+            return true;
+        Sleep(10);
+    } while (Seconds() < deadline);
+    return false;
+}
+
+bool ViewerProcess::Memory(MemoryFigures& figures) const {
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(process_.Get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                              sizeof counters)) {
+        return false;
+    }
+    // Windows documents PagefileUsage as the same commit charge; Wine 8 fills only that one.
+    figures.privateBytes = static_cast<double>(counters.PrivateUsage != 0 ? counters.PrivateUsage
+                                                                          : counters.PagefileUsage);
+    figures.workingSet = static_cast<double>(counters.WorkingSetSize);
+    return true;
+}
+
+double ViewerProcess::CpuSeconds() const {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process_.Get(), &created, &exited, &kernel, &user))
+        return 0;
+    const auto seconds = [](const FILETIME& time) {
+        return (static_cast<double>(time.dwHighDateTime) * 4294967296.0 + time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+bool ViewerProcess::ReadPane(std::string& text) const {
+    HWND pane = nullptr;
+    EnumChildWindows(window_, FindEdit, reinterpret_cast<LPARAM>(&pane));
+    DWORD_PTR length = 0;
+    if (pane == nullptr || !Send(pane, WM_GETTEXTLENGTH, 0, 0, length))
+        return false;
+    std::vector<char> buffer(length + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!Send(pane, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), copied))
+        return false;
+    text.assign(buffer.data(), copied);
+    return true;
+}
+
+bool ViewerProcess::Close(DWORD timeoutMs) {
+    if (!Running())
+        return false;
+    if (window_ != nullptr && PostMessageA(window_, WM_CLOSE, 0, 0) &&
+        WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0) {
+        return true;
+    }
+    TerminateProcess(process_.Get(), 1);
+    WaitForSingleObject(process_.Get(), kAnswerTimeoutMs);
+    return false;
+}
+
+bool ViewerProcess::Running() const {
+    return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
+}
+
+} // namespace bench
