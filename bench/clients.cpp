@@ -50,8 +50,8 @@ bool WaitCount(HANDLE semaphore, int count, DWORD timeoutMs) {
 
 UniqueHandle StartClient(const std::string& tag, int index, long lines) {
     const std::string exe = OwnPath();
-    std::string line = "\"" + exe + "\" --client " + tag + " " + std::to_string(index) + " " +
-                       std::to_string(lines);
+    std::string line =
+        "\"" + exe + "\" --client " + tag + " " + std::to_string(index) + " " + std::to_string(lines);
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};

@@ -21,19 +21,21 @@ const double kMiB = 1024.0 * 1024.0;
 std::vector<bench::Row> MakeRows(const bench::ViewerResults& dravik, const bench::ViewerResults& null) {
     using bench::Row;
     return {
-        Row{"One client", "lines/s", dravik.oneClientLinesPerSecond, null.oneClientLinesPerSecond, true, 0.9, 0},
+        Row{"One client", "lines/s", dravik.oneClientLinesPerSecond, null.oneClientLinesPerSecond, true, 0.9,
+            0},
         Row{"Four clients", "lines/s", dravik.fourClientsLinesPerSecond, null.fourClientsLinesPerSecond, true,
             0.9, 0},
         Row{"Print latency, median", "ms", dravik.latencyMedianMs, null.latencyMedianMs, false, 1.2, 3},
         Row{"Print latency, 99th percentile", "ms", dravik.latency99Ms, null.latency99Ms, false, 0, 3},
         Row{"Print latency, mean", "ms", dravik.latencyMeanMs, null.latencyMeanMs, false, 0, 3},
         Row{"Print latency, longest", "ms", dravik.latencyMaxMs, null.latencyMaxMs, false, 0, 1},
-        Row{"Viewer processor time per line, one client", "us", dravik.cpuPerLineUs, null.cpuPerLineUs, false, 0,
-            0},
+        Row{"Viewer processor time per line, one client", "us", dravik.cpuPerLineUs, null.cpuPerLineUs, false,
+            0, 0},
         Row{"Start-up, median", "ms", dravik.startupMs, null.startupMs, false, 1.5, 0},
-        Row{"Private bytes", "MiB", dravik.memory.privateBytes / kMiB, null.memory.privateBytes / kMiB, false, 2,
+        Row{"Private bytes", "MiB", dravik.memory.privateBytes / kMiB, null.memory.privateBytes / kMiB, false,
+            2, 1},
+        Row{"Working set", "MiB", dravik.memory.workingSet / kMiB, null.memory.workingSet / kMiB, false, 0,
             1},
-        Row{"Working set", "MiB", dravik.memory.workingSet / kMiB, null.memory.workingSet / kMiB, false, 0, 1},
     };
 }
 
@@ -78,7 +80,8 @@ int main(int argc, char** argv) {
 
     const std::string folder = bench::OwnFolder();
     // The null viewer first: should it leave a window behind, Dravik's single-instance rule would show it.
-    const bench::ViewerResults null = bench::MeasureViewer({"null viewer", folder + "null-viewer.exe", "-", false});
+    const bench::ViewerResults null =
+        bench::MeasureViewer({"null viewer", folder + "null-viewer.exe", "-", false});
     const bench::ViewerResults dravik = bench::MeasureViewer({"Dravik", folder + "Dravik.exe", "", true});
 
     const std::vector<bench::Row> rows = MakeRows(dravik, null);

@@ -56,14 +56,16 @@ void CheckPane(const ViewerProcess& viewer, const std::string& lastSent, const s
     }
     Sleep(500);
     const bool late = viewer.ReadPane(text) && EndsWith(text, expected);
-    results.problems.push_back("MISMATCH after the " + run + " run: the pane did not end with the last line sent \"" +
-                               lastSent + "\"" +
-                               (late ? "; it did 500 ms later."
-                                     : ", not even 500 ms later; its last line is \"" + LastLine(text) + "\"."));
+    results.problems.push_back(
+        "MISMATCH after the " + run + " run: the pane did not end with the last line sent \"" + lastSent +
+        "\"" +
+        (late ? "; it did 500 ms later."
+              : ", not even 500 ms later; its last line is \"" + LastLine(text) + "\"."));
 }
 
 bool Launch(const ViewerSetup& setup, const TempFolder& folder, ViewerProcess& viewer, double& seconds) {
-    if (setup.isDravik && (!DeleteViewerSettings() || !WriteWholeFile(folder.Path() + "DebugLog.txt", LogText())))
+    if (setup.isDravik &&
+        (!DeleteViewerSettings() || !WriteWholeFile(folder.Path() + "DebugLog.txt", LogText())))
         return false;
     if (!viewer.Start(setup.exe, setup.arguments, folder.Path()))
         return false;

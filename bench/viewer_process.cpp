@@ -33,8 +33,8 @@ BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
 }
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer) {
-    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs, &answer) !=
-           0;
+    return SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kAnswerTimeoutMs,
+                               &answer) != 0;
 }
 
 } // namespace
@@ -100,8 +100,8 @@ bool ViewerProcess::Memory(MemoryFigures& figures) const {
         return false;
     }
     // Windows documents PagefileUsage as the same commit charge; Wine 8 fills only that one.
-    figures.privateBytes = static_cast<double>(counters.PrivateUsage != 0 ? counters.PrivateUsage
-                                                                          : counters.PagefileUsage);
+    figures.privateBytes =
+        static_cast<double>(counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage);
     figures.workingSet = static_cast<double>(counters.WorkingSetSize);
     return true;
 }
