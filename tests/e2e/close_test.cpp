@@ -51,6 +51,7 @@ void LockedLogAtStartIsKept() {
     std::string log;
     CHECK(ReadFileBytes(run.LogPath(), log));
     CHECK_EQ(log, "precious\r\n");
+    CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
     CHECK_EQ(SettingOrAbsent("Floating"), "0");
     CHECK_EQ(SettingOrAbsent("Left"), "210");
 }
