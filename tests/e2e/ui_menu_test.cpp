@@ -10,11 +10,26 @@ using namespace e2e;
 namespace {
 
 // The menu's items in order, separators left out.
-enum Item { kClear, kCut, kCopy, kPaste, kSelectAll, kImport, kExport, kMark, kFloat, kToolbar, kDebugOutput,
-            kLogConnect, kInfo, kItemCount };
-const char* const kItemNames[] = {"Clear", "Cut",     "Copy",         "Paste",         "Select All",
-                                  "Import", "Export", "Mark",         "Stay on Top",   "Toolbar",
-                                  "Debug Output",     "Log Client Connections", "Info"};
+enum Item {
+    kClear,
+    kCut,
+    kCopy,
+    kPaste,
+    kSelectAll,
+    kImport,
+    kExport,
+    kMark,
+    kFloat,
+    kToolbar,
+    kDebugOutput,
+    kLogConnect,
+    kInfo,
+    kItemCount
+};
+const char* const kItemNames[] = {"Clear",       "Cut",     "Copy",         "Paste",
+                                  "Select All",  "Import",  "Export",       "Mark",
+                                  "Stay on Top", "Toolbar", "Debug Output", "Log Client Connections",
+                                  "Info"};
 
 bool StartWithText(ViewerRun& run, const std::string& line) {
     return StartFirstRun(run) && CHECK_SENT(Print(run.Window(), line)) &&
@@ -97,6 +112,63 @@ void CheckMarksFollowTheSwitches() {
     if (!LookAtMenu(run, items))
         return;
     CheckLook(items, kToolbar, true, false);
+    CHECK(run.Close());
+}
+
+// Opens the menu and chooses the item at the position (1 for the first), counting no separators.
+bool ChooseByPosition(ViewerRun& run, int position) {
+    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
+    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
+        return false;
+    for (int i = 0; i < position; ++i)
+        PressInMenu(menu, VK_DOWN);
+    PostMessageA(menu, WM_CHAR, '\r', 0);
+    if (!WaitFor([menu] { return !IsWindow(menu) || !IsWindowVisible(menu); }, 5000)) {
+        CloseMenu(menu);
+        return CHECK_MSG(false, "the menu stayed open after Enter");
+    }
+    return SettlePosted(run.Window());
+}
+
+void ItemsInTheTablesOrder() {
+    ViewerRun run;
+    if (!StartWithText(run, "order"))
+        return;
+    const HWND viewer = run.Window();
+    std::printf("  Select All\n");
+    CHECK(ChooseByPosition(run, kSelectAll + 1));
+    DWORD start = 1, end = 0;
+    CHECK(PaneSelection(viewer, start, end));
+    CHECK(start == 0 && end == 7);
+    std::printf("  Mark\n");
+    CHECK(ChooseByPosition(run, kMark + 1));
+    CHECK_MSG(PaneText(viewer).find("order\r\n*** (MARKED AT ") == 0, PaneText(viewer));
+    std::printf("  Stay on Top\n");
+    CHECK(ChooseByPosition(run, kFloat + 1));
+    CHECK(!WindowIsTopmost(viewer));
+    std::printf("  Toolbar\n");
+    CHECK(ChooseByPosition(run, kToolbar + 1));
+    CHECK(!IsWindowVisible(FindToolbar(viewer)));
+    std::printf("  Debug Output\n");
+    CHECK(ChooseByPosition(run, kDebugOutput + 1));
+    CHECK(!IsBoxChecked(viewer, kCbDebugOutput));
+    std::printf("  Log Client Connections\n");
+    CHECK(ChooseByPosition(run, kLogConnect + 1));
+    CHECK(IsBoxChecked(viewer, kCbLogConnect));
+    const struct {
+        Item item;
+        const char* title;
+    } dialogs[] = {{kImport, "Open"}, {kExport, "Save"}, {kInfo, "About Korvane Dravik"}};
+    for (const auto& d : dialogs) {
+        std::printf("  %s\n", kItemNames[d.item]);
+        CHECK(ChooseByPosition(run, d.item + 1));
+        const HWND dialog = WaitForDialog(run.ProcessId(), d.title, 5000);
+        if (CHECK_MSG(dialog != nullptr, std::string("no dialog ") + d.title))
+            CHECK(CancelDialog(dialog));
+    }
+    std::printf("  Clear\n");
+    CHECK(ChooseByPosition(run, kClear + 1));
+    CHECK_EQ(PaneText(viewer), "");
     CHECK(run.Close());
 }
 
@@ -222,6 +294,11 @@ void ShortcutsActOnlyInThePane() {
     CHECK(SelectInPane(viewer, 5, 5));
     CHECK(PressKeys({VK_CONTROL}, 'V'));
     CHECK(WaitForPane(viewer, "boardkey\r\n"));
+    // Tab goes into the text rather than to the next control.
+    CHECK(SelectInPane(viewer, 0, 0));
+    CHECK(PressKeys({}, VK_TAB));
+    CHECK(WaitForPane(viewer, "\tboardkey\r\n"));
+    CHECK(FocusOf(viewer) == pane);
 
     // Ctrl+Del with a toolbar control focused: nothing happens.
     const HWND box = ToolbarControl(viewer, kCbDebugOutput);
@@ -230,7 +307,7 @@ void ShortcutsActOnlyInThePane() {
         // Keys are handled in the order pressed: once Alt+M has marked, Ctrl+Del has had its turn.
         CHECK(PressKeys({VK_MENU}, 'M'));
         CHECK(WaitFor([&] { return PaneText(viewer).find("*** (MARKED AT ") != std::string::npos; }, 3000));
-        CHECK_MSG(PaneText(viewer).find("boardkey\r\n*** (MARKED AT ") == 0, PaneText(viewer));
+        CHECK_MSG(PaneText(viewer).find("\tboardkey\r\n*** (MARKED AT ") == 0, PaneText(viewer));
         CHECK(IsBoxChecked(viewer, kCbDebugOutput));
     }
     // Ctrl+Del in the pane, menu closed: the pane is cleared.
@@ -256,7 +333,7 @@ void AltLettersClickTheToolbar() {
     CHECK(WaitFor([&] { return IsBoxChecked(viewer, kCbLogConnect); }, 3000));
     CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
     CHECK(PressKeys({VK_MENU}, 'S'));
-    CHECK(WaitFor([&] { return !IsTopmost(viewer); }, 3000));
+    CHECK(WaitFor([&] { return !WindowIsTopmost(viewer); }, 3000));
     CHECK(!IsBoxChecked(viewer, kCbFloat));
     if (CHECK(FocusWindow(viewer, FindPane(viewer)))) {
         CHECK(PressKeys({VK_MENU}, 'C'));
@@ -269,6 +346,7 @@ void AltLettersClickTheToolbar() {
 
 int main() {
     RunTest("check marks and enabled states follow the switches", CheckMarksFollowTheSwitches);
+    RunTest("items in the table's order", ItemsInTheTablesOrder);
     RunTest("Cut and Copy need a selection", CutAndCopyNeedASelection);
     RunTest("Paste and Select All", PasteAndSelectAll);
     RunTest("switches from the open menu", SwitchesFromTheOpenMenu);

@@ -111,7 +111,7 @@ void LayoutOfAFirstRun() {
     CHECK(IsBoxChecked(viewer, kCbToolbar));
     CHECK(IsBoxChecked(viewer, kCbDebugOutput));
     CHECK(!IsBoxChecked(viewer, kCbLogConnect));
-    CHECK(IsTopmost(viewer));
+    CHECK(WindowIsTopmost(viewer));
     CHECK(run.Close());
 
     // With "LogConnect" = "1" saved, the box starts checked.
@@ -119,6 +119,56 @@ void LayoutOfAFirstRun() {
     if (!StartViewer(run))
         return;
     CHECK(IsBoxChecked(run.Window(), kCbLogConnect));
+    CHECK(run.Close());
+}
+
+// Pixels of the upper part of a button, where its picture belongs.
+std::vector<COLORREF> PictureArea(const std::vector<COLORREF>& pixels, int width, int height) {
+    std::vector<COLORREF> area;
+    for (int y = 3; y < height * 3 / 5; ++y)
+        for (int x = 3; x < width - 3; ++x)
+            area.push_back(pixels[static_cast<std::size_t>(y) * width + x]);
+    return area;
+}
+
+void ImageButtonsShowAPictureAboveTheCaption() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    std::vector<std::vector<COLORREF>> pictures;
+    for (int id = kPbClear; id <= kPbInfo; ++id) {
+        std::printf("  button %d\n", id);
+        const HWND button = ToolbarControl(viewer, id);
+        if (!CHECK(button != nullptr))
+            continue;
+        int width = 0, height = 0;
+        std::vector<COLORREF> pixels;
+        std::size_t coloured = 0, captionInk = 0;
+        // The window is painted a moment after it shows.
+        WaitFor(
+            [&] {
+                pixels = WindowPixels(button, width, height);
+                coloured = captionInk = 0;
+                for (COLORREF c : PictureArea(pixels, width, height))
+                    coloured += c != face && c != RGB(0, 0, 0) && c != RGB(255, 255, 255);
+                for (int y = height * 3 / 5; y < height - 3; ++y)
+                    for (int x = 3; x < width - 3; ++x)
+                        captionInk += pixels[static_cast<std::size_t>(y) * width + x] == RGB(0, 0, 0);
+                return coloured >= 20 && captionInk >= 10;
+            },
+            3000);
+        CHECK_MSG(coloured >= 20,
+                  "only " + std::to_string(coloured) + " coloured pixels where the picture belongs");
+        CHECK_MSG(captionInk >= 10, "no caption below the picture");
+        pictures.push_back(PictureArea(pixels, width, height));
+    }
+    // Five different pictures.
+    for (std::size_t i = 0; i < pictures.size(); ++i)
+        for (std::size_t j = i + 1; j < pictures.size(); ++j)
+            CHECK_MSG(pictures[i] != pictures[j], "buttons " + std::to_string(i) + " and " +
+                                                      std::to_string(j) + " show the same picture");
     CHECK(run.Close());
 }
 
@@ -154,8 +204,8 @@ std::string TimeText(const SYSTEMTIME& t) {
     if (!twentyFour)
         hour = hour % 12 == 0 ? 12 : hour % 12;
     char text[64];
-    std::snprintf(text, sizeof text, leadingZero ? "%02d%s%02d%s%02d" : "%d%s%02d%s%02d", hour, separator.c_str(),
-                  t.wMinute, separator.c_str(), t.wSecond);
+    std::snprintf(text, sizeof text, leadingZero ? "%02d%s%02d%s%02d" : "%d%s%02d%s%02d", hour,
+                  separator.c_str(), t.wMinute, separator.c_str(), t.wSecond);
     std::string result = text;
     if (!twentyFour) {
         const std::string designator = locale(t.wHour < 12 ? LOCALE_S1159 : LOCALE_S2359);
@@ -200,7 +250,8 @@ void MarkFromButtonAndMenuShowsTheLocaleTime() {
     sample.wMinute = 5;
     sample.wSecond = 9;
     std::printf("  clock seen: %s-hour, leading zero %s, separator \"%s\" (07:05:09 reads \"%s\")\n",
-                clock[0] == '1' ? "24" : "12", zero[0] == '1' ? "yes" : "no", separator, TimeText(sample).c_str());
+                clock[0] == '1' ? "24" : "12", zero[0] == '1' ? "yes" : "no", separator,
+                TimeText(sample).c_str());
 
     ViewerRun run;
     if (!StartWithLines(run, Lines({"before"})))
@@ -261,7 +312,7 @@ void ImportReplacesThePaneOrLeavesItAlone() {
     if (!CHECK_MSG(dialog != nullptr, "no dialog \"Open\""))
         return;
     CHECK(GetWindow(dialog, GW_OWNER) == viewer);
-    CHECK_MSG(!IsTopmost(viewer), "Stay on Top was not suspended while the Open dialog is open");
+    CHECK_MSG(!WindowIsTopmost(viewer), "Stay on Top was not suspended while the Open dialog is open");
     CHECK(IsBoxChecked(viewer, kCbFloat) == false);
     LRESULT selected = 0;
     CHECK_EQ(FilterFirstEntry(dialog, selected), "Textdateien (*.txt)");
@@ -269,9 +320,10 @@ void ImportReplacesThePaneOrLeavesItAlone() {
     CHECK_EQ(ReadFileNameField(dialog), "");
     // Client commands are still handled while the dialog is open.
     CHECK_SENT(Print(viewer, "during the dialog"));
+    CHECK(WaitForPane(viewer, Lines({"pane before", "during the dialog"})));
     CHECK(ConfirmFileDialog(dialog, source));
     CHECK(WaitForPane(viewer, "imported 1\r\nimported 2"));
-    CHECK(WaitFor([&] { return IsTopmost(viewer); }, 3000));
+    CHECK(WaitFor([&] { return WindowIsTopmost(viewer); }, 3000));
     CHECK(IsBoxChecked(viewer, kCbFloat));
 
     // Cancelled from the menu: the pane stays, the dialog proposes the last name.
@@ -282,11 +334,11 @@ void ImportReplacesThePaneOrLeavesItAlone() {
     if (!CHECK_MSG(dialog != nullptr, "no dialog \"Open\" from the menu"))
         return;
     CHECK_MSG(FieldProposes(dialog, source), "proposed \"" + ReadFileNameField(dialog) + "\"");
-    CHECK(!IsTopmost(viewer));
+    CHECK(!WindowIsTopmost(viewer));
     CHECK(CancelDialog(dialog));
     CHECK(Settle(viewer));
     CHECK_EQ(PaneText(viewer), pane);
-    CHECK(IsTopmost(viewer));
+    CHECK(WindowIsTopmost(viewer));
 
     // A name that names no file changes nothing and shows no error.
     CHECK(PostClick(viewer, kPbOpen));
@@ -296,7 +348,7 @@ void ImportReplacesThePaneOrLeavesItAlone() {
     CHECK(Settle(viewer));
     CHECK_EQ(PaneText(viewer), pane);
     CHECK(WaitForMessageBox(run.ProcessId(), 300) == nullptr);
-    CHECK(IsTopmost(viewer));
+    CHECK(WindowIsTopmost(viewer));
 
     // The folder of the confirmed file is now the current directory: a bare name from a client lands there.
     CHECK_SENT(SendCommand(viewer, kSaveToFile, "bare after import.txt"));
@@ -320,7 +372,7 @@ void ExportWritesOverwritesAndAddsTheExtension() {
     if (!CHECK_MSG(dialog != nullptr, "no dialog \"Save\""))
         return;
     CHECK(GetWindow(dialog, GW_OWNER) == viewer);
-    CHECK(!IsTopmost(viewer));
+    CHECK(!WindowIsTopmost(viewer));
     LRESULT selected = 0;
     CHECK_EQ(FilterFirstEntry(dialog, selected), "Textdateien (*.txt)");
     CHECK_EQ(selected, 0);
@@ -332,7 +384,7 @@ void ExportWritesOverwritesAndAddsTheExtension() {
     std::string bytes;
     CHECK(ReadFileBytes(target, bytes));
     CHECK_EQ(bytes, Lines({"export one", "export two"}));
-    CHECK(WaitFor([&] { return IsTopmost(viewer); }, 3000));
+    CHECK(WaitFor([&] { return WindowIsTopmost(viewer); }, 3000));
 
     // From the menu: the dialog proposes the last saved name; a name without extension gets ".txt".
     CHECK(PostCommand(viewer, kMnuExport));
@@ -345,7 +397,7 @@ void ExportWritesOverwritesAndAddsTheExtension() {
     CHECK(ReadFileBytes(folder + "plain.txt", bytes));
     CHECK_EQ(bytes, Lines({"export one", "export two"}));
     CHECK(!FileExists(folder + "plain"));
-    CHECK(IsTopmost(viewer));
+    CHECK(WindowIsTopmost(viewer));
 
     // The Open dialog keeps its own proposal: nothing chosen in it yet.
     CHECK(PostClick(viewer, kPbOpen));
@@ -391,24 +443,44 @@ void FailedExportRestoresStayOnTop() {
         CHECK_EQ(BoxCaption(box), "Korvane Dravik");
         CHECK(DismissBox(box));
         CHECK(Settle(viewer));
-        CHECK_MSG(IsTopmost(viewer), "a failed Export left the window not topmost");
+        CHECK_MSG(WindowIsTopmost(viewer), "a failed Export left the window not topmost");
         CHECK(IsBoxChecked(viewer, kCbFloat));
         CHECK_EQ(PaneText(viewer), Lines({"kept"}));
     }
     lock.Release();
 
+    // Import of a file another program holds: "Cannot open file", the pane stays, and so does the switch.
+    const std::string source = folder + "held source.txt";
+    CHECK(WriteFileBytes(source, "never shown\r\n"));
+    LockedFile sourceLock(source, false);
+    CHECK(sourceLock.Held());
+    CHECK(PostClick(viewer, kPbOpen));
+    HWND open = WaitForDialog(run.ProcessId(), "Open");
+    if (CHECK(open != nullptr) && CHECK(ConfirmFileDialog(open, source))) {
+        const HWND box = WaitForMessageBox(run.ProcessId(), 5000);
+        if (CHECK_MSG(box != nullptr, "no error box")) {
+            CHECK_MSG(SameFileName(BoxText(box), "Cannot open file " + source + "."), BoxText(box));
+            CHECK(DismissBox(box));
+        }
+        CHECK(Settle(viewer));
+        CHECK_EQ(PaneText(viewer), Lines({"kept"}));
+        CHECK_MSG(WindowIsTopmost(viewer), "a failed Import left the window not topmost");
+    }
+    sourceLock.Release();
+
     // With Stay on Top off, Export leaves it off.
-    CHECK(ClickControl(viewer, kCbFloat));
-    CHECK(!IsTopmost(viewer));
+    if (IsBoxChecked(viewer, kCbFloat))
+        CHECK(ClickControl(viewer, kCbFloat));
+    CHECK(!WindowIsTopmost(viewer));
     CHECK(PostClick(viewer, kPbSave));
     const HWND dialog = WaitForDialog(run.ProcessId(), "Save");
     if (CHECK(dialog != nullptr)) {
-        CHECK(!IsTopmost(viewer));
+        CHECK(!WindowIsTopmost(viewer));
         CHECK(ConfirmFileDialog(dialog, folder + "off.txt"));
     }
     CHECK(Settle(viewer));
     CHECK(FileExists(folder + "off.txt"));
-    CHECK(!IsTopmost(viewer));
+    CHECK(!WindowIsTopmost(viewer));
     CHECK(!IsBoxChecked(viewer, kCbFloat));
     CHECK(run.Close());
     RemoveFolder(folder);
@@ -453,7 +525,7 @@ void InfoShowsTheAboutBox() {
         PostMessageA(close, BM_CLICK, 0, 0);
         CHECK(WaitFor([about] { return !IsWindow(about); }, 5000));
         CHECK(WaitFor([viewer] { return IsWindowEnabled(viewer) != FALSE; }, 3000));
-        CHECK(IsTopmost(viewer));
+        CHECK(WindowIsTopmost(viewer));
     }
     CHECK(run.Close());
 }
@@ -465,18 +537,18 @@ void StayOnTopFromBoxAndMenu() {
     if (!StartFirstRun(run))
         return;
     const HWND viewer = run.Window();
-    CHECK(IsTopmost(viewer));
+    CHECK(WindowIsTopmost(viewer));
     CHECK(ClickControl(viewer, kCbFloat));
     CHECK(!IsBoxChecked(viewer, kCbFloat));
-    CHECK(!IsTopmost(viewer));
+    CHECK(!WindowIsTopmost(viewer));
     CHECK(ClickControl(viewer, kCbFloat));
-    CHECK(IsTopmost(viewer));
+    CHECK(WindowIsTopmost(viewer));
     CHECK(ChooseCommand(viewer, kMnuFloat));
     CHECK(!IsBoxChecked(viewer, kCbFloat));
-    CHECK(!IsTopmost(viewer));
+    CHECK(!WindowIsTopmost(viewer));
     CHECK(ChooseCommand(viewer, kMnuFloat));
     CHECK(IsBoxChecked(viewer, kCbFloat));
-    CHECK(IsTopmost(viewer));
+    CHECK(WindowIsTopmost(viewer));
     CHECK(run.Close());
     CHECK_EQ(SettingOrAbsent("Floating"), "1");
 }
@@ -592,12 +664,13 @@ void LogConnectWrittenAtOnce() {
 
 int main() {
     RunTest("layout of a first run", LayoutOfAFirstRun);
+    RunTest("image buttons show a picture above the caption", ImageButtonsShowAPictureAboveTheCaption);
     RunTest("Clear from the button and the menu", ClearFromButtonAndMenu);
     RunTest("Mark from the button and the menu shows the locale's time",
             MarkFromButtonAndMenuShowsTheLocaleTime);
     RunTest("Import replaces the pane or leaves it alone", ImportReplacesThePaneOrLeavesItAlone);
     RunTest("Export writes, overwrites and adds the extension", ExportWritesOverwritesAndAddsTheExtension);
-    RunTest("a failed Export restores Stay on Top", FailedExportRestoresStayOnTop);
+    RunTest("a failed Export or Import restores Stay on Top", FailedExportRestoresStayOnTop);
     RunTest("Info shows the About box", InfoShowsTheAboutBox);
     RunTest("Stay on Top from the box and the menu", StayOnTopFromBoxAndMenu);
     RunTest("toolbar hidden and brought back", ToolbarHiddenAndBroughtBack);

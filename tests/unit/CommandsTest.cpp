@@ -13,7 +13,7 @@ using Strings = std::vector<std::string>;
 // A viewer that has started as on a first run: every switch on but Log Client Connections, the window
 // topmost and the toolbar shown.
 class CommandsTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         V.Form.FormCreate();
         V.Window.Calls.clear();
@@ -209,7 +209,7 @@ void PrintTo(const DialogCase& c, std::ostream* out) {
 }
 
 class StayOnTopAroundDialogs : public CommandsTest, public ::testing::WithParamInterface<DialogCase> {
-protected:
+  protected:
     void Run() {
         if (GetParam().saving)
             V.Form.pbSaveClick();

@@ -60,8 +60,7 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
 // Owns a memory DC holding a 32-bit top-down DIB section, filled from the screen.
 class ScreenShot {
   public:
-    explicit ScreenShot(const RECT& area)
-        : width_(area.right - area.left), height_(area.bottom - area.top) {
+    explicit ScreenShot(const RECT& area) : width_(area.right - area.left), height_(area.bottom - area.top) {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = width_;
@@ -95,7 +94,9 @@ class ScreenShot {
     int Width() const { return width_; }
     int Height() const { return height_; }
     // Blue, green, red of one pixel.
-    const unsigned char* At(int x, int y) const { return pixels_ + (static_cast<std::size_t>(y) * width_ + x) * 4; }
+    const unsigned char* At(int x, int y) const {
+        return pixels_ + (static_cast<std::size_t>(y) * width_ + x) * 4;
+    }
 
   private:
     int width_;
@@ -142,7 +143,7 @@ HWND OpenedClipboard::owner_ = nullptr;
 
 } // namespace
 
-bool IsTopmost(HWND window) {
+bool WindowIsTopmost(HWND window) {
     return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
@@ -152,7 +153,8 @@ std::string TextOfWindow(HWND window) {
         return "<none>";
     std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
     LRESULT copied = 0;
-    if (!SendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(&buffer[0]), copied, 5000))
+    if (!SendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(&buffer[0]), copied,
+                         5000))
         return "<none>";
     buffer.resize(static_cast<std::size_t>(copied));
     return buffer;
@@ -169,7 +171,8 @@ HWND ToolbarControl(HWND viewer, int id) {
 
 bool IsBoxChecked(HWND viewer, int id) {
     LRESULT state = 0;
-    return SendWithTimeout(ToolbarControl(viewer, id), BM_GETCHECK, 0, 0, state, 5000) && state == BST_CHECKED;
+    return SendWithTimeout(ToolbarControl(viewer, id), BM_GETCHECK, 0, 0, state, 5000) &&
+           state == BST_CHECKED;
 }
 
 bool ClickControl(HWND viewer, int id) {
@@ -211,7 +214,8 @@ bool SettlePosted(HWND viewer) {
     const bool seen = WaitFor(
         [&] {
             LRESULT now = 0;
-            return SendWithTimeout(pane, EM_GETMARGINS, 0, 0, now) && LOWORD(static_cast<DWORD>(now)) == marker;
+            return SendWithTimeout(pane, EM_GETMARGINS, 0, 0, now) &&
+                   LOWORD(static_cast<DWORD>(now)) == marker;
         },
         10000);
     LRESULT ignored = 0;
@@ -226,7 +230,8 @@ HWND OpenPopupMenu(HWND viewer, DWORD processId) {
         return nullptr;
     // A pointer resting on the menu would highlight an item and change how it looks.
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 2, GetSystemMetrics(SM_CYSCREEN) - 2);
-    PostMessageA(pane, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane), MAKELPARAM(place.left + 20, place.top + 20));
+    PostMessageA(pane, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane),
+                 MAKELPARAM(place.left + 20, place.top + 20));
     HWND menu = nullptr;
     WaitFor([&] { return (menu = FindTopLevel(processId, "#32768", nullptr)) != nullptr; }, 5000);
     return menu;
@@ -235,6 +240,30 @@ HWND OpenPopupMenu(HWND viewer, DWORD processId) {
 bool ChooseMenuLetter(HWND menu, char letter) {
     return PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(letter)), 0) &&
            WaitGone(menu, 5000);
+}
+
+bool PressInMenu(HWND menu, WORD virtualKey) {
+    return PostMessageA(menu, WM_KEYDOWN, virtualKey, 1) != FALSE;
+}
+
+std::vector<COLORREF> WindowPixels(HWND window, int& width, int& height) {
+    std::vector<COLORREF> pixels;
+    RECT place = {};
+    width = height = 0;
+    if (!GetWindowRect(window, &place))
+        return pixels;
+    ScreenShot shot(place);
+    if (!shot.Valid())
+        return pixels;
+    width = shot.Width();
+    height = shot.Height();
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const unsigned char* pixel = shot.At(x, y);
+            pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
+        }
+    }
+    return pixels;
 }
 
 bool CloseMenu(HWND menu) {
@@ -321,7 +350,8 @@ HWND WaitForDialog(DWORD processId, const std::string& title, DWORD timeoutMs) {
 }
 
 HWND FileNameField(HWND dialog) {
-    // The explorer-style dialogs hold the name in a combo box (cmb13) with an edit inside; older ones in edt1.
+    // The explorer-style dialogs hold the name in a combo box (cmb13) with an edit inside; older ones in
+    // edt1.
     if (const HWND combo = GetDlgItem(dialog, 0x47C)) {
         char name[64] = {};
         GetClassNameA(combo, name, sizeof name);

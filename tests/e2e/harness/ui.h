@@ -37,7 +37,7 @@ enum MenuId : int {
     kMnuInfo = 213,
 };
 
-bool IsTopmost(HWND window);
+bool WindowIsTopmost(HWND window);
 // The window's text through WM_GETTEXT, which also reaches controls of another process.
 std::string TextOfWindow(HWND window);
 
@@ -71,6 +71,12 @@ struct MenuItemLook {
 };
 // The items in order, separators left out; empty when itemCount items could not be seen.
 std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::size_t itemCount, std::string& why);
+
+// Presses a key in the open menu (VK_DOWN, VK_RETURN, ...).
+bool PressInMenu(HWND menu, WORD virtualKey);
+
+// The window's pixels as the screen shows them, row by row; empty when they cannot be read.
+std::vector<COLORREF> WindowPixels(HWND window, int& width, int& height);
 
 // A dialog window ("#32770") of the process with the given title, visible.
 HWND FindDialog(DWORD processId, const std::string& title);
