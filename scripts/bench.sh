@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# Measures Dravik.exe against the null viewer under Wine on a private X display and writes the method, the
+# machine and the table of the run to docs/performance.md. With RUNS above 1 the bench runs that many times;
+# the page then also shows the spread of every figure, and the table of the last run.
+#
+#   bash scripts/bench.sh [RUNS]
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+runs="${1:-1}"
+if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
+    echo "usage: bash scripts/bench.sh [RUNS]" >&2
+    exit 1
+fi
+
+# A prefix of its own: the bench deletes the viewer's settings before every start.
+export DRAVIK_WINEPREFIX="${DRAVIK_WINEPREFIX:-$PWD/build/wineprefix-bench}"
+bash scripts/setup.sh
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+
+bench="$PWD/build/windows/bin/dravik-bench.exe"
+if [ ! -f "$bench" ]; then
+    echo "$bench was not built" >&2
+    exit 1
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"; dravik_cleanup' EXIT
+dravik_start_xvfb
+dravik_start_wineserver
+echo "Private X display $DISPLAY, Wine prefix $WINEPREFIX"
+
+failed=0
+for run in $(seq 1 "$runs"); do
+    echo "=== Run $run of $runs"
+    # Output to a file, not a pipe: Wine's own processes inherit it and would keep a pipe open.
+    (cd "$work" && exec timeout 900 wine "$bench" --markdown "table$run.md" --figures "figures$run.tsv" \
+        </dev/null >"log$run" 2>&1) &
+    pid=$!
+    tail -n +1 -s 0.2 -f --pid="$pid" "$work/log$run" 2>/dev/null | tr -d '\r'
+    status=0
+    wait "$pid" || status=$?
+    if [ "$status" -ne 0 ] || [ ! -f "$work/table$run.md" ]; then
+        echo "Run $run failed (exit code $status)"
+        failed=1
+    fi
+done
+
+final="$work/table$runs.md"
+if [ ! -f "$final" ]; then
+    echo "No table was written; docs/performance.md is left as it was" >&2
+    exit 1
+fi
+
+# Lowest and highest value of each figure over all runs.
+spread() {
+    awk -F '\t' '
+        { key = $1; if (!(key in seen)) { seen[key] = 1; order[++n] = key }
+          for (c = 2; c <= 4; ++c) {
+              if (!((key, c, "min") in v) || $c + 0 < v[key, c, "min"]) v[key, c, "min"] = $c + 0
+              if (!((key, c, "max") in v) || $c + 0 > v[key, c, "max"]) v[key, c, "max"] = $c + 0 } }
+        END { print "| Figure | Dravik | null viewer | Dravik / null |"; print "|---|---:|---:|---:|"
+              for (i = 1; i <= n; ++i) { k = order[i]; line = "| " k
+                  for (c = 2; c <= 4; ++c) line = line " | " v[k, c, "min"] " to " v[k, c, "max"]
+                  print line " |" } }' "$work"/figures*.tsv
+}
+
+cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
+{
+    cat <<'TEXT'
+# Performance: Dravik.exe against a null viewer
+
+Written by `bash scripts/bench.sh [RUNS]`; every figure below comes from the run(s) named here.
+
+## Method
+
+`build/windows/bin/dravik-bench.exe` runs under Wine on a private Xvfb display with the Wine prefix
+`build/wineprefix-bench`. It measures two viewers, one after the other, each started afresh and closed
+(WM_CLOSE, then waiting for its process) before the other starts:
+
+- **Dravik**: `Dravik.exe` copied into a fresh temporary folder, its settings key
+  `HKLM\SOFTWARE\Korvane Software\Dravik` deleted before every start (default placement, on top), its window
+  visible and shown normally.
+- **null viewer**: `null-viewer.exe -`, a window of the same class and title with the same shared region that
+  only copies each text out of the region and answers 0: what the channel itself costs.
+
+The clients keep the window, the region and the clients' mutex "DravikClientMutex" open, and per line take the
+mutex, write an 80-character line into the region and send `WM_USER + 1` with `SendMessageTimeout`
+(synchronous), then release the mutex. That is the least a client can pay per line, so the viewer's share shows
+fully.
+
+- **One client**: 1000 lines fill the pane first (it holds about 365 such lines, so every later line runs the
+  trimming path), then 20000 lines are timed; lines per second.
+- **Four clients**: four client processes (copies of the bench) start, wait at a common gate, then print 5000
+  lines each at once, serialised by the mutex; total lines per second from the gate's opening to the last
+  line answered.
+- **Print latency**: the time of each sending call of the 20000 timed lines of the one-client run; median,
+  99th percentile, mean and longest. The mean and the longest show the stalls that the median hides.
+- **Viewer processor time per line**: the viewer process's user and kernel time (`GetProcessTimes`) over the
+  timed one-client lines, divided by their number. Drawing done by the X server is not in it.
+- **Start-up**: from `CreateProcess` until `FindWindow` finds the window and `SendMessageTimeout(WM_NULL)`
+  returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer has none);
+  median of five starts.
+- **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
+  `PROCESS_MEMORY_COUNTERS_EX`) after both throughput runs. Wine 8 leaves `PrivateUsage` at 0; the bench then
+  takes `PagefileUsage`, which Windows documents as the same commit charge.
+- **Check**: after the one-client and the four-client runs, the text of Dravik's pane (`WM_GETTEXT` of its Edit
+  child, read at once) must end with the last line sent, which the bench reads back from the region.
+
+The ratio column is Dravik / null viewer for every row. For "higher is better" rows the target is a minimum
+of that ratio, for "lower is better" rows a maximum (the targets of issue 4).
+
+## Machine
+
+TEXT
+    echo "- Processors (nproc): $(nproc)"
+    echo "- CPU: ${cpu:-unknown}"
+    echo "- Wine: $(wine --version 2>/dev/null || echo unknown)"
+    echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
+    echo "- Load average at the end (1, 5, 15 min): $(cut -d ' ' -f 1-3 /proc/loadavg)"
+    echo "- Runs: $runs"
+    echo
+    if [ "$runs" -gt 1 ]; then
+        echo "## Spread over the $runs runs (lowest to highest)"
+        echo
+        spread
+        echo
+    fi
+    echo "## Result of the last run"
+    echo
+    cat "$final"
+} >docs/performance.md
+echo "Wrote docs/performance.md"
+exit "$failed"
