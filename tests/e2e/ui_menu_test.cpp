@@ -320,6 +320,39 @@ void ShortcutsActOnlyInThePane() {
     CHECK(run.Close());
 }
 
+void MenuOpensFromMouseAndKeyboard() {
+    ViewerRun run;
+    if (!StartWithText(run, "context"))
+        return;
+    const HWND viewer = run.Window();
+    const HWND pane = FindPane(viewer);
+    RECT place = {};
+    GetWindowRect(pane, &place);
+    CHECK(RightClickAt(POINT{(place.left + place.right) / 2, (place.top + place.bottom) / 2}));
+    HWND menu = nullptr;
+    CHECK_MSG(WaitFor([&] { return (menu = FindOpenMenu(run.ProcessId())) != nullptr; }, 5000),
+              "a right click into the pane opened no menu");
+    if (menu != nullptr)
+        CHECK(CloseMenu(menu));
+    // Shift+F10 with the pane focused.
+    if (CHECK(FocusWindow(viewer, pane))) {
+        CHECK(PressKeys({VK_SHIFT}, VK_F10));
+        CHECK_MSG(WaitFor([&] { return (menu = FindOpenMenu(run.ProcessId())) != nullptr; }, 5000),
+                  "Shift+F10 in the pane opened no menu");
+        if (menu != nullptr)
+            CHECK(ChooseMenuLetter(menu, 'm'));
+        CHECK(WaitFor([&] { return PaneText(viewer).find("context\r\n*** (MARKED AT ") == 0; }, 3000));
+    }
+    // A right click on the toolbar opens none.
+    GetWindowRect(FindToolbar(viewer), &place);
+    CHECK(RightClickAt(POINT{place.right - 20, place.top + 10}));
+    CHECK(SettlePosted(viewer));
+    CHECK(!WaitFor([&] { return FindOpenMenu(run.ProcessId()) != nullptr; }, 500));
+    if (const HWND stray = FindOpenMenu(run.ProcessId()))
+        CloseMenu(stray);
+    CHECK(run.Close());
+}
+
 void AltLettersClickTheToolbar() {
     ViewerRun run;
     if (!StartWithText(run, "alt"))
@@ -338,6 +371,16 @@ void AltLettersClickTheToolbar() {
     if (CHECK(FocusWindow(viewer, FindPane(viewer)))) {
         CHECK(PressKeys({VK_MENU}, 'C'));
         CHECK(WaitForPane(viewer, ""));
+        // Alt+T hides the toolbar; then only the menu brings it back, not the same keys.
+        CHECK(PressKeys({VK_MENU}, 'T'));
+        CHECK(WaitFor([&] { return !IsWindowVisible(FindToolbar(viewer)); }, 3000));
+        CHECK_SENT(Print(viewer, "still here"));
+        CHECK(FocusWindow(viewer, FindPane(viewer)));
+        CHECK(PressKeys({VK_MENU}, 'T'));
+        // Keys are handled in order: once Ctrl+Del has cleared the pane, Alt+T has had its turn.
+        CHECK(PressKeys({VK_CONTROL}, VK_DELETE));
+        CHECK(WaitForPane(viewer, ""));
+        CHECK(!IsWindowVisible(FindToolbar(viewer)));
     }
     CHECK(run.Close());
 }
@@ -351,6 +394,7 @@ int main() {
     RunTest("Paste and Select All", PasteAndSelectAll);
     RunTest("switches from the open menu", SwitchesFromTheOpenMenu);
     RunTest("shortcuts act only in the pane", ShortcutsActOnlyInThePane);
+    RunTest("the menu opens from the mouse and the keyboard", MenuOpensFromMouseAndKeyboard);
     RunTest("Alt and a letter click the toolbar", AltLettersClickTheToolbar);
     return Finish();
 }

@@ -73,6 +73,7 @@ void LayoutOfAFirstRun() {
     if (!StartFirstRun(run))
         return;
     const HWND viewer = run.Window();
+    std::printf("  screen at %d dpi: sizes of the table scaled by %d/96\n", ScreenDpi(), ScreenDpi());
     const HWND toolbar = FindToolbar(viewer);
     if (!CHECK_MSG(toolbar != nullptr, "no TDravikPanel child"))
         return;

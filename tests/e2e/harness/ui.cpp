@@ -233,7 +233,7 @@ HWND OpenPopupMenu(HWND viewer, DWORD processId) {
     PostMessageA(pane, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane),
                  MAKELPARAM(place.left + 20, place.top + 20));
     HWND menu = nullptr;
-    WaitFor([&] { return (menu = FindTopLevel(processId, "#32768", nullptr)) != nullptr; }, 5000);
+    WaitFor([&] { return (menu = FindOpenMenu(processId)) != nullptr; }, 5000);
     return menu;
 }
 
@@ -476,6 +476,20 @@ bool PressKeys(const std::vector<WORD>& modifiers, WORD key) {
     for (auto it = modifiers.rbegin(); it != modifiers.rend(); ++it)
         add(*it, true);
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
+}
+
+bool RightClickAt(POINT point) {
+    if (!SetCursorPos(point.x, point.y))
+        return false;
+    INPUT inputs[2] = {};
+    inputs[0].type = inputs[1].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    return SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
+HWND FindOpenMenu(DWORD processId) {
+    return FindTopLevel(processId, "#32768", nullptr);
 }
 
 bool PaneSelection(HWND viewer, DWORD& start, DWORD& end) {

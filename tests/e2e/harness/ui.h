@@ -101,6 +101,11 @@ HWND FocusOf(HWND viewer);
 // Presses a key with modifiers (VK_CONTROL, VK_MENU) held, through the system's input queue.
 bool PressKeys(const std::vector<WORD>& modifiers, WORD key);
 
+// A right click of the mouse at a point of the screen.
+bool RightClickAt(POINT point);
+// The open popup menu of the process, or nullptr.
+HWND FindOpenMenu(DWORD processId);
+
 // The pane's selection (start, end).
 bool PaneSelection(HWND viewer, DWORD& start, DWORD& end);
 bool SelectInPane(HWND viewer, int start, int end);
