@@ -34,6 +34,8 @@ std::vector<bench::Row> MakeRows(const bench::ViewerResults& dravik, const bench
         Row{"Start-up, median", "ms", dravik.startupMs, null.startupMs, false, 1.5, 0},
         Row{"Private bytes", "MiB", dravik.memory.privateBytes / kMiB, null.memory.privateBytes / kMiB, false,
             2, 1},
+        Row{"Committed private regions (VirtualQueryEx)", "MiB", dravik.memory.committedPrivate / kMiB,
+            null.memory.committedPrivate / kMiB, false, 0, 1},
         Row{"Working set", "MiB", dravik.memory.workingSet / kMiB, null.memory.workingSet / kMiB, false, 0,
             1},
     };

@@ -4,6 +4,7 @@
 
 #include <psapi.h>
 
+#include <cstdint>
 #include <vector>
 
 namespace bench {
@@ -103,6 +104,17 @@ bool ViewerProcess::Memory(MemoryFigures& figures) const {
     figures.privateBytes =
         static_cast<double>(counters.PrivateUsage != 0 ? counters.PrivateUsage : counters.PagefileUsage);
     figures.workingSet = static_cast<double>(counters.WorkingSetSize);
+    MEMORY_BASIC_INFORMATION region;
+    std::uintptr_t address = 0;
+    while (VirtualQueryEx(process_.Get(), reinterpret_cast<const void*>(address), &region, sizeof region) ==
+           sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            figures.committedPrivate += static_cast<double>(region.RegionSize);
+        const std::uintptr_t next = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+        if (next <= address) // the end of the address space
+            break;
+        address = next;
+    }
     return true;
 }
 

@@ -11,6 +11,8 @@ namespace bench {
 struct MemoryFigures {
     double privateBytes = 0;
     double workingSet = 0;
+    // The committed private regions of the address space, counted one by one: a cross-check of privateBytes.
+    double committedPrivate = 0;
 };
 
 // One started viewer (Dravik.exe or the null viewer), found by its window class and title.
