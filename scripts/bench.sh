@@ -103,9 +103,13 @@ fully.
   median of five starts.
 - **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
   `PROCESS_MEMORY_COUNTERS_EX`) after both throughput runs. Wine 8 leaves `PrivateUsage` at 0; the bench then
-  takes `PagefileUsage`, which Windows documents as the same commit charge.
+  takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the committed
+  private regions of the viewer's address space are also added up one by one (`VirtualQueryEx`).
 - **Check**: after the one-client and the four-client runs, the text of Dravik's pane (`WM_GETTEXT` of its Edit
   child, read at once) must end with the last line sent, which the bench reads back from the region.
+
+The figures depend on what else the machine runs: the load average below is that of the whole machine, and
+the spread over several runs shows how much the figures move.
 
 The ratio column is Dravik / null viewer for every row. For "higher is better" rows the target is a minimum
 of that ratio, for "lower is better" rows a maximum (the targets of issue 4).
