@@ -112,6 +112,11 @@ void CheckMarksFollowTheSwitches() {
     if (!LookAtMenu(run, items))
         return;
     CheckLook(items, kToolbar, true, false);
+    // Log Client Connections switched off again on the toolbar: the item follows.
+    CHECK(ClickControl(viewer, kCbLogConnect));
+    if (!LookAtMenu(run, items))
+        return;
+    CheckLook(items, kLogConnect, true, false);
     CHECK(run.Close());
 }
 

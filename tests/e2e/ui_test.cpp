@@ -66,6 +66,61 @@ bool StartWithLines(ViewerRun& run, const std::string& lines) {
     return CHECK(WaitForPane(run.Window(), lines));
 }
 
+// Owns a font made in this process, the same the pane is meant to use, selected into a screen DC.
+class ReferenceFont {
+  public:
+    ReferenceFont(const char* face, int height) : screen_(GetDC(nullptr)) {
+        font_ = CreateFontA(-Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
+                            face);
+        previous_ = SelectObject(screen_, font_);
+    }
+    ReferenceFont(const ReferenceFont&) = delete;
+    ReferenceFont& operator=(const ReferenceFont&) = delete;
+    ~ReferenceFont() {
+        SelectObject(screen_, previous_);
+        DeleteObject(font_);
+        ReleaseDC(nullptr, screen_);
+    }
+    long Width(const char* text) const {
+        SIZE size = {};
+        GetTextExtentPoint32A(screen_, text, lstrlenA(text), &size);
+        return size.cx;
+    }
+    long LineHeight() const {
+        TEXTMETRICA metrics = {};
+        GetTextMetricsA(screen_, &metrics);
+        return metrics.tmHeight;
+    }
+
+  private:
+    HDC screen_;
+    HFONT font_ = nullptr;
+    HGDIOBJ previous_ = nullptr;
+};
+
+POINT CharacterPosition(HWND pane, int index) {
+    LRESULT packed = 0;
+    SendWithTimeout(pane, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0, packed, 5000);
+    return POINT{static_cast<short>(LOWORD(packed)), static_cast<short>(HIWORD(packed))};
+}
+
+// Another process's font handle cannot be read here, so the pane's font is judged by where the characters
+// stand: a fixed pitch as wide and lines as high as "Courier New" of 12 pixels made here.
+void CheckPaneFont(HWND viewer) {
+    CHECK_SENT(Print(viewer, "iiiiWWWW"));
+    CHECK_SENT(Print(viewer, "x"));
+    const HWND pane = FindPane(viewer);
+    const ReferenceFont reference("Courier New", 12);
+    const long narrow = CharacterPosition(pane, 1).x - CharacterPosition(pane, 0).x;
+    const long wide = CharacterPosition(pane, 5).x - CharacterPosition(pane, 4).x;
+    const long line = CharacterPosition(pane, 10).y - CharacterPosition(pane, 0).y;
+    CHECK_MSG(narrow == wide, "i is " + std::to_string(narrow) + " wide, W " + std::to_string(wide));
+    CHECK_EQ(wide, reference.Width("W"));
+    CHECK_EQ(line, reference.LineHeight());
+    CHECK_SENT(Clear(viewer));
+}
+
 // --- Layout -------------------------------------------------------------------------------------------
 
 void LayoutOfAFirstRun() {
@@ -88,6 +143,15 @@ void LayoutOfAFirstRun() {
     CHECK_EQ(pane.top, bar.bottom);
     CHECK_EQ(pane.bottom, client.bottom);
     CHECK_EQ(pane.right - pane.left, client.right);
+
+    // The pane: scroll bars both ways, no word wrap, editable.
+    const LONG paneStyle = GetWindowLongA(FindPane(viewer), GWL_STYLE);
+    CHECK(paneStyle & ES_MULTILINE);
+    CHECK(paneStyle & WS_VSCROLL);
+    CHECK(paneStyle & WS_HSCROLL);
+    CHECK(paneStyle & ES_AUTOHSCROLL);
+    CHECK(!(paneStyle & ES_READONLY));
+    CheckPaneFont(viewer);
 
     for (const Expected& c : kControls) {
         std::printf("  control %d %s\n", c.id, c.caption);
