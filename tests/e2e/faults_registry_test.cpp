@@ -1,0 +1,316 @@
+// Every settings value the viewer reads, set to what a user, an installer or another program may leave
+// there: empty text, words, numbers beyond any range, texts longer than the read buffer, and values that are
+// not strings at all. The viewer takes the bytes as text up to their first zero byte (nothing at all when
+// they do not fit its 254-byte buffer), must never crash on them, shows the integer error box only for
+// placement values whose text is not an integer, and keeps running.
+#include "harness/faults.h"
+#include "harness/fixture.h"
+
+#include <cstdio>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+struct Setting {
+    std::string name;
+    DWORD type;
+    std::string data;
+};
+
+Setting Sz(const std::string& name, const std::string& text) {
+    return {name, REG_SZ, text + std::string(1, '\0')};
+}
+
+Setting Dword(const std::string& name, DWORD value) {
+    return {name, REG_DWORD, std::string(reinterpret_cast<const char*>(&value), sizeof value)};
+}
+
+Setting Binary(const std::string& name, const std::string& bytes) {
+    return {name, REG_BINARY, bytes};
+}
+
+Setting Multi(const std::string& name, const std::vector<std::string>& strings) {
+    std::string data;
+    for (const std::string& s : strings)
+        data += s + std::string(1, '\0');
+    return {name, REG_MULTI_SZ, data + std::string(1, '\0')};
+}
+
+const char* const kSwitchesAndLog[] = {"Floating", "Toolbar", "LogConnect", "LogFile"};
+const char* const kIntegerValues[] = {"Top", "Left", "Width", "Height", "WindowState"};
+
+struct Expect {
+    bool topmost = true;
+    bool toolbar = true;
+    std::string logConnect = "1";
+    // Empty: no box; otherwise the integer error's message, period included.
+    std::string box;
+    long left = 136, top = 141, width = 650, height = 477;
+    // Whether the log named by "LogFile" was loaded instead of the default one.
+    bool namedLog = false;
+};
+
+const std::string kDefaultLog = "the default log\r\n";
+const std::string kNamedLog = "the log named by the setting\r\n";
+// Stands in a setting's data for the path of the named log, which exists only once the run's folder does.
+const std::string kNamed = "<named log>";
+
+std::string NamedLogPath(const ViewerRun& run) {
+    return run.Folder() + "named.log";
+}
+
+std::string Describe(const Setting& setting) {
+    const char* type = setting.type == REG_SZ         ? "REG_SZ"
+                       : setting.type == REG_DWORD    ? "REG_DWORD"
+                       : setting.type == REG_BINARY   ? "REG_BINARY"
+                       : setting.type == REG_MULTI_SZ ? "REG_MULTI_SZ"
+                                                      : "?";
+    return setting.name + " " + type + " " + std::to_string(setting.data.size()) + " bytes";
+}
+
+// Starts a viewer on these settings and checks everything the rules decide about them.
+void TryRun(const std::string& label, const std::vector<Setting>& settings, const Expect& expect) {
+    std::printf("  case: %s\n", label.c_str());
+    if (!CHECK(DeleteSettings()))
+        return;
+    ViewerRun run;
+    if (!CHECK(run.Prepared()))
+        return;
+    CHECK(WriteFileBytes(run.LogPath(), kDefaultLog));
+    CHECK(WriteFileBytes(NamedLogPath(run), kNamedLog));
+    for (Setting setting : settings) {
+        const std::size_t marker = setting.data.find(kNamed);
+        if (marker != std::string::npos)
+            setting.data.replace(marker, kNamed.size(), NamedLogPath(run));
+        CHECK_MSG(SetSettingRaw(setting.name, setting.type, setting.data), Describe(setting));
+    }
+
+    if (!StartViewer(run, false))
+        return;
+    std::string shown;
+    if (!expect.box.empty()) {
+        const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
+        if (!CHECK_MSG(box != nullptr, label + ": no error box appeared"))
+            return;
+        shown = BoxText(box);
+        CHECK_EQ(BoxCaption(box), "Korvane Dravik");
+        CHECK_MSG(shown == expect.box, label + ": box " + ToText(shown) + ", expected " + ToText(expect.box));
+        CHECK(BoxShowsIcon(box, IDI_HAND));
+        CHECK(DismissBox(box));
+    }
+    if (!CHECK(run.WaitVisible()))
+        return;
+    const HWND viewer = run.Window();
+    if (expect.box.empty())
+        CHECK_MSG(WaitForMessageBox(run.ProcessId(), 300) == nullptr, label + ": an unexpected box");
+
+    CHECK_MSG(IsTopmostWindow(viewer) == expect.topmost,
+              label + ": topmost " + ToText(IsTopmostWindow(viewer)));
+    const HWND toolbar = ToolbarPanel(viewer);
+    const bool toolbarShown = toolbar != nullptr && IsWindowVisible(toolbar) != FALSE;
+    CHECK_MSG(toolbarShown == expect.toolbar, label + ": toolbar shown " + ToText(toolbarShown));
+    CHECK_MSG(SettingOrAbsent("LogConnect") == expect.logConnect,
+              label + ": LogConnect " + ToText(SettingOrAbsent("LogConnect")));
+    CHECK_MSG(!IsIconic(viewer) && !IsZoomed(viewer), label + ": the window is not in the normal state");
+    RECT place = {};
+    GetWindowRect(viewer, &place);
+    const long width = place.right - place.left;
+    const long height = place.bottom - place.top;
+    CHECK_MSG(place.left == expect.left && place.top == expect.top && width == expect.width &&
+                  height == expect.height,
+              label + ": placement " + std::to_string(place.left) + "," + std::to_string(place.top) + " " +
+                  std::to_string(width) + "x" + std::to_string(height));
+    const std::string pane = PaneText(viewer);
+    CHECK_EQ(pane, expect.namedLog ? kNamedLog : kDefaultLog);
+
+    // Whatever the settings held, the viewer serves clients and closes normally.
+    CHECK_SENT(Print(viewer, "still running"));
+    CHECK(run.Close());
+    CHECK_EQ(SettingOrAbsent("Floating"), expect.topmost ? "1" : "0");
+    CHECK_EQ(SettingOrAbsent("Toolbar"), expect.toolbar ? "1" : "0");
+
+    std::string outcome = expect.box.empty() ? "no box" : "box " + ToText(shown);
+    outcome += std::string(", ") + (expect.topmost ? "topmost" : "not topmost") + ", toolbar " +
+               (expect.toolbar ? "shown" : "hidden") + ", LogConnect written \"" + expect.logConnect +
+               "\", placement " + std::to_string(expect.left) + "," + std::to_string(expect.top) + " " +
+               std::to_string(expect.width) + "x" + std::to_string(expect.height) + ", " +
+               (expect.namedLog ? "named log loaded" : "default log loaded") + ", keeps running";
+    Result("registry " + label, outcome);
+}
+
+std::string IntegerError(const std::string& text) {
+    return "'" + text + "' is not a valid integer value.";
+}
+
+// The four values that raise no error are set alongside each integer value, so each kind needs one start
+// per integer value that fails, and one start when none fails.
+std::vector<Setting> WithSwitches(std::vector<Setting> settings, const std::vector<Setting>& integers) {
+    settings.insert(settings.end(), integers.begin(), integers.end());
+    return settings;
+}
+
+void EmptyValues() {
+    std::vector<Setting> settings;
+    for (const char* name : kSwitchesAndLog)
+        settings.push_back(Sz(name, ""));
+    for (const char* name : kIntegerValues)
+        settings.push_back(Sz(name, ""));
+    TryRun("all nine empty", settings, Expect());
+}
+
+void NonNumbers() {
+    const std::vector<Setting> switches = {Sz("Floating", "off"), Sz("Toolbar", "no"),
+                                           Sz("LogConnect", "false"), Sz("LogFile", "not a file")};
+    const std::pair<const char*, const char*> integers[] = {
+        {"Top", "abc"}, {"Left", "12px"}, {"Width", "0x1F4"}, {"Height", "4e2"}, {"WindowState", "max"}};
+    for (const auto& integer : integers) {
+        Expect expect;
+        expect.box = IntegerError(integer.second);
+        TryRun(std::string("words, ") + integer.first + " \"" + integer.second + "\"",
+               WithSwitches(switches, {Sz(integer.first, integer.second)}), expect);
+    }
+}
+
+void HugeNumbers() {
+    const std::string huge = "99999999999";
+    std::vector<Setting> switches;
+    for (const char* name : kSwitchesAndLog)
+        switches.push_back(Sz(name, huge));
+    for (const char* name : kIntegerValues) {
+        Expect expect;
+        expect.box = IntegerError(huge);
+        TryRun(std::string("\"99999999999\", ") + name, WithSwitches(switches, {Sz(name, huge)}), expect);
+    }
+}
+
+void LongTexts() {
+    // Digits, so that a viewer reading only the first 253 of them would show a range error instead of
+    // treating the value as absent.
+    const std::string longText(300, '1');
+    std::vector<Setting> settings;
+    for (const char* name : kSwitchesAndLog)
+        settings.push_back(Sz(name, longText));
+    for (const char* name : kIntegerValues)
+        settings.push_back(Sz(name, longText));
+    TryRun("all nine 300 characters", settings, Expect());
+}
+
+void DwordValues() {
+    // What a user would type into the registry editor: numbers as DWORDs. Their bytes up to the first zero
+    // are the text: 0 reads as empty (so the switches stay on), 200 as the single byte 0xC8.
+    const std::vector<Setting> switches = {Dword("Floating", 0), Dword("Toolbar", 0), Dword("LogConnect", 0),
+                                           Dword("LogFile", 1)};
+    const std::pair<const char*, DWORD> integers[] = {
+        {"Top", 200}, {"Left", 300}, {"Width", 700}, {"Height", 500}, {"WindowState", 2}};
+    for (const auto& integer : integers) {
+        DWORD value = integer.second;
+        const std::string bytes(reinterpret_cast<const char*>(&value), sizeof value);
+        Expect expect;
+        expect.box = IntegerError(bytes.substr(0, bytes.find('\0')));
+        TryRun(std::string("REG_DWORD, ") + integer.first + " " + std::to_string(value),
+               WithSwitches(switches, {Dword(integer.first, value)}), expect);
+    }
+    // DWORDs whose bytes happen to be digits: 0x30 reads as "0", 0x00303532 as "250".
+    Expect digits;
+    digits.topmost = false;
+    digits.toolbar = false;
+    digits.logConnect = "0";
+    digits.left = 250;
+    TryRun("REG_DWORD with digit bytes",
+           {Dword("Floating", 0x30), Dword("Toolbar", 0x30), Dword("LogConnect", 0x30),
+            Dword("Left", 0x00303532)},
+           digits);
+}
+
+void BinaryValues() {
+    // Text bytes without a zero byte: the text is the data's own length. 254 bytes fill the read buffer and
+    // still count; 255 do not fit and read as empty.
+    const std::string left = std::string(251, ' ') + "321";
+    const std::string top = std::string(252, ' ') + "321";
+    CHECK_EQ(left.size(), 254u);
+    CHECK_EQ(top.size(), 255u);
+    Expect expect;
+    expect.topmost = false;
+    expect.toolbar = false;
+    expect.logConnect = "1";
+    expect.left = 321;
+    expect.width = 600;
+    expect.height = 450;
+    expect.namedLog = true;
+    TryRun("REG_BINARY text without a zero byte",
+           {Binary("Floating", "0"), Binary("Toolbar", "0"), Binary("LogConnect", "1"),
+            Binary("LogFile", kNamed), Binary("Top", top), Binary("Left", left), Binary("Width", "600"),
+            Binary("Height", "450"), Binary("WindowState", "0")},
+           expect);
+    // Bytes that are no text at all.
+    Expect garbage;
+    garbage.box = IntegerError("\x01\xFF\x80");
+    TryRun("REG_BINARY bytes, Width",
+           {Binary("Floating", std::string("\xFF\x00\x30", 3)), Binary("Width", "\x01\xFF\x80")}, garbage);
+}
+
+void MultiStringValues() {
+    // Only the first string counts: the text ends at the zero byte after it.
+    Expect expect;
+    expect.topmost = false;
+    expect.toolbar = true;
+    expect.logConnect = "0";
+    expect.left = 80;
+    expect.top = 90;
+    expect.width = 520;
+    expect.height = 410;
+    expect.namedLog = true;
+    TryRun("REG_MULTI_SZ, first string a number",
+           {Multi("Floating", {"0", "1"}), Multi("Toolbar", {"1", "0"}), Multi("LogConnect", {"0", "1"}),
+            Multi("LogFile", {kNamed, "second"}), Multi("Top", {"90", "abc"}), Multi("Left", {"80"}),
+            Multi("Width", {"520", ""}), Multi("Height", {"410", "x"}), Multi("WindowState", {"0", "2"})},
+           expect);
+    Expect words;
+    words.box = IntegerError("tall");
+    TryRun("REG_MULTI_SZ, Height first string a word", {Multi("Height", {"tall", "400"})}, words);
+}
+
+void OddIntegers() {
+    // Integers that are valid text but no sensible placement: what the rules leave to the implementation.
+    // The viewer must take them without a box and keep running; the window system may adjust them.
+    const std::vector<Setting> settings = {Sz("Left", "-30000"), Sz("Top", "$10"), Sz("Width", "-5"),
+                                           Sz("Height", "2147483647"), Sz("WindowState", "7")};
+    if (!CHECK(DeleteSettings()))
+        return;
+    for (const Setting& setting : settings)
+        CHECK(SetSettingRaw(setting.name, setting.type, setting.data));
+    ViewerRun run;
+    if (!StartViewer(run))
+        return;
+    CHECK(WaitForMessageBox(run.ProcessId(), 300) == nullptr);
+    RECT place = {};
+    GetWindowRect(run.Window(), &place);
+    const std::string state = IsIconic(run.Window())   ? "minimised"
+                              : IsZoomed(run.Window()) ? "maximised"
+                                                       : "normal";
+    CHECK_SENT(Print(run.Window(), "still running"));
+    CHECK_EQ(PaneText(run.Window()), "still running\r\n");
+    CHECK(run.Close());
+    Result("registry Left -30000, Top $10, Width -5, Height 2147483647, WindowState 7",
+           "no box; the window came up at " + std::to_string(place.left) + "," + std::to_string(place.top) +
+               " " + std::to_string(place.right - place.left) + "x" +
+               std::to_string(place.bottom - place.top) + ", " + state + "; saved WindowState " +
+               ToText(SettingOrAbsent("WindowState")) + ", Width " + ToText(SettingOrAbsent("Width")) +
+               "; keeps running");
+}
+
+} // namespace
+
+int main() {
+    RunTest("empty values", EmptyValues);
+    RunTest("values that are not numbers", NonNumbers);
+    RunTest("huge numbers", HugeNumbers);
+    RunTest("300-character texts", LongTexts);
+    RunTest("REG_DWORD values", DwordValues);
+    RunTest("REG_BINARY values", BinaryValues);
+    RunTest("REG_MULTI_SZ values", MultiStringValues);
+    RunTest("integers the rules leave open", OddIntegers);
+    return Finish();
+}

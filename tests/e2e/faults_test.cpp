@@ -1,0 +1,372 @@
+// Faults a user's machine throws at the viewer: files it cannot write or read, names it cannot use, regions
+// a careless client made, and two viewers racing at start-up. The viewer must keep running, say what went
+// wrong where the rules say so, and never destroy output that was already safe on disk.
+#include "harness/faults.h"
+#include "harness/fixture.h"
+
+#include <cstdio>
+
+using namespace e2e;
+
+namespace {
+
+const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
+const char* const kReadOnlyNotEnforced =
+    "this system lets a program write a file marked read-only (Wine run as root), so the viewer cannot be "
+    "refused by the attribute";
+
+BoxedAnswer SendBoxed(const ViewerRun& run, Command command, const std::string& argument) {
+    if (!CHECK_SENT(WriteArgument(argument)))
+        return BoxedAnswer();
+    return SendDismissingBoxes(run.ProcessId(), run.Window(), command, 0, 0);
+}
+
+// One error box of the general error display about a file, and the command answered 0 after it.
+void CheckFileErrorBox(const BoxedAnswer& answer, const std::string& prefix, const std::string& path,
+                       const std::string& what) {
+    CHECK_MSG(answer.answered, what + ": no answer");
+    CHECK_MSG(answer.result == 0, what + ": answered " + std::to_string(answer.result));
+    if (!CHECK_MSG(answer.boxes.size() == 1, what + ": " + std::to_string(answer.boxes.size()) + " boxes"))
+        return;
+    const ShownBox& box = answer.boxes.front();
+    CHECK_MSG(box.caption == "Korvane Dravik", what + ": caption " + ToText(box.caption));
+    CHECK_MSG(IsErrorAboutFile(box.text, prefix, path),
+              what + ": text " + ToText(box.text) + ", expected " + ToText(prefix + path + "."));
+    CHECK_MSG(box.stopIcon, what + ": the box shows no stop icon");
+}
+
+// The box a refused close shows; checked while it is still on the screen, then dismissed.
+bool CheckRefusedClose(ViewerRun& run, const std::string& oldLog, const std::string& what) {
+    PostMessageA(run.Window(), WM_CLOSE, 0, 0);
+    const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
+    if (!CHECK_MSG(box != nullptr, what + ": no error box appeared"))
+        return false;
+    CHECK_EQ(BoxCaption(box), "Korvane Dravik");
+    const std::string text = BoxText(box);
+    CHECK_MSG(IsErrorAboutFile(text, "Cannot create file ", run.LogPath()), what + ": " + ToText(text));
+    CHECK(BoxShowsIcon(box, IDI_HAND));
+    // Nothing was written half while the viewer is stopped at its error.
+    std::string log;
+    CHECK_MSG(ReadFileBytes(run.LogPath(), log), what + ": the log cannot be read");
+    CHECK_EQ(log, oldLog);
+    CHECK(DismissBox(box));
+    CHECK_MSG(!run.WaitForExit(500), what + ": the viewer closed");
+    CHECK(IsWindow(run.Window()));
+    CHECK_EQ(log, oldLog);
+    CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
+    return true;
+}
+
+void LogNotWritableAtCloseKeepsTheOldLog() {
+    if (!CHECK(DeleteSettings()))
+        return;
+    ViewerRun run;
+    if (!CHECK(run.Prepared()))
+        return;
+    const std::string oldLog = "old line 1\r\nold line 2\r\n";
+    CHECK(WriteFileBytes(run.LogPath(), oldLog));
+    if (!StartViewer(run))
+        return;
+    CHECK_EQ(PaneText(run.Window()), oldLog);
+    CHECK_SENT(Print(run.Window(), "new line"));
+
+    // A read-only log: the viewer cannot open it for writing, where the system enforces the attribute.
+    const bool readOnly = ReadOnlyIsEnforced(run.Folder());
+    std::string expected = oldLog + "new line\r\n";
+    if (readOnly) {
+        CHECK(SetFileAttributesA(run.LogPath().c_str(), FILE_ATTRIBUTE_READONLY));
+        if (!CheckRefusedClose(run, oldLog, "read-only log"))
+            return;
+        CHECK((GetFileAttributesA(run.LogPath().c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+        CHECK_EQ(SettingOrAbsent("Floating"), "<absent>");
+        CHECK_SENT(Print(run.Window(), "after the read-only refusal"));
+        expected += "after the read-only refusal\r\n";
+        CHECK(SetFileAttributesA(run.LogPath().c_str(), FILE_ATTRIBUTE_NORMAL));
+        Result("log read-only at close", "close refused with \"Cannot create file <log>.\", old log intact, "
+                                         "closes and writes once writable");
+    } else {
+        Skip("read-only log at close", kReadOnlyNotEnforced);
+        Result("log read-only at close", std::string("not tried: ") + kReadOnlyNotEnforced);
+    }
+
+    {
+        // Another program reads the log and lets others read too, but not write.
+        UniqueHandle reader(CreateFileA(run.LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!CHECK(reader.Valid()))
+            return;
+        if (!CheckRefusedClose(run, oldLog, "log open for reading elsewhere"))
+            return;
+    }
+    CHECK_SENT(Print(run.Window(), "after the second refusal"));
+    const std::string pane = PaneText(run.Window());
+    expected += "after the second refusal\r\n";
+    CHECK_EQ(pane, expected);
+
+    // Writable again: the close goes through and writes everything.
+    CHECK(run.Close());
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, pane);
+    CHECK_EQ(SettingOrAbsent("Floating"), "1");
+    CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
+    Result("log held for reading elsewhere at close", "close refused with \"Cannot create file <log>.\", old "
+                                                      "log intact, closes once released");
+}
+
+void SaveOntoReadOnlyFileChangesNothing() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    if (!ReadOnlyIsEnforced(run.Folder())) {
+        Skip("save onto a read-only file", kReadOnlyNotEnforced);
+        Result("SAVETOFILE onto a read-only file", std::string("not tried: ") + kReadOnlyNotEnforced);
+        CHECK(run.Close());
+        return;
+    }
+    CHECK_SENT(Print(run.Window(), "pane text"));
+    const std::string target = run.Folder() + "read-only.txt";
+    const std::string content = "read-only content\r\n";
+    CHECK(WriteFileBytes(target, content));
+    CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+
+    CheckFileErrorBox(SendBoxed(run, kSaveToFile, target), "Cannot create file ", target,
+                      "save onto a read-only file");
+    std::string after;
+    CHECK(ReadFileBytes(target, after));
+    CHECK_EQ(after, content);
+    CHECK((GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
+    CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
+
+    // Still serving, and a writable target next to it is written as usual.
+    CHECK_SENT(Print(run.Window(), "still serving"));
+    const std::string writable = run.Folder() + "writable.txt";
+    CHECK_SENT(SendCommand(run.Window(), kSaveToFile, writable));
+    CHECK(ReadFileBytes(writable, after));
+    CHECK_EQ(after, "pane text\r\nstill serving\r\n");
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CHECK(run.Close());
+    Result("SAVETOFILE onto a read-only file", "\"Cannot create file <name>.\" box, file and its attribute "
+                                               "unchanged, no temporary file left");
+}
+
+void LoadOfFoldersEmptyAndLargeFiles() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK_SENT(Print(viewer, "before"));
+
+    // A folder is not a file: nothing happens and nothing is shown, with or without the final backslash.
+    const std::string folder = run.Folder() + "sub";
+    CHECK(CreateDirectoryA(folder.c_str(), nullptr));
+    for (const std::string& name : {folder, folder + "\\"}) {
+        const BoxedAnswer answer = SendBoxed(run, kLoadFromFile, name);
+        CHECK(answer.answered);
+        CHECK_EQ(answer.boxes.size(), 0u);
+        CHECK_EQ(PaneText(viewer), "before\r\n");
+    }
+    Result("LOADFROMFILE of a folder", "nothing happens, no box");
+
+    const std::string empty = run.Folder() + "empty.txt";
+    CHECK(WriteFileBytes(empty, ""));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, empty));
+    CHECK_EQ(PaneText(viewer), "");
+    Result("LOADFROMFILE of an empty file", "pane emptied");
+
+    // Loaded text is not trimmed, however long.
+    const std::size_t bigSize = 3 * 1024 * 1024;
+    const std::string big = FillerLines(bigSize);
+    const std::string bigFile = run.Folder() + "big.txt";
+    CHECK(WriteFileBytes(bigFile, big));
+    const DWORD loadStart = GetTickCount();
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, bigFile));
+    std::string pane;
+    CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == big.size(); }, 15000));
+    Figure("load_3mb_ms", static_cast<long long>(GetTickCount() - loadStart));
+    CHECK_MSG(pane == big, "the pane does not hold the loaded file whole" + FirstDifference(pane, big));
+
+    // The next print trims by the rule: n = L - m - 25051 characters from the top.
+    const std::string message = "after the big load";
+    const std::size_t removed = big.size() - message.size() - 25051;
+    CHECK_SENT(Print(viewer, message));
+    const std::string expected =
+        kLimitationPrefix + std::to_string(removed) + "\r\n" + big.substr(removed) + message + "\r\n";
+    CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == expected.size(); }, 15000));
+    CHECK_MSG(pane == expected, "the trimmed pane" + FirstDifference(pane, expected));
+    Result("LOADFROMFILE of a 3 MB file", "pane holds all " + std::to_string(big.size()) +
+                                              " characters; the next print removes " +
+                                              std::to_string(removed) + " by the rule");
+
+    CHECK(run.Close());
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_MSG(log == expected, "the log at close" + FirstDifference(log, expected));
+}
+
+void SetLogFileRefusesUnusableNames() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK_SENT(Print(viewer, "kept"));
+    const std::string folder = run.Folder() + "a folder";
+    CHECK(CreateDirectoryA(folder.c_str(), nullptr));
+    std::string longName = run.Folder() + "long-";
+    longName += std::string(300 - longName.size() - 4, 'n') + ".log";
+
+    std::string expected = "kept\r\n";
+    for (const std::string& name : {folder, folder + "\\", longName}) {
+        std::printf("  case: %s (%u characters)\n", name.c_str(), static_cast<unsigned>(name.size()));
+        const BoxedAnswer answer = SendBoxed(run, kSetLogFile, name);
+        CHECK(answer.answered);
+        CHECK_EQ(answer.boxes.size(), 0u);
+        expected += SetLogFileErrorLine(name);
+        CHECK_EQ(PaneText(viewer), expected);
+        // The probe never deletes what it did not create.
+        CHECK(FolderExists(folder));
+    }
+    CHECK_EQ(longName.size(), 300u);
+    CHECK(!FileExists(longName));
+    Result("SETLOGFILE with a folder", "error line with the name upper-cased, folder kept, log unchanged");
+    Result("SETLOGFILE with a 300-character name", "error line with the name upper-cased, log unchanged");
+
+    // The log file stayed the default one and receives the pane at close.
+    CHECK(run.Close());
+    CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, expected);
+}
+
+void SixtyFourByteRegionCreatedFirst() {
+    if (!CHECK(DeleteSettings()))
+        return;
+    // A client created the region before the viewer, 64 bytes, and filled it without a zero byte.
+    Region early = Region::Create(64);
+    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+        return;
+    CHECK(early.Write(0, std::string(64, 'R')));
+    const std::size_t view = early.ViewSize();
+    Figure("region64_view_bytes", static_cast<long long>(view));
+
+    ViewerRun run;
+    if (!StartViewer(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK(FindMessageBox(run.ProcessId()) == nullptr);
+    LRESULT answer = 1;
+    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK_EQ(answer, 0);
+    // The rest of the page beyond the 64 bytes reads as zero.
+    std::string expected = std::string(63, 'R') + "\r\n";
+    CHECK_EQ(PaneText(viewer), expected);
+
+    // The client fills the whole page its view reaches: the viewer reads up to the end of the view, no
+    // further.
+    CHECK(early.Write(0, std::string(view, 'S')));
+    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK(run.Running());
+    expected += std::string(view - 1, 'S') + "\r\n";
+    CHECK_EQ(PaneText(viewer), expected);
+
+    CHECK_SENT(Print(viewer, "ordinary"));
+    expected += "ordinary\r\n";
+    CHECK_EQ(PaneText(viewer), expected);
+    CHECK(run.Close());
+    Result("region of 64 bytes created first, no zero byte",
+           "print reads 63 bytes; with the whole " + std::to_string(view) + "-byte page filled, " +
+               std::to_string(view - 1) + " bytes; no crash");
+}
+
+void LargeRegionCreatedFirst() {
+    if (!CHECK(DeleteSettings()))
+        return;
+    const DWORD size = 65536;
+    Region early = Region::Create(size);
+    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+        return;
+    CHECK(early.Write(0, std::string(size, 'L')));
+
+    ViewerRun run;
+    if (!StartViewer(run))
+        return;
+    const HWND viewer = run.Window();
+    LRESULT answer = 1;
+    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK(run.Running());
+    // The whole view is one text; the rule removes nothing when n is negative.
+    std::string expected = std::string(size - 1, 'L') + "\r\n";
+    std::string pane;
+    CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == expected.size(); }, 5000));
+    CHECK_MSG(pane == expected, "the pane" + FirstDifference(pane, expected));
+
+    CHECK_SENT(Print(viewer, "small"));
+    const std::size_t removed = expected.size() - 5 - 25051;
+    expected = kLimitationPrefix + std::to_string(removed) + "\r\n" + expected.substr(removed) + "small\r\n";
+    CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == expected.size(); }, 5000));
+    CHECK_MSG(pane == expected, "the pane after the next print" + FirstDifference(pane, expected));
+    CHECK(run.Close());
+    Result("region of 64 KB created first, no zero byte",
+           "print appends 65535 characters, nothing removed; the next print trims " +
+               std::to_string(removed));
+}
+
+void TwoViewersStartedAtTheSameMoment() {
+    const int rounds = 4;
+    int survivedAlone = 0;
+    for (int round = 0; round < rounds; ++round) {
+        std::printf("  round %d\n", round + 1);
+        if (!CHECK(DeleteSettings()))
+            return;
+        ViewerRun first;
+        ViewerRun second;
+        if (!CHECK(first.Prepared() && second.Prepared()))
+            return;
+        // Back to back, without waiting for either.
+        if (!CHECK(first.Launch()) || !CHECK(second.Launch()))
+            return;
+        CHECK_MSG(WaitFor([&] { return !first.Running() || !second.Running(); }, 20000),
+                  "neither viewer ended");
+        ViewerRun& survivor = first.Running() ? first : second;
+        ViewerRun& loser = first.Running() ? second : first;
+        if (!CHECK(survivor.WaitForWindow()) || !CHECK(survivor.WaitVisible()))
+            return;
+        // Give a late second window the time to appear before counting.
+        Sleep(500);
+        const std::vector<HWND> windows = AllViewerWindows();
+        CHECK_EQ(windows.size(), 1u);
+        CHECK(!loser.Running());
+        CHECK(FindViewerWindow(loser.ProcessId()) == nullptr);
+        CHECK(survivor.Running());
+
+        const std::string line = "survivor of round " + std::to_string(round + 1);
+        CHECK_SENT(Print(survivor.Window(), line));
+        CHECK_EQ(PaneText(survivor.Window()), line + "\r\n");
+        CHECK(survivor.Close());
+        std::string log;
+        CHECK(ReadFileBytes(survivor.LogPath(), log));
+        CHECK_EQ(log, line + "\r\n");
+        CHECK(!FileExists(loser.LogPath()));
+        if (windows.size() == 1 && !loser.Running())
+            ++survivedAlone;
+    }
+    Figure("simultaneous_start_rounds", rounds);
+    Figure("simultaneous_start_one_survivor", survivedAlone);
+    Result("two viewers started at the same moment",
+           std::to_string(survivedAlone) + " of " + std::to_string(rounds) +
+               " rounds left exactly one window; the other process ended; the survivor prints and logs");
+}
+
+} // namespace
+
+int main() {
+    RunTest("log not writable at close keeps the old log", LogNotWritableAtCloseKeepsTheOldLog);
+    RunTest("save onto a read-only file changes nothing", SaveOntoReadOnlyFileChangesNothing);
+    RunTest("load of folders, empty and large files", LoadOfFoldersEmptyAndLargeFiles);
+    RunTest("set log file refuses unusable names", SetLogFileRefusesUnusableNames);
+    RunTest("a 64-byte region created first", SixtyFourByteRegionCreatedFirst);
+    RunTest("a large region created first", LargeRegionCreatedFirst);
+    RunTest("two viewers started at the same moment", TwoViewersStartedAtTheSameMoment);
+    return Finish();
+}

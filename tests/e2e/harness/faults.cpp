@@ -1,0 +1,160 @@
+#include "faults.h"
+
+#include "files.h"
+#include "pane.h"
+
+#include <cstdio>
+
+namespace e2e {
+
+void Figure(const std::string& name, long long value) {
+    std::printf("FIGURE %s %lld\n", name.c_str(), value);
+    std::fflush(stdout);
+}
+
+void Result(const std::string& caseName, const std::string& outcome) {
+    std::printf("RESULT %s: %s\n", caseName.c_str(), outcome.c_str());
+    std::fflush(stdout);
+}
+
+std::string UpperAsciiLetters(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+std::string SetLogFileErrorLine(const std::string& name) {
+    return "Error: Cannot set LogFile to \"" + UpperAsciiLetters(name) + "\"\r\n";
+}
+
+bool IsTopmostWindow(HWND window) {
+    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+HWND ToolbarPanel(HWND viewer) {
+    return FindWindowExA(viewer, nullptr, "TDravikPanel", nullptr);
+}
+
+bool ClickToolbarButton(HWND viewer, int id) {
+    const HWND panel = ToolbarPanel(viewer);
+    const HWND button = panel != nullptr ? GetDlgItem(panel, id) : nullptr;
+    LRESULT ignored = 0;
+    return button != nullptr && SendWithTimeout(button, BM_CLICK, 0, 0, ignored);
+}
+
+bool SendMenuCommand(HWND viewer, int id) {
+    LRESULT ignored = 0;
+    return SendWithTimeout(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0, ignored);
+}
+
+namespace {
+
+BOOL CALLBACK CollectViewer(HWND window, LPARAM parameter) {
+    char className[32] = {};
+    char title[64] = {};
+    GetClassNameA(window, className, sizeof className);
+    GetWindowTextA(window, title, sizeof title);
+    if (lstrcmpA(className, "TfrmDebug") == 0 && lstrcmpA(title, "Korvane Dravik") == 0)
+        reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
+    return TRUE;
+}
+
+} // namespace
+
+std::vector<HWND> AllViewerWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(CollectViewer, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+bool ReadOnlyIsEnforced(const std::string& folder) {
+    const std::string probe = folder + "read-only-probe.txt";
+    if (!WriteFileBytes(probe, "probe") || !SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_READONLY))
+        return false;
+    const UniqueHandle writer(
+        CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const bool refused = !writer.Valid();
+    SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(probe.c_str());
+    return refused;
+}
+
+bool IsErrorAboutFile(const std::string& text, const std::string& prefix, const std::string& path) {
+    return text.size() == prefix.size() + path.size() + 1 && text.compare(0, prefix.size(), prefix) == 0 &&
+           text.back() == '.' && SameFileName(text.substr(prefix.size(), path.size()), path);
+}
+
+FedProgram::FedProgram(const std::string& commandLine, const std::string& inputPath,
+                       const std::string& outputPath) {
+    SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    UniqueHandle input(CreateFileA(inputPath.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueHandle output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!input.Valid() || !output.Valid())
+        return;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input.Get();
+    startup.hStdOutput = output.Get();
+    startup.hStdError = output.Get();
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
+        return;
+    CloseHandle(info.hThread);
+    process_ = UniqueHandle(info.hProcess);
+}
+
+FedProgram::~FedProgram() {
+    if (process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.Get(), 1);
+        WaitForSingleObject(process_.Get(), 5000);
+    }
+}
+
+bool FedProgram::Wait(DWORD timeoutMs) {
+    return process_.Valid() && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+DWORD FedProgram::ExitCode() const {
+    DWORD code = STILL_ACTIVE;
+    if (process_.Valid())
+        GetExitCodeProcess(process_.Get(), &code);
+    return code;
+}
+
+ClientTurn::ClientTurn() : mutex_(CreateMutexA(nullptr, FALSE, "DravikClientMutex")) {}
+
+bool ClientTurn::Take(DWORD timeoutMs) {
+    if (!mutex_.Valid())
+        return false;
+    const DWORD wait = WaitForSingleObject(mutex_.Get(), timeoutMs);
+    // A client that died holding the turn leaves it abandoned: it is ours all the same.
+    return wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+
+void ClientTurn::Give() {
+    if (mutex_.Valid())
+        ReleaseMutex(mutex_.Get());
+}
+
+} // namespace e2e

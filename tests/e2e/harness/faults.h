@@ -1,0 +1,77 @@
+#pragma once
+
+#include "handle.h"
+
+#include <string>
+#include <vector>
+
+// Helpers for the fault and load tests: figures and findings for scripts/reliability.sh, clients that run
+// in processes or threads of their own, and checks on what a failed operation left on disk.
+namespace e2e {
+
+// "FIGURE name value": a number scripts/reliability.sh collects into docs/reliability.md.
+void Figure(const std::string& name, long long value);
+// "RESULT case: outcome": what the viewer did in one fault case, collected the same way.
+void Result(const std::string& caseName, const std::string& outcome);
+
+// Upper-cases only a to z, as the viewer does for the name in its "Cannot set LogFile" line.
+std::string UpperAsciiLetters(std::string text);
+// The viewer's error line for a name that fails the write probe, with its line break.
+std::string SetLogFileErrorLine(const std::string& name);
+
+bool IsTopmostWindow(HWND window);
+// The toolbar panel (class "TDravikPanel") of the viewer's window, or nullptr.
+HWND ToolbarPanel(HWND viewer);
+// BM_CLICK on a toolbar button, answered once the viewer has handled it.
+bool ClickToolbarButton(HWND viewer, int id);
+// A menu command as the popup menu sends it (WM_COMMAND), answered once the viewer has handled it.
+bool SendMenuCommand(HWND viewer, int id);
+
+// Every window of class "TfrmDebug" titled "Korvane Dravik", whichever process owns it.
+std::vector<HWND> AllViewerWindows();
+
+// Names in folder matching pattern (for example "*.tmp"), without the folder.
+std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern);
+
+// Whether this system refuses to open a file marked FILE_ATTRIBUTE_READONLY for writing. Windows does; Wine
+// run as root does not, as root may write any Unix file.
+bool ReadOnlyIsEnforced(const std::string& folder);
+
+// Whether an error box text is prefix + a name that names path (letter case aside) + ".".
+bool IsErrorAboutFile(const std::string& text, const std::string& prefix, const std::string& path);
+
+// A console program whose standard input is a file and whose output goes into another file, for inputs too
+// large for a pipe that is filled before the program runs.
+class FedProgram {
+  public:
+    FedProgram(const std::string& commandLine, const std::string& inputPath, const std::string& outputPath);
+    FedProgram(const FedProgram&) = delete;
+    FedProgram& operator=(const FedProgram&) = delete;
+    // Ends the program if it is still running: it is ours.
+    ~FedProgram();
+
+    bool Started() const { return process_.Valid(); }
+    HANDLE Process() const { return process_.Get(); }
+    // Waits at most timeoutMs; false when the program is still running then.
+    bool Wait(DWORD timeoutMs);
+    DWORD ExitCode() const;
+
+  private:
+    UniqueHandle process_;
+};
+
+// The clients' own mutex ("DravikClientMutex"), which every client takes around filling the region and
+// sending, so that this test's commands never overwrite another client's text.
+class ClientTurn {
+  public:
+    ClientTurn();
+    bool Valid() const { return mutex_.Valid(); }
+    // Takes the turn; false on a timeout.
+    bool Take(DWORD timeoutMs);
+    void Give();
+
+  private:
+    UniqueHandle mutex_;
+};
+
+} // namespace e2e
