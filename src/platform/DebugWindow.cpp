@@ -16,6 +16,9 @@ const int PaneFontHeight = 12;
 const TPlacement DesignedPlacement;
 const WORD MessagesId = 100;
 const UINT_PTR SyncTimerId = 1;
+const UINT_PTR ScrollBarTimerId = 2;
+// How often a flood has the pane's scroll bars drawn.
+const DWORD ScrollBarInterval = 500;
 bool ChangesText(UINT message) {
     switch (message) {
     case WM_SETTEXT:
@@ -117,6 +120,8 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_TIMER:
         if (wParam == SyncTimerId)
             Guarded([this] { SyncTimer(); });
+        else if (wParam == ScrollBarTimerId)
+            Guarded([this] { ScrollBarTimer(); });
         return 0;
     case WM_COMMAND:
         Guarded([this, wParam, lParam] {
@@ -253,10 +258,27 @@ void TfrmDebugWindow::SyncPane() {
         FSyncingPane = true;
         FPane.BeginBatch();
         FBuffer.Sync();
-        FPane.EndBatch();
+        const DWORD now = ::GetTickCount();
+        const bool scrollBarsDue = !FScrollBarsWaiting && now - FLastScrollBarDraw >= ScrollBarInterval;
+        if (FPane.EndBatch(scrollBarsDue) && !FScrollBarsWaiting) {
+            const DWORD sinceDrawn = now - FLastScrollBarDraw;
+            FScrollBarsWaiting =
+                ::SetTimer(FWindow, ScrollBarTimerId, ScrollBarInterval - sinceDrawn, nullptr) != 0;
+            if (!FScrollBarsWaiting)
+                FPane.RedrawScrollBars();
+        } else if (scrollBarsDue) {
+            FLastScrollBarDraw = now;
+        }
         FSyncingPane = false;
     }
     FLastSync = ::GetTickCount();
+}
+
+void TfrmDebugWindow::ScrollBarTimer() {
+    ::KillTimer(FWindow, ScrollBarTimerId);
+    FScrollBarsWaiting = false;
+    FLastScrollBarDraw = ::GetTickCount();
+    FPane.RedrawScrollBars();
 }
 
 void TfrmDebugWindow::ScheduleSync() {

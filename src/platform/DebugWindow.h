@@ -77,6 +77,7 @@ private:
     void ContextMenu(HWND source, LPARAM position);
     void DrawItem(const DRAWITEMSTRUCT& item);
     void SyncTimer();
+    void ScrollBarTimer();
 
     // Brings the edit control in step with the pane's text now.
     void SyncPane();
@@ -106,6 +107,8 @@ private:
     DWORD FLastSync = 0;
     bool FSyncTimerArmed = false;
     bool FSyncingPane = false;
+    DWORD FLastScrollBarDraw = 0;
+    bool FScrollBarsWaiting = false;
     TWin32FileSystem FFiles;
     TWin32Registry FRegistry;
     TWin32Clock FClock;

@@ -75,17 +75,25 @@ void TEditPane::BeginBatch() {
         ::SetWindowLongA(FEdit, GWL_STYLE, FBatchStyle & ~WS_VISIBLE);
 }
 
-void TEditPane::EndBatch() {
+bool TEditPane::EndBatch(bool drawScrollBars) {
     FInBatch = false;
     if (FBatchStyle & WS_VISIBLE)
         ::SetWindowLongA(FEdit, GWL_STYLE, FBatchStyle);
     ::SendMessageA(FEdit, EM_SCROLLCARET, 0, 0);
     if (!(FBatchStyle & WS_VISIBLE))
-        return;
+        return false;
     // Drawn now rather than at the next idle moment: the picture is then
     // exactly the text, and no paint is left waiting for a later batch.
+    // Scroll bars cost several times what the text does to draw, so a flood
+    // may have them drawn less often than the text.
     const bool scrollBarsChanged = !SameScrollState(FBatchScroll[0], ScrollState(FEdit, SB_HORZ)) ||
                                    !SameScrollState(FBatchScroll[1], ScrollState(FEdit, SB_VERT));
+    const bool withScrollBars = scrollBarsChanged && drawScrollBars;
     ::RedrawWindow(FEdit, nullptr, nullptr,
-                   RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | (scrollBarsChanged ? RDW_FRAME : 0));
+                   RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | (withScrollBars ? RDW_FRAME : 0));
+    return scrollBarsChanged && !drawScrollBars;
+}
+
+void TEditPane::RedrawScrollBars() {
+    ::RedrawWindow(FEdit, nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_NOCHILDREN);
 }

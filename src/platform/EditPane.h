@@ -18,9 +18,12 @@ public:
     bool SetText(const std::string& text) override;
 
     // Edits made between BeginBatch and EndBatch are laid out but not drawn;
-    // EndBatch has the result drawn once, scroll bars only if they changed.
+    // EndBatch draws the result once. Scroll bars that changed are drawn too
+    // when drawScrollBars allows; otherwise EndBatch returns true and they
+    // wait for RedrawScrollBars.
     void BeginBatch();
-    void EndBatch();
+    bool EndBatch(bool drawScrollBars);
+    void RedrawScrollBars();
     void CutToClipboard() override;
     void CopyToClipboard() override;
     void PasteFromClipboard() override;
