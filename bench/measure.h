@@ -24,6 +24,7 @@ struct ViewerResults {
     double latencyMaxMs = 0;
     double cpuPerLineUs = 0;
     double startupMs = 0;
+    std::vector<double> startupSamplesMs;
     MemoryFigures memory;
     std::vector<std::string> checks;
     std::vector<std::string> problems;
@@ -31,5 +32,9 @@ struct ViewerResults {
 
 // Runs every measurement against one viewer, started afresh; the viewer is closed again on return.
 ViewerResults MeasureViewer(const ViewerSetup& setup);
+
+// The best figure of each kind over several rounds, which is the least disturbed by whatever else the machine
+// was doing; start-up is the median of all starts. Problems and checks of every round are kept.
+ViewerResults Best(const std::vector<ViewerResults>& rounds);
 
 } // namespace bench

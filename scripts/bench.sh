@@ -75,8 +75,10 @@ Written by `bash scripts/bench.sh [RUNS]`; every figure below comes from the run
 ## Method
 
 `build/windows/bin/dravik-bench.exe` runs under Wine on a private Xvfb display with the Wine prefix
-`build/wineprefix-bench`. It measures two viewers, one after the other, each started afresh and closed
-(WM_CLOSE, then waiting for its process) before the other starts:
+`build/wineprefix-bench`. It measures two viewers, each started afresh and closed (WM_CLOSE, then waiting for
+its process) before the other starts. They take turns for three rounds (null viewer, Dravik, null viewer, ...),
+so that both meet the same changes in the machine's load, and the table shows each viewer's best round for
+every figure (start-up: the median of all its starts; memory: after its last round):
 
 - **Dravik**: `Dravik.exe` copied into a fresh temporary folder, its settings key
   `HKLM\SOFTWARE\Korvane Software\Dravik` deleted before every start (default placement, on top), its window
@@ -99,13 +101,13 @@ fully.
 - **Viewer processor time per line**: the viewer process's user and kernel time (`GetProcessTimes`) over the
   timed one-client lines, divided by their number. Drawing done by the X server is not in it.
 - **Start-up**: from `CreateProcess` until `FindWindow` finds the window and `SendMessageTimeout(WM_NULL)`
-  returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer has none);
-  median of five starts.
+  returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer ignores it);
+  three starts per round.
 - **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
   `PROCESS_MEMORY_COUNTERS_EX`) after both throughput runs. Wine 8 leaves `PrivateUsage` at 0; the bench then
   takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the committed
   private regions of the viewer's address space are also added up one by one (`VirtualQueryEx`).
-- **Check**: after the one-client and the four-client runs, the text of Dravik's pane (`WM_GETTEXT` of its Edit
+- **Check**: after the one-client and the four-client runs of every round, the text of Dravik's pane (`WM_GETTEXT` of its Edit
   child, read at once) must end with the last line sent, which the bench reads back from the region.
 
 The figures depend on what else the machine runs: the load average below is that of the whole machine, and
