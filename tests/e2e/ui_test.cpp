@@ -727,7 +727,20 @@ void LogConnectWrittenAtOnce() {
 
 } // namespace
 
-int main() {
+// "--mark-clock 12" or "--mark-clock 24" runs only the Mark test, and first checks that the locale this
+// program was started with (under Wine: the Unix LC_ALL) really has that clock.
+int RunMarkOnly(const std::string& hours) {
+    char clock[8] = {};
+    GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_ITIME, clock, sizeof clock);
+    CHECK_EQ(std::string(clock[0] == '1' ? "24" : "12"), hours);
+    RunTest("Mark from the button and the menu shows the locale's time",
+            MarkFromButtonAndMenuShowsTheLocaleTime);
+    return Finish();
+}
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::string(argv[1]) == "--mark-clock")
+        return RunMarkOnly(argv[2]);
     RunTest("layout of a first run", LayoutOfAFirstRun);
     RunTest("image buttons show a picture above the caption", ImageButtonsShowAPictureAboveTheCaption);
     RunTest("Clear from the button and the menu", ClearFromButtonAndMenu);
