@@ -25,7 +25,7 @@ inline void Check(bool condition, const char* what, const std::string& detail = 
 // Reads numbers and texts off the front of a fuzzer's input. An exhausted
 // input reads as zeros, so every input decodes to something.
 class TFuzzInput {
-public:
+  public:
     TFuzzInput(const std::uint8_t* data, std::size_t size) : FData(data), FSize(size) {}
 
     bool Empty() const { return FPos >= FSize; }
@@ -58,7 +58,7 @@ public:
         return text;
     }
 
-private:
+  private:
     const std::uint8_t* FData;
     std::size_t FSize;
     std::size_t FPos = 0;

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "cannot read %s\n", file.string().c_str());
             return 1;
         }
-        const std::vector<char> bytes((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
+        const std::vector<char> bytes((std::istreambuf_iterator<char>(stream)),
+                                      std::istreambuf_iterator<char>());
         const std::string name = file.string();
         CurrentInputName = name.c_str();
         LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());

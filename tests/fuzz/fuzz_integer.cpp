@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "text " + Hex(text));
     if (valid)
         Check(value == expected, "integer value",
-              "text " + Hex(text) + ": expected " + std::to_string(expected) + ", got " + std::to_string(value));
+              "text " + Hex(text) + ": expected " + std::to_string(expected) + ", got " +
+                  std::to_string(value));
 
     try {
         const std::int32_t converted = StrToInt(text);

@@ -1,5 +1,5 @@
 // Long runs of pane operations (prints of any length, clears, loads, the
-// user's edits) against a plain model of the capacity and append rules,
+// user's edits, Cut and Paste) against a plain model of the capacity and append rules,
 // applied to the pane over a bare control and over the batching buffer,
 // whose control must equal the model after every Sync.
 #include <cstdint>
@@ -18,7 +18,7 @@ const char* const LoadedFile = "C:\\loaded.txt";
 
 // What the user must see, written from the rules rather than from the code.
 class TReferencePane {
-public:
+  public:
     void Print(const std::string& message) {
         const long long paneLength = static_cast<long long>(Text.size());
         const long long messageLength = static_cast<long long>(message.size());
@@ -34,15 +34,25 @@ public:
         else
             Text += "\r\n" + message;
     }
-    void Replace(std::size_t start, std::size_t length, const std::string& text) {
-        if (start > Text.size())
-            start = Text.size();
-        if (length > Text.size() - start)
-            length = Text.size() - start;
-        Text = Text.substr(0, start) + text + Text.substr(start + length);
+    // A selection as the control keeps it: within the text.
+    void Select(std::size_t start, std::size_t length) {
+        SelStart = start < Text.size() ? start : Text.size();
+        SelLength = length < Text.size() - SelStart ? length : Text.size() - SelStart;
+    }
+    void ReplaceSelection(const std::string& text) {
+        Text = Text.substr(0, SelStart) + text + Text.substr(SelStart + SelLength);
+    }
+    void Cut() {
+        // Cutting nothing leaves the clipboard as it was.
+        if (SelLength > 0)
+            Clipboard = Text.substr(SelStart, SelLength);
+        ReplaceSelection("");
     }
 
     std::string Text;
+    std::string Clipboard;
+    std::size_t SelStart = 0;
+    std::size_t SelLength = 0;
 };
 
 struct TDirectPane {
@@ -149,7 +159,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             const std::size_t start = input.Word() % (model.Text.size() + 1);
             const std::size_t length = input.Word();
             const std::string text = input.Text(512);
-            model.Replace(start, length, text);
+            model.Select(start, length);
+            model.ReplaceSelection(text);
             for (TMemoryPane* control : {&direct.Control, &buffered.Control}) {
                 control->Select(start, length);
                 control->ReplaceSelection(text);
@@ -162,9 +173,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             direct.Control.Capacity = buffered.Control.Capacity = capacity ? capacity : std::size_t(-1);
             break;
         }
-        default:
+        case 8:
             SyncAndCompare(buffered, model, step);
             break;
+        default: {
+            // Cut or Paste from the menu, on the selection the user made in the control.
+            SyncAndCompare(buffered, model, step);
+            const bool cut = input.Byte() & 1;
+            const std::size_t start = input.Word() % (model.Text.size() + 1);
+            const std::size_t length = input.Word();
+            model.Select(start, length);
+            direct.Control.Select(start, length);
+            buffered.Control.Select(start, length);
+            if (cut) {
+                model.Cut();
+                direct.Control.CutToClipboard();
+                buffered.Buffer.CutToClipboard();
+            } else {
+                model.ReplaceSelection(model.Clipboard);
+                direct.Control.PasteFromClipboard();
+                buffered.Buffer.PasteFromClipboard();
+            }
+            break;
+        }
         }
         Expect(direct.Control.Text(), model, "the bare control equals the model", step);
     }

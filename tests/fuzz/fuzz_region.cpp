@@ -46,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 1; i < regionSize && bytes[i] != 0; ++i)
         expected += static_cast<char>(bytes[i]);
     Check(text == expected, "the text runs from offset 1 to the first zero or the end of the region",
-          "region of " + std::to_string(regionSize) + " bytes, expected " + Hex(expected) + ", got " + Hex(text));
+          "region of " + std::to_string(regionSize) + " bytes, expected " + Hex(expected) + ", got " +
+              Hex(text));
     return 0;
 }

@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     settings.ReadRegString("LogFile", defaultValue, value);
     Check(value == expected, "ReadRegString",
           "key " + std::to_string(keyExists) + ", value " + std::to_string(valueExists) + ", denied " +
-              std::to_string(registry.DenyAccess) + ", data " + Hex(stored) + "\n  expected " + Hex(expected) +
-              ", got " + Hex(value));
+              std::to_string(registry.DenyAccess) + ", data " + Hex(stored) + "\n  expected " +
+              Hex(expected) + ", got " + Hex(value));
 
     // A written value comes back as far as its first zero, unless it is too
     // long for the buffer with its terminating zero.
