@@ -11,6 +11,18 @@ namespace {
 const char FileFilter[] = "Textdateien (*.txt)\0*.txt\0Alle Dateien (*.*)\0*.*\0";
 const DWORD FileNameCapacity = 32 * 1024;
 
+using TFileDialogFunction = BOOL(WINAPI*)(LPOPENFILENAMEA);
+
+// The common dialogs' library pulls a good part of the shell in with it;
+// loaded on first use, it stays out of every start of the viewer.
+TFileDialogFunction FileDialogFunction(bool forSaving) {
+    static const HMODULE library = ::LoadLibraryA("comdlg32.dll");
+    if (!library)
+        return nullptr;
+    return reinterpret_cast<TFileDialogFunction>(
+        reinterpret_cast<void*>(::GetProcAddress(library, forSaving ? "GetSaveFileNameA" : "GetOpenFileNameA")));
+}
+
 void MakeFolderCurrent(const std::string& fileName) {
     const std::string::size_type separator = fileName.find_last_of("\\/");
     if (separator == std::string::npos)
@@ -38,7 +50,8 @@ bool TWin32Dialogs::ChooseFile(bool forSaving, std::string& fileName) {
     // that does not exist is accepted.
     dialog.Flags = OFN_EXPLORER | OFN_ENABLESIZING;
 
-    const BOOL confirmed = forSaving ? ::GetSaveFileNameA(&dialog) : ::GetOpenFileNameA(&dialog);
+    const TFileDialogFunction show = FileDialogFunction(forSaving);
+    const BOOL confirmed = show && show(&dialog);
     if (!confirmed)
         return false;
     fileName = buffer.data();
