@@ -65,8 +65,8 @@ void CheckPane(const ViewerProcess& viewer, const std::string& lastSent, const s
 }
 
 bool Launch(const ViewerSetup& setup, const TempFolder& folder, ViewerProcess& viewer, double& seconds) {
-    if (setup.isDravik &&
-        (!DeleteViewerSettings() || !WriteWholeFile(folder.Path() + "DebugLog.txt", LogText())))
+    // Both viewers start in the same conditions; only Dravik reads the settings and the log.
+    if (!DeleteViewerSettings() || !WriteWholeFile(folder.Path() + "DebugLog.txt", LogText()))
         return false;
     if (!viewer.Start(setup.exe, setup.arguments, folder.Path()))
         return false;

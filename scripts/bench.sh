@@ -101,8 +101,8 @@ fully.
 - **Viewer processor time per line**: the viewer process's user and kernel time (`GetProcessTimes`) over the
   timed one-client lines, divided by their number. Drawing done by the X server is not in it.
 - **Start-up**: from `CreateProcess` until `FindWindow` finds the window and `SendMessageTimeout(WM_NULL)`
-  returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer ignores it);
-  three starts per round.
+  returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer runs in a
+  fresh folder holding the same file, and ignores it); three starts per round.
 - **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
   `PROCESS_MEMORY_COUNTERS_EX`) after both throughput runs. Wine 8 leaves `PrivateUsage` at 0; the bench then
   takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the committed
