@@ -106,13 +106,13 @@ void TryRun(const std::string& label, const std::vector<Setting>& settings, cons
     if (expect.box.empty())
         CHECK_MSG(WaitForMessageBox(run.ProcessId(), 300) == nullptr, label + ": an unexpected box");
 
-    CHECK_MSG(IsTopmostWindow(viewer) == expect.topmost,
-              label + ": topmost " + ToText(IsTopmostWindow(viewer)));
+    const bool topmost = IsTopmostWindow(viewer);
+    CHECK_MSG(topmost == expect.topmost, label + ": topmost " + ToText(topmost));
     const HWND toolbar = ToolbarPanel(viewer);
     const bool toolbarShown = toolbar != nullptr && IsWindowVisible(toolbar) != FALSE;
     CHECK_MSG(toolbarShown == expect.toolbar, label + ": toolbar shown " + ToText(toolbarShown));
-    CHECK_MSG(SettingOrAbsent("LogConnect") == expect.logConnect,
-              label + ": LogConnect " + ToText(SettingOrAbsent("LogConnect")));
+    const std::string logConnect = SettingOrAbsent("LogConnect");
+    CHECK_MSG(logConnect == expect.logConnect, label + ": LogConnect " + ToText(logConnect));
     CHECK_MSG(!IsIconic(viewer) && !IsZoomed(viewer), label + ": the window is not in the normal state");
     RECT place = {};
     GetWindowRect(viewer, &place);
@@ -127,16 +127,21 @@ void TryRun(const std::string& label, const std::vector<Setting>& settings, cons
 
     // Whatever the settings held, the viewer serves clients and closes normally.
     CHECK_SENT(Print(viewer, "still running"));
-    CHECK(run.Close());
+    const bool closed = run.Close();
+    CHECK(closed);
     CHECK_EQ(SettingOrAbsent("Floating"), expect.topmost ? "1" : "0");
     CHECK_EQ(SettingOrAbsent("Toolbar"), expect.toolbar ? "1" : "0");
 
-    std::string outcome = expect.box.empty() ? "no box" : "box " + ToText(shown);
-    outcome += std::string(", ") + (expect.topmost ? "topmost" : "not topmost") + ", toolbar " +
-               (expect.toolbar ? "shown" : "hidden") + ", LogConnect written \"" + expect.logConnect +
-               "\", placement " + std::to_string(expect.left) + "," + std::to_string(expect.top) + " " +
-               std::to_string(expect.width) + "x" + std::to_string(expect.height) + ", " +
-               (expect.namedLog ? "named log loaded" : "default log loaded") + ", keeps running";
+    // What was seen, not what was expected: a failed check shows in the row as well.
+    std::string outcome = shown.empty() ? "no box" : "box " + ToText(shown);
+    outcome += std::string(", ") + (topmost ? "topmost" : "not topmost") + ", toolbar " +
+               (toolbarShown ? "shown" : "hidden") + ", LogConnect written " + ToText(logConnect) +
+               ", placement " + std::to_string(place.left) + "," + std::to_string(place.top) + " " +
+               std::to_string(width) + "x" + std::to_string(height) + ", " +
+               (pane == kNamedLog     ? "named log loaded"
+                : pane == kDefaultLog ? "default log loaded"
+                                      : "pane " + ToText(pane)) +
+               (closed ? ", kept running and closed normally" : ", did NOT close normally");
     Result("registry " + label, outcome);
 }
 
