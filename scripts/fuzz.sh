@@ -112,7 +112,7 @@ for target in "${targets[@]}"; do
         findings=$((findings + 1))
         artifact="$(sed -n 's/.*Test unit written to \(.*\)$/\1/p' "$log" | tail -n 1)"
         result="FINDING (exit $status) ${artifact:-see $log}"
-        grep -E 'CHECK FAILED|ERROR: AddressSanitizer|runtime error|  ' "$log" | head -n 8 || true
+        grep -E 'CHECK FAILED|ERROR: AddressSanitizer|runtime error|^  [^ ]' "$log" | head -n 8 || true
     fi
 
     if [ "$merge" -eq 1 ] && [ "$status" -eq 0 ]; then
