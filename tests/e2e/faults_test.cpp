@@ -134,7 +134,23 @@ void SaveOntoReadOnlyFileChangesNothing() {
         return;
     if (!ReadOnlyIsEnforced(run.Folder())) {
         Skip("save onto a read-only file", kReadOnlyNotEnforced);
-        Result("SAVETOFILE onto a read-only file", std::string("not tried: ") + kReadOnlyNotEnforced);
+        // Only recorded: the system lets the save through, so whether the file keeps its attribute is up to
+        // how the viewer replaces it.
+        const std::string target = run.Folder() + "read-only.txt";
+        CHECK(WriteFileBytes(target, "read-only content\r\n"));
+        CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+        const BoxedAnswer answer = SendBoxed(run, kSaveToFile, target);
+        std::string after;
+        ReadFileBytes(target, after);
+        const bool keptAttribute = (GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        Result("SAVETOFILE onto a read-only file",
+               std::string("not tried as a fault: ") + kReadOnlyNotEnforced +
+                   "; seen here: " + std::to_string(answer.boxes.size()) + " boxes, the file " +
+                   (after == "read-only content\r\n" ? "unchanged" : "overwritten with the pane") +
+                   ", its read-only "
+                   "attribute " +
+                   (keptAttribute ? "kept" : "dropped"));
         CHECK(run.Close());
         return;
     }
