@@ -20,6 +20,15 @@ native_failed=0
 echo "=== Native unit tests"
 ctest --test-dir build/native --output-on-failure || native_failed=1
 
+# CI also fuzzes every target for a short, fixed time (DRAVIK_FUZZ_SECONDS asks for it anywhere else).
+fuzz_failed=0
+fuzz_seconds="${DRAVIK_FUZZ_SECONDS:-}"
+[ -z "${CI:-}" ] || fuzz_seconds="${fuzz_seconds:-15}"
+if [ -n "$fuzz_seconds" ]; then
+    echo "=== Fuzzing, $fuzz_seconds s per target"
+    bash scripts/fuzz.sh "$fuzz_seconds" || fuzz_failed=1
+fi
+
 echo "=== End-to-end tests under Wine"
 shopt -s nullglob
 programs=(build/windows/bin/e2e-*"$filter"*.exe)
@@ -83,8 +92,9 @@ if [ -f "$ui" ] && [[ "$ui" == *"$filter"* ]]; then
 fi
 
 [ "$native_failed" -eq 0 ] || echo "Native unit tests failed"
+[ "$fuzz_failed" -eq 0 ] || echo "Fuzzing found a fault: see build/fuzz/summary.md"
 echo "$passed passed, $failed failed"
 
-if [ "$native_failed" -ne 0 ] || [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then
+if [ "$native_failed" -ne 0 ] || [ "$fuzz_failed" -ne 0 ] || [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then
     exit 1
 fi
