@@ -193,9 +193,9 @@ load_rows="$(case_rows e2e-load)"
     printf '%s\n' "$load_rows"
     echo
     echo "The flood is $(figure flood_lines_sent) lines rather than 200000: on the shared build machine the rate"
-    echo "varied between about 1500 and 2600 lines a second, and at the lower end 200000 lines took 131 s, which"
-    echo "with the eight senders put the load program over its three minutes. Export is a second client's"
-    echo "SAVETOFILE (\`dravik-send --save\`); the Export dialog itself is driven by \`e2e-ui\`."
+    echo "varied from run to run between about 1300 and 2600 lines a second, and at the lower end 200000 lines"
+    echo "take over two and a half minutes, which with the eight senders puts the load program over its three."
+    echo "Export is a second client's SAVETOFILE (\`dravik-send --save\`); the Export dialog itself is driven by \`e2e-ui\`."
     echo
     echo "## Fault cases covered by the other end-to-end programs"
     echo

@@ -15,8 +15,9 @@ namespace {
 
 const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
 const std::string kMarkPrefix = "*** (MARKED AT ";
-// 200000 lines took 131 s here (about 1500 lines a second with the window shown), which with the eight
-// senders' minute leaves the program over three minutes: the flood is the largest round count that fits.
+// 200000 lines took 131 s here (the rate with the window shown varied between runs from about 1300 to
+// 2600 lines a second), which with the eight senders' minute leaves the program over three minutes: the
+// flood is the largest round count that fits.
 const long kFloodLines = 150000;
 // The toolbar's Clear button and the popup menu's Mark item.
 const int kClearButton = 101;
