@@ -52,6 +52,13 @@ std::string FolderOf(const std::string& name) {
     return name.substr(0, separator + 1);
 }
 
+// A file that only this save made is not left behind empty.
+TWriteResult Failed(const std::string& name, bool existed, TWriteResult result) {
+    if (!existed)
+        ::DeleteFileA(name.c_str());
+    return result;
+}
+
 bool WriteAll(HANDLE file, const std::string& bytes) {
     std::size_t written = 0;
     while (written < bytes.size()) {
@@ -68,27 +75,40 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 
 // A save must never leave the file it replaces half written: the bytes go
 // into a new file beside it first, which takes the old one's place only
-// once it is complete. The old file is opened exclusively beforehand, so
-// that a file another program holds, a read-only file, a folder or a name
-// in a missing folder fail as before, with nothing written.
+// once it is complete (keeping the old file's attributes and permissions).
+// The old file is opened exclusively beforehand, so that a file another
+// program holds, a read-only file, a folder or a name in a missing folder
+// fail as before, with nothing written.
 TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& name, const std::string& bytes) {
+    bool existed = false;
+    const DWORD attributes = ::GetFileAttributesA(name.c_str());
     {
         const TFileHandle target = OpenUnshared(name, GENERIC_WRITE, OPEN_ALWAYS);
         if (!target)
             return TWriteResult::CannotCreate;
+        existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
     }
     char temporary[MAX_PATH + 1] = {};
     if (!::GetTempFileNameA(FolderOf(name).c_str(), "dkv", 0, temporary))
-        return TWriteResult::CannotCreate;
+        return Failed(name, existed, TWriteResult::CannotCreate);
     bool complete = false;
     {
         const TFileHandle file = OpenUnshared(temporary, GENERIC_WRITE, CREATE_ALWAYS);
         complete = file && WriteAll(file.Get(), bytes);
     }
-    if (complete && ::MoveFileExA(temporary, name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    const bool replaced =
+        complete && (existed ? ::ReplaceFileA(name.c_str(), temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                              nullptr, nullptr)
+                             : ::MoveFileExA(temporary, name.c_str(),
+                                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    if (replaced) {
+        // Not every system's ReplaceFile carries the attributes (hidden, ...) over.
+        if (existed && attributes != INVALID_FILE_ATTRIBUTES)
+            ::SetFileAttributesA(name.c_str(), attributes);
         return TWriteResult::Ok;
+    }
     ::DeleteFileA(temporary);
-    return TWriteResult::WriteFailed;
+    return Failed(name, existed, TWriteResult::WriteFailed);
 }
 
 bool TWin32FileSystem::CanOpenForWriting(const std::string& name) {

@@ -180,6 +180,27 @@ void SaveOntoReadOnlyFileChangesNothing() {
                                                "unchanged, no temporary file left");
 }
 
+// A save replaces the file through a new one written beside it: what the old file was marked with stays,
+// and no file of the save's own is left behind.
+void SaveKeepsTheReplacedFilesAttributes() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    CHECK_SENT(Print(run.Window(), "pane text"));
+    const std::string target = run.Folder() + "hidden.txt";
+    CHECK(WriteFileBytes(target, "old content\r\n"));
+    CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    CHECK_SENT(SendCommand(run.Window(), kSaveToFile, target));
+    std::string after;
+    CHECK(ReadFileBytes(target, after));
+    CHECK_EQ(after, "pane text\r\n");
+    CHECK((GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0);
+    SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+    CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
+    CHECK(run.Close());
+    Result("SAVETOFILE onto a hidden file", "written, the file still hidden, no temporary file left");
+}
+
 void LoadOfFoldersEmptyAndLargeFiles() {
     ViewerRun run;
     if (!StartFirstRun(run))
@@ -397,6 +418,7 @@ void TwoViewersStartedAtTheSameMoment() {
 int main() {
     RunTest("log not writable at close keeps the old log", LogNotWritableAtCloseKeepsTheOldLog);
     RunTest("save onto a read-only file changes nothing", SaveOntoReadOnlyFileChangesNothing);
+    RunTest("a save keeps the replaced file's attributes", SaveKeepsTheReplacedFilesAttributes);
     RunTest("load of folders, empty and large files", LoadOfFoldersEmptyAndLargeFiles);
     RunTest("set log file refuses unusable names", SetLogFileRefusesUnusableNames);
     RunTest("a 64-byte region created first", SixtyFourByteRegionCreatedFirst);
