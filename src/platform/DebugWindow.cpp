@@ -14,28 +14,6 @@ const char* const InformationCaption = "Information";
 const int ToolbarHeight = 57;
 const int PaneFontHeight = 12;
 const TPlacement DesignedPlacement;
-const WORD MessagesId = 100;
-const UINT_PTR SyncTimerId = 1;
-const UINT_PTR ScrollBarTimerId = 2;
-// How often a flood has the pane's scroll bars drawn.
-const DWORD ScrollBarInterval = 500;
-bool ChangesText(UINT message) {
-    switch (message) {
-    case WM_SETTEXT:
-    case EM_REPLACESEL:
-    case WM_CUT:
-    case WM_PASTE:
-    case WM_CLEAR:
-    case WM_UNDO:
-    case EM_UNDO:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The longest the pane may lag behind a flood of prints.
-const DWORD SyncInterval = 100;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
@@ -118,10 +96,7 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         Guarded([this] { FormResize(); });
         return 0;
     case WM_TIMER:
-        if (wParam == SyncTimerId)
-            Guarded([this] { SyncTimer(); });
-        else if (wParam == ScrollBarTimerId)
-            Guarded([this] { ScrollBarTimer(); });
+        Guarded([this, wParam] { Timer(static_cast<UINT_PTR>(wParam)); });
         return 0;
     case WM_COMMAND:
         Guarded([this, wParam, lParam] {
@@ -156,18 +131,6 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
 }
 
-template <typename THandler> bool TfrmDebugWindow::Guarded(THandler&& handler) {
-    try {
-        handler();
-        return true;
-    } catch (const std::exception& error) {
-        ShowUnexpectedError(error.what());
-    } catch (...) {
-        ShowUnexpectedError("Unknown error");
-    }
-    return false;
-}
-
 void TfrmDebugWindow::ShowUnexpectedError(const char* message) {
     // The display itself must never let anything escape the window procedure.
     try {
@@ -188,7 +151,7 @@ void TfrmDebugWindow::FormCreateControls() {
     const HWND edit = ::CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "",
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 0,
-        0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(MessagesId)), instance, nullptr);
+        0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(PaneId)), instance, nullptr);
     if (!edit)
         return;
     FPane.Attach(edit);
@@ -249,178 +212,6 @@ void TfrmDebugWindow::ClientCommand(UINT message) {
         FForm->HandleClientCommand(message);
         ScheduleSync();
     });
-}
-
-void TfrmDebugWindow::SyncPane() {
-    if (FSyncTimerArmed) {
-        ::KillTimer(FWindow, SyncTimerId);
-        FSyncTimerArmed = false;
-    }
-    if (FBuffer.HasPendingChanges() && !FSyncingPane) {
-        // The control's own notices during the batch must not start another.
-        FSyncingPane = true;
-        FPane.BeginBatch();
-        FBuffer.Sync();
-        const DWORD now = ::GetTickCount();
-        const bool scrollBarsDue = !FScrollBarsWaiting && now - FLastScrollBarDraw >= ScrollBarInterval;
-        if (FPane.EndBatch(scrollBarsDue) && !FScrollBarsWaiting) {
-            const DWORD sinceDrawn = now - FLastScrollBarDraw;
-            FScrollBarsWaiting =
-                ::SetTimer(FWindow, ScrollBarTimerId, ScrollBarInterval - sinceDrawn, nullptr) != 0;
-            if (!FScrollBarsWaiting)
-                FPane.RedrawScrollBars();
-        } else if (scrollBarsDue) {
-            FLastScrollBarDraw = now;
-        }
-        FSyncingPane = false;
-    }
-    FLastSync = ::GetTickCount();
-}
-
-void TfrmDebugWindow::ScrollBarTimer() {
-    ::KillTimer(FWindow, ScrollBarTimerId);
-    FScrollBarsWaiting = false;
-    FLastScrollBarDraw = ::GetTickCount();
-    FPane.RedrawScrollBars();
-}
-
-void TfrmDebugWindow::ScheduleSync() {
-    if (!FBuffer.HasPendingChanges() || FSyncTimerArmed)
-        return;
-    const DWORD sinceLastSync = ::GetTickCount() - FLastSync;
-    if (sinceLastSync >= SyncInterval) {
-        SyncPane();
-        return;
-    }
-    // The timer also fires inside the modal loops of dialogs and message
-    // boxes, so the pane follows a flood while they are open.
-    FSyncTimerArmed = ::SetTimer(FWindow, SyncTimerId, SyncInterval - sinceLastSync, nullptr) != 0;
-    if (!FSyncTimerArmed)
-        SyncPane();
-}
-
-void TfrmDebugWindow::SyncTimer() {
-    SyncPane();
-}
-
-void TfrmDebugWindow::Command(WORD id, WORD notification, HWND control) {
-    TfrmDebug& form = *FForm;
-    if (id == MessagesId && control == FPane.Handle()) {
-        if (notification == EN_CHANGE)
-            FBuffer.ControlChanged();
-        return;
-    }
-    // Every command of the user sees, and works on, the pane as it stands.
-    SyncPane();
-    // An accelerator arrives without a control; for a toolbar control it
-    // stands for a click on that control.
-    if (!control && id >= pbClear && id <= cbLogConnect) {
-        ToolbarAccelerator(static_cast<TCommandId>(id));
-        return;
-    }
-    switch (id) {
-    case pbClear:
-    case mnuClear:
-        form.pbClearClick();
-        break;
-    case pbOpen:
-    case mnuImport:
-        form.pbOpenClick();
-        break;
-    case pbSave:
-    case mnuExport:
-        form.pbSaveClick();
-        break;
-    case pbMark:
-    case mnuMark:
-        form.pbMarkClick();
-        break;
-    case pbInfo:
-    case mnuInfo:
-        form.pbInfoClick();
-        break;
-    case cbFloat:
-    case cbToolbar:
-    case cbDebugOutput:
-    case cbLogConnect:
-        if (notification == BN_CLICKED) {
-            const TCheckBoxId box = CheckBoxOf(static_cast<TCommandId>(id));
-            form.CheckBoxClicked(box, FToolbar.IsChecked(box));
-        }
-        break;
-    case mnuFloat:
-        form.mnuFloatClick();
-        break;
-    case mnuToolbar:
-        form.mnuToolbarClick();
-        break;
-    case mnuDebugOutput:
-        form.mnuDebugOutputClick();
-        break;
-    case mnuLogConnect:
-        form.mnuLogConnectClick();
-        break;
-    case mnuCut:
-        form.mnuCutClick();
-        break;
-    case mnuCopy:
-        form.mnuCopyClick();
-        break;
-    case mnuPaste:
-        form.mnuPasteClick();
-        break;
-    case mnuSelectAll:
-        form.mnuSelectAllClick();
-        break;
-    default:
-        break;
-    }
-}
-
-void TfrmDebugWindow::ToolbarAccelerator(TCommandId id) {
-    const HWND control = ::GetDlgItem(FToolbar.Handle(), id);
-    if (control && ::IsWindowEnabled(control))
-        ::SendMessageA(control, BM_CLICK, 0, 0);
-}
-
-void TfrmDebugWindow::ContextMenu(HWND source, LPARAM position) {
-    if (source != FPane.Handle())
-        return;
-    POINT at{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
-    if (position == -1) { // from the keyboard: open it at the pane's corner
-        at = POINT{Scaled(8), Scaled(8)};
-        ::ClientToScreen(FPane.Handle(), &at);
-    }
-    SyncPane();
-    FPopupMenu.Apply(FForm->PopupMenu1Popup());
-    FPopupMenu.Show(FWindow, at);
-}
-
-void TfrmDebugWindow::DrawItem(const DRAWITEMSTRUCT& item) {
-    if (item.CtlType == ODT_BUTTON)
-        FToolbar.DrawImageButton(item);
-}
-
-LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR data) {
-    auto* self = reinterpret_cast<TfrmDebugWindow*>(data);
-    // Whatever reaches the control (the user's input, painting, another
-    // program reading the text) must find it in step with the pane.
-    if (!self->FSyncingPane && !self->FBuffer.Syncing() && self->FBuffer.HasPendingChanges())
-        self->Guarded([self] { self->SyncPane(); });
-    if (message == WM_CONTEXTMENU) {
-        ::SendMessageA(self->FWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane), lParam);
-        return 0;
-    }
-    if (message == WM_NCDESTROY)
-        ::RemoveWindowSubclass(pane, &TfrmDebugWindow::PaneProc, 1);
-    const bool ownEdit = self->FSyncingPane || self->FBuffer.Syncing();
-    const LRESULT result = ::DefSubclassProc(pane, message, wParam, lParam);
-    // Text set from outside the viewer gives no change notice in a
-    // multi-line control; it is the pane's text from now on all the same.
-    if (!ownEdit && ChangesText(message))
-        self->FBuffer.ControlChanged();
-    return result;
 }
 
 int TfrmDebugWindow::Scaled(int pixels) const {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <exception>
 #include <memory>
 
 #include "pane/PaneBuffer.h"
@@ -61,6 +62,9 @@ public:
     void ShowInformationBox(const std::string& text) override;
 
 private:
+    // The pane's control id, for its change notices.
+    static constexpr WORD PaneId = 100;
+
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -76,6 +80,7 @@ private:
     void ToolbarAccelerator(TCommandId id);
     void ContextMenu(HWND source, LPARAM position);
     void DrawItem(const DRAWITEMSTRUCT& item);
+    void Timer(UINT_PTR id);
     void SyncTimer();
     void ScrollBarTimer();
 
@@ -89,7 +94,17 @@ private:
                                      DWORD_PTR self);
 
     // Runs one handler; whatever it raises goes to the general error display.
-    template <typename THandler> bool Guarded(THandler&& handler);
+    template <typename THandler> bool Guarded(THandler&& handler) {
+        try {
+            handler();
+            return true;
+        } catch (const std::exception& error) {
+            ShowUnexpectedError(error.what());
+        } catch (...) {
+            ShowUnexpectedError("Unknown error");
+        }
+        return false;
+    }
     void ShowUnexpectedError(const char* message);
 
     int Scaled(int pixels) const;
