@@ -45,6 +45,21 @@ bool TWin32FileSystem::ReadWholeFile(const std::string& name, std::string& bytes
 }
 
 namespace {
+// ReplaceFile refuses names relative to the current directory on some
+// systems, so a save works on the full path of the file.
+std::string FullPathOf(const std::string& name) {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameA(name.c_str(), static_cast<DWORD>(path.size()), path.data(), nullptr);
+        if (length == 0)
+            return name;
+        if (length < path.size())
+            return std::string(path.data(), length);
+        path.resize(length + 1);
+    }
+}
+
 std::string FolderOf(const std::string& name) {
     const std::string::size_type separator = name.find_last_of("\\/");
     if (separator == std::string::npos)
@@ -79,7 +94,8 @@ bool WriteAll(HANDLE file, const std::string& bytes) {
 // The old file is opened exclusively beforehand, so that a file another
 // program holds, a read-only file, a folder or a name in a missing folder
 // fail as before, with nothing written.
-TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& name, const std::string& bytes) {
+TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& fileName, const std::string& bytes) {
+    const std::string name = FullPathOf(fileName);
     bool existed = false;
     const DWORD attributes = ::GetFileAttributesA(name.c_str());
     {
