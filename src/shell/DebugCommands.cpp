@@ -113,7 +113,7 @@ void TfrmDebug::mnuDebugOutputClick() {
 }
 
 void TfrmDebug::mnuLogConnectClick() {
-    SetChecked(TCheckBoxId::cbLogConnect, !Checked(TCheckBoxId::cbLogConnect));
+    SetLogConnect(!LogConnect());
     WriteLogConnect();
 }
 

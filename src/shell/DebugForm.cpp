@@ -96,7 +96,7 @@ void TfrmDebug::FormCreate() {
     // each switch is applied explicitly as well.
     SetStayOnTop(FSettings.ReadRegString("Floating", "") != "0");
     SetToolbarShown(FSettings.ReadRegString("Toolbar", "") != "0");
-    SetChecked(TCheckBoxId::cbLogConnect, FSettings.ReadRegString("LogConnect", "0") != "0");
+    SetLogConnect(FSettings.ReadRegString("LogConnect", "0") != "0");
     WriteLogConnect();
 
     ApplyPlacementSettings();
