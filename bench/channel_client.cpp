@@ -15,15 +15,15 @@ const UINT kSendTimeoutMs = 10000;
 
 bool ChannelClient::Open() {
     window_ = FindWindowA("TfrmDebug", "Korvane Dravik");
-    mapping_ = UniqueHandle(OpenFileMappingA(FILE_MAP_WRITE, FALSE, "DravikFileMap"));
+    mapping_ = TKernelHandle(OpenFileMappingA(FILE_MAP_WRITE, FALSE, "DravikFileMap"));
     if (window_ == nullptr || !mapping_.Valid())
         return false;
-    view_.reset(MapViewOfFile(mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
+    view_ = TMappedView(MapViewOfFile(mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
     MEMORY_BASIC_INFORMATION info;
-    if (!view_ || VirtualQuery(view_.get(), &info, sizeof info) != sizeof info || info.RegionSize < 4096)
+    if (!view_ || VirtualQuery(view_.Get(), &info, sizeof info) != sizeof info || info.RegionSize < 4096)
         return false;
     size_ = info.RegionSize;
-    mutex_ = UniqueHandle(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
+    mutex_ = TKernelHandle(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
     return mutex_.Valid();
 }
 
@@ -33,7 +33,7 @@ bool ChannelClient::Print(const std::string& text, double& sendSeconds) {
     const DWORD wait = WaitForSingleObject(mutex_.Get(), kSendTimeoutMs);
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
         return false;
-    char* region = static_cast<char*>(view_.get());
+    char* region = static_cast<char*>(view_.Get());
     std::memcpy(region + 1, text.c_str(), text.size() + 1);
     DWORD_PTR answer = 0;
     const double start = Seconds();
@@ -52,7 +52,7 @@ bool ChannelClient::Print(const std::string& text) {
 std::string ChannelClient::RegionText() const {
     if (!view_)
         return std::string();
-    const char* text = static_cast<const char*>(view_.get()) + 1;
+    const char* text = static_cast<const char*>(view_.Get()) + 1;
     const void* zero = std::memchr(text, 0, size_ - 1);
     return zero != nullptr ? std::string(text, static_cast<const char*>(zero)) : std::string();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle.h"
+#include "platform/Win32Handles.h"
 
 #include <windows.h>
 
@@ -21,10 +21,10 @@ class ChannelClient {
 
   private:
     HWND window_ = nullptr;
-    UniqueHandle mapping_;
-    UniqueView view_;
+    TKernelHandle mapping_;
+    TMappedView view_;
     std::size_t size_ = 0;
-    UniqueHandle mutex_;
+    TKernelHandle mutex_;
 };
 
 // A benchmark line of exactly 80 characters, different for every client and number.

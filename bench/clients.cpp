@@ -2,7 +2,7 @@
 
 #include "channel_client.h"
 #include "clock.h"
-#include "handle.h"
+#include "platform/Win32Handles.h"
 #include "workspace.h"
 
 #include <windows.h>
@@ -24,20 +24,20 @@ struct Gate {
         const std::string go = "DravikBenchGo" + tag;
         const std::string done = "DravikBenchDone" + tag;
         if (create) {
-            readyCount = UniqueHandle(CreateSemaphoreA(nullptr, 0, 64, ready.c_str()));
-            start = UniqueHandle(CreateEventA(nullptr, TRUE, FALSE, go.c_str()));
-            doneCount = UniqueHandle(CreateSemaphoreA(nullptr, 0, 64, done.c_str()));
+            readyCount = TKernelHandle(CreateSemaphoreA(nullptr, 0, 64, ready.c_str()));
+            start = TKernelHandle(CreateEventA(nullptr, TRUE, FALSE, go.c_str()));
+            doneCount = TKernelHandle(CreateSemaphoreA(nullptr, 0, 64, done.c_str()));
         } else {
-            readyCount = UniqueHandle(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, ready.c_str()));
-            start = UniqueHandle(OpenEventA(SYNCHRONIZE, FALSE, go.c_str()));
-            doneCount = UniqueHandle(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, done.c_str()));
+            readyCount = TKernelHandle(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, ready.c_str()));
+            start = TKernelHandle(OpenEventA(SYNCHRONIZE, FALSE, go.c_str()));
+            doneCount = TKernelHandle(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, done.c_str()));
         }
     }
     bool Valid() const { return readyCount.Valid() && start.Valid() && doneCount.Valid(); }
 
-    UniqueHandle readyCount;
-    UniqueHandle start;
-    UniqueHandle doneCount;
+    TKernelHandle readyCount;
+    TKernelHandle start;
+    TKernelHandle doneCount;
 };
 
 bool WaitCount(HANDLE semaphore, int count, DWORD timeoutMs) {
@@ -48,7 +48,7 @@ bool WaitCount(HANDLE semaphore, int count, DWORD timeoutMs) {
     return true;
 }
 
-UniqueHandle StartClient(const std::string& tag, int index, long lines) {
+TKernelHandle StartClient(const std::string& tag, int index, long lines) {
     const std::string exe = OwnPath();
     std::string line =
         "\"" + exe + "\" --client " + tag + " " + std::to_string(index) + " " + std::to_string(lines);
@@ -59,10 +59,10 @@ UniqueHandle StartClient(const std::string& tag, int index, long lines) {
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &info)) {
-        return UniqueHandle();
+        return TKernelHandle();
     }
     CloseHandle(info.hThread);
-    return UniqueHandle(info.hProcess);
+    return TKernelHandle(info.hProcess);
 }
 
 } // namespace
@@ -74,7 +74,7 @@ double RunClients(int count, long linesEach, std::string& problem) {
         problem = "could not create the clients' start gate";
         return -1;
     }
-    std::vector<UniqueHandle> clients;
+    std::vector<TKernelHandle> clients;
     for (int i = 0; i < count; ++i) {
         clients.push_back(StartClient(tag, i + 1, linesEach));
         if (!clients.back().Valid()) {
@@ -89,7 +89,7 @@ double RunClients(int count, long linesEach, std::string& problem) {
         if (WaitCount(gate.doneCount.Get(), count, kRunTimeoutMs))
             seconds = Seconds() - start;
     }
-    for (UniqueHandle& client : clients) {
+    for (TKernelHandle& client : clients) {
         DWORD code = 1;
         if (WaitForSingleObject(client.Get(), kGateTimeoutMs) != WAIT_OBJECT_0) {
             TerminateProcess(client.Get(), 1);

@@ -63,7 +63,7 @@ bool ViewerProcess::Start(const std::string& exe, const std::string& arguments, 
         return false;
     }
     CloseHandle(info.hThread);
-    process_ = UniqueHandle(info.hProcess);
+    process_ = TKernelHandle(info.hProcess);
     processId_ = info.dwProcessId;
     return true;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle.h"
+#include "platform/Win32Handles.h"
 
 #include <windows.h>
 
@@ -37,7 +37,7 @@ class ViewerProcess {
   private:
     bool Running() const;
 
-    UniqueHandle process_;
+    TKernelHandle process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;
     double started_ = 0;

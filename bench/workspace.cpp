@@ -1,6 +1,6 @@
 #include "workspace.h"
 
-#include "handle.h"
+#include "platform/Win32Handles.h"
 
 #include <windows.h>
 
@@ -53,7 +53,7 @@ TempFolder::~TempFolder() {
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& text) {
-    UniqueHandle file(
+    TFileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file.Valid() &&

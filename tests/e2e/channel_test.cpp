@@ -469,10 +469,8 @@ void CapacityRuleWhilePrinting() {
 }
 
 void RegionCreatedByClientBeforeStart() {
-    if (!CHECK(DeleteSettings()))
-        return;
     Region early = Region::Create(static_cast<DWORD>(kRegionSize));
-    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+    if (!ReadyForFirstRunWith(early))
         return;
 
     ViewerRun run;
@@ -490,12 +488,10 @@ void RegionCreatedByClientBeforeStart() {
 }
 
 void SmallRegionCreatedByClient() {
-    if (!CHECK(DeleteSettings()))
-        return;
     // A client made the region smaller than 4096 bytes and filled all of it, leaving no zero byte.
     const DWORD small = 512;
     Region early = Region::Create(small);
-    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+    if (!ReadyForFirstRunWith(early))
         return;
     CHECK(early.Write(0, std::string(small, 'Q')));
 

@@ -35,20 +35,6 @@ CommandResult SendSlowly(HWND viewer, Command command, const std::string& text) 
     return result;
 }
 
-// One error box of the general error display about a file, and the command answered 0 after it.
-void CheckFileErrorBox(const BoxedAnswer& answer, const std::string& prefix, const std::string& path,
-                       const std::string& what) {
-    CHECK_MSG(answer.answered, what + ": no answer");
-    CHECK_MSG(answer.result == 0, what + ": answered " + std::to_string(answer.result));
-    if (!CHECK_MSG(answer.boxes.size() == 1, what + ": " + std::to_string(answer.boxes.size()) + " boxes"))
-        return;
-    const ShownBox& box = answer.boxes.front();
-    CHECK_MSG(box.caption == "Korvane Dravik", what + ": caption " + ToText(box.caption));
-    CHECK_MSG(IsErrorAboutFile(box.text, prefix, path),
-              what + ": text " + ToText(box.text) + ", expected " + ToText(prefix + path + "."));
-    CHECK_MSG(box.stopIcon, what + ": the box shows no stop icon");
-}
-
 // The box a refused close shows; checked while it is still on the screen, then dismissed.
 bool CheckRefusedClose(ViewerRun& run, const std::string& oldLog, const std::string& what) {
     PostMessageA(run.Window(), WM_CLOSE, 0, 0);
@@ -57,7 +43,7 @@ bool CheckRefusedClose(ViewerRun& run, const std::string& oldLog, const std::str
         return false;
     CHECK_EQ(BoxCaption(box), "Korvane Dravik");
     const std::string text = BoxText(box);
-    CHECK_MSG(IsErrorAboutFile(text, "Cannot create file ", run.LogPath()), what + ": " + ToText(text));
+    CHECK_MSG(IsFileMessage(text, "Cannot create file ", run.LogPath()), what + ": " + ToText(text));
     CHECK(BoxShowsIcon(box, IDI_HAND));
     // Nothing was written half while the viewer is stopped at its error.
     std::string log;
@@ -160,8 +146,8 @@ void SaveOntoReadOnlyFileChangesNothing() {
     CHECK(WriteFileBytes(target, content));
     CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
 
-    CheckFileErrorBox(SendBoxed(run, kSaveToFile, target), "Cannot create file ", target,
-                      "save onto a read-only file");
+    CheckOneErrorBox(SendBoxed(run, kSaveToFile, target), "Cannot create file ", target,
+                     "save onto a read-only file");
     std::string after;
     CHECK(ReadFileBytes(target, after));
     CHECK_EQ(after, content);
@@ -295,11 +281,9 @@ void SetLogFileRefusesUnusableNames() {
 }
 
 void SixtyFourByteRegionCreatedFirst() {
-    if (!CHECK(DeleteSettings()))
-        return;
     // A client created the region before the viewer, 64 bytes, and filled it without a zero byte.
     Region early = Region::Create(64);
-    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+    if (!ReadyForFirstRunWith(early))
         return;
     CHECK(early.Write(0, std::string(64, 'R')));
     const std::size_t view = early.ViewSize();
@@ -335,11 +319,9 @@ void SixtyFourByteRegionCreatedFirst() {
 }
 
 void LargeRegionCreatedFirst() {
-    if (!CHECK(DeleteSettings()))
-        return;
     const DWORD size = 65536;
     Region early = Region::Create(size);
-    if (!CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())))
+    if (!ReadyForFirstRunWith(early))
         return;
     CHECK(early.Write(0, std::string(size, 'L')));
 

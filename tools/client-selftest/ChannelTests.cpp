@@ -111,15 +111,17 @@ void RestartedViewerIsFoundAgain() {
     CHECK_EQ(second.Records(), Records{Print("after")});
 }
 
-struct StalledCall {
+// One print made on a thread of its own, with its result and how long it took.
+struct TimedCall {
+    const char* text;
     int status = -1;
     DWORD elapsed = 0;
 };
 
-DWORD WINAPI PrintWhileStalled(void* parameter) {
-    auto* call = static_cast<StalledCall*>(parameter);
+DWORD WINAPI PrintAndTime(void* parameter) {
+    auto* call = static_cast<TimedCall*>(parameter);
     DWORD start = GetTickCount();
-    call->status = dravik_print("queued behind a stalled call");
+    call->status = dravik_print(call->text);
     call->elapsed = GetTickCount() - start;
     return 0;
 }
@@ -134,9 +136,9 @@ void StalledViewerTimesOut() {
     dravik_set_timeout(timeout);
     CHECK_EQ(dravik_print("answered"), DRAVIK_OK);
 
-    StalledCall waiting;
+    TimedCall waiting{"queued behind a stalled call"};
     DWORD start = GetTickCount();
-    UniqueHandle thread(CreateThread(nullptr, 0, PrintWhileStalled, &waiting, 0, nullptr));
+    UniqueHandle thread(CreateThread(nullptr, 0, PrintAndTime, &waiting, 0, nullptr));
     int status = dravik_print("never answered");
     DWORD elapsed = GetTickCount() - start;
     if (thread)
@@ -152,19 +154,6 @@ void StalledViewerTimesOut() {
     CHECK_EQ(dravik_print("after the viewer was ended"), DRAVIK_NO_VIEWER);
 }
 
-struct TimedCall {
-    int status = -1;
-    DWORD elapsed = 0;
-};
-
-DWORD WINAPI PrintAndTime(void* parameter) {
-    auto* call = static_cast<TimedCall*>(parameter);
-    DWORD start = GetTickCount();
-    call->status = dravik_print("waited for the mutex");
-    call->elapsed = GetTickCount() - start;
-    return 0;
-}
-
 // Clients written without this header serialise through the mutex by its name: while another holds it,
 // a print waits no longer than the timeout, and it goes through once the mutex is free again.
 void HeldMutexBlocksUntilTimeout() {
@@ -175,7 +164,7 @@ void HeldMutexBlocksUntilTimeout() {
     if (!CHECK(mutex != nullptr))
         return;
     dravik_set_timeout(300);
-    TimedCall blocked;
+    TimedCall blocked{"waited for the mutex"};
     UniqueHandle thread(CreateThread(nullptr, 0, PrintAndTime, &blocked, 0, nullptr));
     if (thread)
         WaitForSingleObject(thread.get(), 10000);

@@ -9,9 +9,9 @@ namespace e2e {
 
 const char* const kRegionName = "DravikFileMap";
 
-Region Region::Open() {
+Region Region::Mapped(HANDLE mapping) {
     Region region;
-    region.mapping_ = UniqueHandle(OpenFileMappingA(FILE_MAP_WRITE, FALSE, kRegionName));
+    region.mapping_ = UniqueHandle(mapping);
     if (region.mapping_.Valid()) {
         region.view_ =
             static_cast<unsigned char*>(MapViewOfFile(region.mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
@@ -21,17 +21,12 @@ Region Region::Open() {
     return region;
 }
 
+Region Region::Open() {
+    return Mapped(OpenFileMappingA(FILE_MAP_WRITE, FALSE, kRegionName));
+}
+
 Region Region::Create(DWORD size) {
-    Region region;
-    region.mapping_ =
-        UniqueHandle(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, kRegionName));
-    if (region.mapping_.Valid()) {
-        region.view_ =
-            static_cast<unsigned char*>(MapViewOfFile(region.mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
-    }
-    if (region.view_ == nullptr)
-        region.error_ = GetLastError();
-    return region;
+    return Mapped(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, kRegionName));
 }
 
 Region::Region(Region&& other) noexcept

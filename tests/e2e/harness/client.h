@@ -44,6 +44,8 @@ class Region {
 
   private:
     Region() = default;
+    // Maps a view of the mapping just opened or created, or keeps the error of that or of the mapping.
+    static Region Mapped(HANDLE mapping);
     UniqueHandle mapping_;
     unsigned char* view_ = nullptr;
     DWORD error_ = 0;

@@ -2,6 +2,7 @@
 
 #include "files.h"
 #include "pane.h"
+#include "process.h"
 
 #include <cstdio>
 
@@ -95,11 +96,6 @@ bool ReadOnlyIsEnforced(const std::string& folder) {
     return refused;
 }
 
-bool IsErrorAboutFile(const std::string& text, const std::string& prefix, const std::string& path) {
-    return text.size() == prefix.size() + path.size() + 1 && text.compare(0, prefix.size(), prefix) == 0 &&
-           text.back() == '.' && SameFileName(text.substr(prefix.size(), path.size()), path);
-}
-
 FedProgram::FedProgram(const std::string& commandLine, const std::string& inputPath,
                        const std::string& outputPath) {
     SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -107,21 +103,8 @@ FedProgram::FedProgram(const std::string& commandLine, const std::string& inputP
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     UniqueHandle output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!input.Valid() || !output.Valid())
-        return;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = input.Get();
-    startup.hStdOutput = output.Get();
-    startup.hStdError = output.Get();
-    PROCESS_INFORMATION info = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info))
-        return;
-    CloseHandle(info.hThread);
-    process_ = UniqueHandle(info.hProcess);
+    if (input.Valid() && output.Valid())
+        process_ = StartWithStandardHandles(commandLine, std::string(), input.Get(), output.Get());
 }
 
 FedProgram::~FedProgram() {

@@ -37,9 +37,6 @@ std::vector<std::string> FilesMatching(const std::string& folder, const std::str
 // run as root does not, as root may write any Unix file.
 bool ReadOnlyIsEnforced(const std::string& folder);
 
-// Whether an error box text is prefix + a name that names path (letter case aside) + ".".
-bool IsErrorAboutFile(const std::string& text, const std::string& prefix, const std::string& path);
-
 // A console program whose standard input is a file and whose output goes into another file, for inputs too
 // large for a pipe that is filled before the program runs.
 class FedProgram {

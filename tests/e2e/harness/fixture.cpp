@@ -19,6 +19,11 @@ bool StartFirstRun(ViewerRun& run) {
     return CHECK_MSG(DeleteSettings(), "cannot delete the settings key") && StartViewer(run);
 }
 
+bool ReadyForFirstRunWith(const Region& early) {
+    return CHECK_MSG(early.Valid(), "cannot create the region, error " + std::to_string(early.LastError())) &&
+           CHECK_MSG(DeleteSettings(), "cannot delete the settings key");
+}
+
 bool IsFileMessage(const std::string& text, const std::string& prefix, const std::string& path) {
     return text.size() == prefix.size() + path.size() + 1 && text.compare(0, prefix.size(), prefix) == 0 &&
            text.back() == '.' && SameFileName(text.substr(prefix.size(), path.size()), path);

@@ -21,6 +21,10 @@ bool StartViewer(ViewerRun& run, bool waitVisible = true);
 // The same with no settings key at all, the state of a first run.
 bool StartFirstRun(ViewerRun& run);
 
+// For a region made the way a client started before the viewer makes it: checks that it was made, and
+// prepares a first run (no settings key). False after a failed check.
+bool ReadyForFirstRunWith(const Region& early);
+
 // Whether text is prefix, then a file name that names path, then a period: the message of a file error. The
 // name may differ from path in letter case, as the viewer's own folder may be spelt differently.
 bool IsFileMessage(const std::string& text, const std::string& prefix, const std::string& path);

@@ -20,6 +20,25 @@ void Drain(HANDLE pipe, std::string& output) {
 
 } // namespace
 
+UniqueHandle StartWithStandardHandles(const std::string& commandLine, const std::string& folder, HANDLE input,
+                                      HANDLE output) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = input;
+    startup.hStdOutput = output;
+    startup.hStdError = output;
+    PROCESS_INFORMATION info = {};
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+        return UniqueHandle();
+    }
+    CloseHandle(info.hThread);
+    return UniqueHandle(info.hProcess);
+}
+
 ChildProgram::ChildProgram(const std::string& commandLine, const std::string& folder,
                            const std::string& input) {
     SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
@@ -34,22 +53,10 @@ ChildProgram::ChildProgram(const std::string& commandLine, const std::string& fo
     SetHandleInformation(ourInput.Get(), HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(output_.Get(), HANDLE_FLAG_INHERIT, 0);
 
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = childInput.Get();
-    startup.hStdOutput = childOutput.Get();
-    startup.hStdError = childOutput.Get();
-    PROCESS_INFORMATION info = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info)) {
+    process_ = StartWithStandardHandles(commandLine, folder, childInput.Get(), childOutput.Get());
+    if (!process_.Valid())
         return;
-    }
     result_.started = true;
-    process_ = UniqueHandle(info.hProcess);
-    CloseHandle(info.hThread);
 
     // The inputs used here are far below a pipe's buffer, so writing them all now cannot block.
     DWORD written = 0;

@@ -14,6 +14,11 @@ struct ProgramResult {
     std::string output;
 };
 
+// Starts a console program with the given standard input and output (standard error goes to the output too);
+// the handles must be inheritable. The returned process handle is empty when it could not start.
+UniqueHandle StartWithStandardHandles(const std::string& commandLine, const std::string& folder, HANDLE input,
+                                      HANDLE output);
+
 // A console program this test started, with its standard input given at the start and its output collected.
 class ChildProgram {
   public:
