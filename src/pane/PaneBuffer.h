@@ -36,6 +36,8 @@ public:
     void CopyToClipboard() override;
     void PasteFromClipboard() override;
 
+    // A selection made in the model that the control has yet to show.
+    bool SelectionPending() const { return FSelectionPending; }
     bool HasPendingChanges() const { return FHeadLength != 0 || FCut != 0 || FTailLength != 0 || FSelectionPending; }
     void Sync();
     // The control's text changed by other means than Sync: the user's editing.

@@ -6,13 +6,13 @@
 #include <commctrl.h>
 
 #include "channel/ClientCommands.h"
+#include "platform/PaneFont.h"
 #include "resource.h"
 
 namespace {
 const char* const WindowClassName = "TfrmDebug";
 const char* const InformationCaption = "Information";
 const int ToolbarHeight = 57;
-const int PaneFontHeight = 12;
 const TPlacement DesignedPlacement;
 } // namespace
 
@@ -161,16 +161,7 @@ void TfrmDebugWindow::FormCreateControls() {
     // appends that the pane's capacity rule has let in.
     ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
 
-    LOGFONTA font{};
-    font.lfHeight = -::MulDiv(PaneFontHeight, FDpi, 96);
-    font.lfWeight = FW_NORMAL;
-    font.lfCharSet = DEFAULT_CHARSET;
-    font.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
-    // Plain pixels: smoothed text costs the pane's every redraw several times
-    // over while output floods in, and a 12-pixel fixed font reads as well.
-    font.lfQuality = NONANTIALIASED_QUALITY;
-    lstrcpynA(font.lfFaceName, "Courier New", LF_FACESIZE);
-    FPaneFont = TGdiObject(::CreateFontIndirectA(&font));
+    FPaneFont = CreatePaneFont(FDpi);
     if (FPaneFont)
         ::SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(FPaneFont.Get()), FALSE);
 }
@@ -210,7 +201,9 @@ void TfrmDebugWindow::ClientCommand(UINT message) {
         if (message != WM_DBG_PRINT)
             SyncPane();
         FForm->HandleClientCommand(message);
-        ScheduleSync();
+        if (message == WM_DBG_PRINT)
+            FPrintedSinceRefresh = true;
+        ScheduleRefresh();
     });
 }
 

@@ -81,14 +81,21 @@ private:
     void ContextMenu(HWND source, LPARAM position);
     void DrawItem(const DRAWITEMSTRUCT& item);
     void Timer(UINT_PTR id);
-    void SyncTimer();
+    void RefreshTimer();
     void ScrollBarTimer();
 
     // Brings the edit control in step with the pane's text now.
     void SyncPane();
-    // After a print: at once after a quiet moment, else at the latest one
-    // sync interval after the previous sync.
-    void ScheduleSync();
+    // After a print: shows the pane's text at once after a quiet moment,
+    // else at the latest one refresh interval after the previous showing.
+    void ScheduleRefresh();
+    // While prints keep arriving, draws the end of the text over the control
+    // that is left behind; once they stop, or the control has been behind
+    // for too long, brings the control in step.
+    void RefreshPane();
+    // Paints the control's client area for a WM_PAINT while the control is
+    // behind the pane's text; false when the text cannot be drawn that way.
+    bool PaintPaneAhead();
 
     static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self);
@@ -119,9 +126,15 @@ private:
     TKernelHandle FInstanceCheckTurn;
     TEditPane FPane;
     TPaneBuffer FBuffer{FPane};
-    DWORD FLastSync = 0;
-    bool FSyncTimerArmed = false;
+    DWORD FLastRefresh = 0;
+    bool FRefreshTimerArmed = false;
     bool FSyncingPane = false;
+    // The picture shows text the control does not hold yet, since FAheadSince.
+    bool FPaneAhead = false;
+    DWORD FAheadSince = 0;
+    bool FPrintedSinceRefresh = false;
+    bool FPaintingPane = false;
+    bool FCaretHidden = false;
     DWORD FLastScrollBarDraw = 0;
     bool FScrollBarsWaiting = false;
     TWin32FileSystem FFiles;

@@ -1,16 +1,24 @@
-// The pane's side of the main window: bringing the edit control in step with
-// the pane's text, and everything that reaches the control.
+// The pane's side of the main window: showing the pane's text while prints
+// flood in, bringing the edit control in step with it, and everything that
+// reaches the control.
 #include "platform/DebugWindow.h"
 
 #include <commctrl.h>
 
+#include "platform/PanePainter.h"
+
 namespace {
-const UINT_PTR SyncTimerId = 1;
+const UINT_PTR RefreshTimerId = 1;
 const UINT_PTR ScrollBarTimerId = 2;
-// The longest the pane may lag behind a flood of prints.
-const DWORD SyncInterval = 100;
+// The longest the pane's picture may lag behind a flood of prints.
+const DWORD RefreshInterval = 100;
+// The longest the control itself may lag behind while the picture follows:
+// its scroll bars and caret then show the flood's progress too.
+const DWORD LongestControlLag = 2000;
 // How often a flood has the pane's scroll bars drawn.
 const DWORD ScrollBarInterval = 500;
+// The system's caret blink timer, which user32 sends to the caret's window.
+const UINT WM_SYSTIMER = 0x0118;
 
 bool ChangesText(UINT message) {
     switch (message) {
@@ -26,12 +34,32 @@ bool ChangesText(UINT message) {
         return false;
     }
 }
+
+// Messages that neither read nor change the control's text or selection:
+// they need not wait for the control to be brought in step.
+bool LeavesTextAlone(HWND pane, UINT message) {
+    switch (message) {
+    case WM_NCPAINT:
+    case WM_NCHITTEST:
+    case WM_SETCURSOR:
+    case WM_NCMOUSEMOVE:
+    case WM_NCMOUSELEAVE:
+    case WM_MOUSELEAVE:
+    case WM_SYSTIMER:
+        return true;
+    case WM_MOUSEMOVE:
+        // Only a drag that the control captured selects text.
+        return ::GetCapture() != pane;
+    default:
+        return false;
+    }
+}
 } // namespace
 
 void TfrmDebugWindow::SyncPane() {
-    if (FSyncTimerArmed) {
-        ::KillTimer(FWindow, SyncTimerId);
-        FSyncTimerArmed = false;
+    if (FRefreshTimerArmed) {
+        ::KillTimer(FWindow, RefreshTimerId);
+        FRefreshTimerArmed = false;
     }
     if (FBuffer.HasPendingChanges() && !FSyncingPane) {
         // The control's own notices during the batch must not start another.
@@ -51,7 +79,12 @@ void TfrmDebugWindow::SyncPane() {
         }
         FSyncingPane = false;
     }
-    FLastSync = ::GetTickCount();
+    FPaneAhead = false;
+    if (FCaretHidden) {
+        ::ShowCaret(FPane.Handle());
+        FCaretHidden = false;
+    }
+    FLastRefresh = ::GetTickCount();
 }
 
 void TfrmDebugWindow::ScrollBarTimer() {
@@ -61,28 +94,81 @@ void TfrmDebugWindow::ScrollBarTimer() {
     FPane.RedrawScrollBars();
 }
 
-void TfrmDebugWindow::ScheduleSync() {
-    if (!FBuffer.HasPendingChanges() || FSyncTimerArmed)
+void TfrmDebugWindow::ScheduleRefresh() {
+    if (!FBuffer.HasPendingChanges() || FRefreshTimerArmed)
         return;
-    const DWORD sinceLastSync = ::GetTickCount() - FLastSync;
-    if (sinceLastSync >= SyncInterval) {
-        SyncPane();
+    const DWORD sinceLastRefresh = ::GetTickCount() - FLastRefresh;
+    if (sinceLastRefresh >= RefreshInterval) {
+        RefreshPane();
         return;
     }
     // The timer also fires inside the modal loops of dialogs and message
     // boxes, so the pane follows a flood while they are open.
-    FSyncTimerArmed = ::SetTimer(FWindow, SyncTimerId, SyncInterval - sinceLastSync, nullptr) != 0;
-    if (!FSyncTimerArmed)
+    FRefreshTimerArmed = ::SetTimer(FWindow, RefreshTimerId, RefreshInterval - sinceLastRefresh, nullptr) != 0;
+    if (!FRefreshTimerArmed)
         SyncPane();
 }
 
-void TfrmDebugWindow::SyncTimer() {
-    SyncPane();
+void TfrmDebugWindow::RefreshPane() {
+    if (!FBuffer.HasPendingChanges()) {
+        SyncPane();
+        return;
+    }
+    const DWORD now = ::GetTickCount();
+    if (!FPaneAhead) {
+        FPaneAhead = true;
+        FAheadSince = now;
+    }
+    // A quiet moment, or a long flood: the control catches up.
+    if (!FPrintedSinceRefresh || now - FAheadSince >= LongestControlLag || FBuffer.SelectionPending()) {
+        SyncPane();
+        return;
+    }
+    FPrintedSinceRefresh = false;
+    FLastRefresh = now;
+    // The pane's WM_PAINT draws the text, or brings the control in step
+    // where it cannot.
+    ::InvalidateRect(FPane.Handle(), nullptr, FALSE);
+    ::UpdateWindow(FPane.Handle());
+    // Ticks on while the control is behind, to notice when the prints stop.
+    if (FPaneAhead && !FRefreshTimerArmed) {
+        FRefreshTimerArmed = ::SetTimer(FWindow, RefreshTimerId, RefreshInterval, nullptr) != 0;
+        if (!FRefreshTimerArmed)
+            SyncPane();
+    }
+}
+
+void TfrmDebugWindow::RefreshTimer() {
+    ::KillTimer(FWindow, RefreshTimerId);
+    FRefreshTimerArmed = false;
+    RefreshPane();
+}
+
+bool TfrmDebugWindow::PaintPaneAhead() {
+    if (FBuffer.SelectionPending())
+        return false;
+    const HWND pane = FPane.Handle();
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(pane, &paint);
+    if (!dc)
+        return false;
+    // The control's caret would stand where its own text ends.
+    if (!FCaretHidden && ::GetFocus() == pane)
+        FCaretHidden = ::HideCaret(pane) != FALSE;
+    FPaintingPane = true;
+    const bool painted = TPanePainter(pane, static_cast<HFONT>(FPaneFont.Get())).Paint(dc, FBuffer.Text());
+    FPaintingPane = false;
+    ::EndPaint(pane, &paint);
+    if (painted && !FPaneAhead) {
+        FPaneAhead = true;
+        FAheadSince = ::GetTickCount();
+    }
+    return painted;
 }
 
 void TfrmDebugWindow::Timer(UINT_PTR id) {
-    if (id == SyncTimerId)
-        SyncTimer();
+    if (id == RefreshTimerId)
+        RefreshTimer();
     else if (id == ScrollBarTimerId)
         ScrollBarTimer();
 }
@@ -90,17 +176,32 @@ void TfrmDebugWindow::Timer(UINT_PTR id) {
 LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                            DWORD_PTR data) {
     auto* self = reinterpret_cast<TfrmDebugWindow*>(data);
-    // Whatever reaches the control (the user's input, painting, another
-    // program reading the text) must find it in step with the pane.
-    if (!self->FSyncingPane && !self->FBuffer.Syncing() && self->FBuffer.HasPendingChanges())
-        self->Guarded([self] { self->SyncPane(); });
+    const bool ownEdit = self->FSyncingPane || self->FBuffer.Syncing() || self->FPaintingPane;
+    if (!ownEdit && self->FBuffer.HasPendingChanges()) {
+        // Painting shows the pane's text without the control; whatever else
+        // reaches the control (the user's input, another program reading the
+        // text) must find it in step with the pane.
+        if (message == WM_ERASEBKGND)
+            return TRUE;
+        if (message == WM_PAINT) {
+            // Where the text cannot be drawn so, the control is brought in
+            // step, which draws it anew.
+            if (self->Guarded([self] {
+                    if (!self->PaintPaneAhead())
+                        self->SyncPane();
+                }))
+                return 0;
+            ::InvalidateRect(pane, nullptr, TRUE);
+        } else if (!LeavesTextAlone(pane, message)) {
+            self->Guarded([self] { self->SyncPane(); });
+        }
+    }
     if (message == WM_CONTEXTMENU) {
         ::SendMessageA(self->FWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane), lParam);
         return 0;
     }
     if (message == WM_NCDESTROY)
         ::RemoveWindowSubclass(pane, &TfrmDebugWindow::PaneProc, 1);
-    const bool ownEdit = self->FSyncingPane || self->FBuffer.Syncing();
     const LRESULT result = ::DefSubclassProc(pane, message, wParam, lParam);
     // Text set from outside the viewer gives no change notice in a
     // multi-line control; it is the pane's text from now on all the same.
