@@ -64,6 +64,13 @@ bool TfrmDebugWindow::Start() {
     Guarded([this] { FForm->FormCreate(); });
     if (FForm->OtherInstanceFound())
         return false;
+    // Showing the window takes Wine a good part of the whole start-up. The
+    // window is ready for clients already: those that found it meanwhile
+    // are answered first.
+    MSG pending{};
+    ::PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    if (!FWindow)
+        return true;
     static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);
     ::UpdateWindow(FWindow);
