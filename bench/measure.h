@@ -34,7 +34,7 @@ struct ViewerResults {
 ViewerResults MeasureViewer(const ViewerSetup& setup);
 
 // The best figure of each kind over several rounds, which is the least disturbed by whatever else the machine
-// was doing; start-up is the median of all starts. Problems and checks of every round are kept.
+// was doing; for start-up, the lowest of the rounds' medians. Problems and checks of every round are kept.
 ViewerResults Best(const std::vector<ViewerResults>& rounds);
 
 } // namespace bench

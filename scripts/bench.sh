@@ -78,7 +78,7 @@ Written by `bash scripts/bench.sh [RUNS]`; every figure below comes from the run
 `build/wineprefix-bench`. It measures two viewers, each started afresh and closed (WM_CLOSE, then waiting for
 its process) before the other starts. They take turns for three rounds (null viewer, Dravik, null viewer, ...),
 so that both meet the same changes in the machine's load, and the table shows each viewer's best round for
-every figure (start-up: the median of all its starts; memory: after its last round):
+every figure (start-up: the lowest of its rounds' medians; memory: after its last round):
 
 - **Dravik**: `Dravik.exe` copied into a fresh temporary folder, its settings key
   `HKLM\SOFTWARE\Korvane Software\Dravik` deleted before every start (default placement, on top), its window
@@ -102,7 +102,9 @@ fully.
   timed one-client lines, divided by their number. Drawing done by the X server is not in it.
 - **Start-up**: from `CreateProcess` until `FindWindow` finds the window and `SendMessageTimeout(WM_NULL)`
   returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer runs in a
-  fresh folder holding the same file, and ignores it); three starts per round.
+  fresh folder holding the same file, and ignores it); five starts per round, the median of each round. A
+  busy moment of the machine only ever adds time, and one that lasts through a whole round moved a round's
+  median by more than the difference between the viewers; the quietest round is the best estimate.
 - **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
   `PROCESS_MEMORY_COUNTERS_EX`) after both throughput runs. Wine 8 leaves `PrivateUsage` at 0; the bench then
   takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the committed
