@@ -57,6 +57,7 @@ bool LeavesTextAlone(HWND pane, UINT message) {
 } // namespace
 
 void TfrmDebugWindow::SyncPane() {
+    AnswerWaitingSender();
     if (FRefreshTimerArmed) {
         ::KillTimer(FWindow, RefreshTimerId);
         FRefreshTimerArmed = false;
@@ -110,6 +111,7 @@ void TfrmDebugWindow::ScheduleRefresh() {
 }
 
 void TfrmDebugWindow::RefreshPane() {
+    AnswerWaitingSender();
     if (!FBuffer.HasPendingChanges()) {
         SyncPane();
         return;
