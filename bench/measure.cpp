@@ -84,7 +84,6 @@ void MeasureStartup(const ViewerSetup& setup, const TempFolder& folder, ViewerRe
             continue;
         }
         samples.push_back(seconds * 1000);
-        results.startupSamplesMs.push_back(seconds * 1000);
         if (!viewer.Close(kCloseTimeoutMs))
             results.problems.push_back("start-up " + std::to_string(i + 1) + ": the viewer did not close");
     }
@@ -121,11 +120,6 @@ bool MeasureOneClient(const ViewerSetup& setup, const ViewerProcess& viewer, Cha
     results.latencyMaxMs = Percentile(latencies, 1);
     Progress(setup, "one client: " + std::to_string(results.oneClientLinesPerSecond) + " lines/s");
     return true;
-}
-
-// A figure that a failed round could not measure is 0 and must not count as the best.
-double Lower(double a, double b) {
-    return a <= 0 ? b : b <= 0 ? a : std::min(a, b);
 }
 
 } // namespace
@@ -175,33 +169,37 @@ ViewerResults MeasureViewer(const ViewerSetup& setup) {
     return results;
 }
 
-ViewerResults Best(const std::vector<ViewerResults>& rounds) {
-    ViewerResults best;
+ViewerResults Typical(const std::vector<ViewerResults>& rounds) {
+    ViewerResults typical;
     if (rounds.empty())
-        return best;
-    best = rounds.front();
-    best.checks.clear();
-    best.problems.clear();
+        return typical;
+    // The median of the rounds that measured the figure; a failed round's 0 does not count.
+    const auto median = [&rounds](double ViewerResults::*figure) {
+        std::vector<double> values;
+        for (const ViewerResults& round : rounds) {
+            if (round.*figure > 0)
+                values.push_back(round.*figure);
+        }
+        return Median(values);
+    };
+    typical.oneClientLinesPerSecond = median(&ViewerResults::oneClientLinesPerSecond);
+    typical.fourClientsLinesPerSecond = median(&ViewerResults::fourClientsLinesPerSecond);
+    typical.latencyMedianMs = median(&ViewerResults::latencyMedianMs);
+    typical.latency99Ms = median(&ViewerResults::latency99Ms);
+    typical.latencyMeanMs = median(&ViewerResults::latencyMeanMs);
+    typical.latencyMaxMs = median(&ViewerResults::latencyMaxMs);
+    typical.cpuPerLineUs = median(&ViewerResults::cpuPerLineUs);
+    typical.startupMs = median(&ViewerResults::startupMs);
+    // Memory after the last round, when the viewer has run longest.
+    typical.memory = rounds.back().memory;
     for (std::size_t i = 0; i < rounds.size(); ++i) {
-        const ViewerResults& round = rounds[i];
-        best.oneClientLinesPerSecond = std::max(best.oneClientLinesPerSecond, round.oneClientLinesPerSecond);
-        best.fourClientsLinesPerSecond =
-            std::max(best.fourClientsLinesPerSecond, round.fourClientsLinesPerSecond);
-        best.latencyMedianMs = Lower(best.latencyMedianMs, round.latencyMedianMs);
-        best.latency99Ms = Lower(best.latency99Ms, round.latency99Ms);
-        best.latencyMeanMs = Lower(best.latencyMeanMs, round.latencyMeanMs);
-        best.latencyMaxMs = Lower(best.latencyMaxMs, round.latencyMaxMs);
-        best.cpuPerLineUs = Lower(best.cpuPerLineUs, round.cpuPerLineUs);
-        best.startupMs = Lower(best.startupMs, round.startupMs);
-        // Memory after the last round, when the viewer has run longest.
-        best.memory = round.memory;
         const std::string prefix = "round " + std::to_string(i + 1) + ": ";
-        for (const std::string& check : round.checks)
-            best.checks.push_back(prefix + check);
-        for (const std::string& problem : round.problems)
-            best.problems.push_back(prefix + problem);
+        for (const std::string& check : rounds[i].checks)
+            typical.checks.push_back(prefix + check);
+        for (const std::string& problem : rounds[i].problems)
+            typical.problems.push_back(prefix + problem);
     }
-    return best;
+    return typical;
 }
 
 } // namespace bench

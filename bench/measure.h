@@ -24,7 +24,6 @@ struct ViewerResults {
     double latencyMaxMs = 0;
     double cpuPerLineUs = 0;
     double startupMs = 0;
-    std::vector<double> startupSamplesMs;
     MemoryFigures memory;
     std::vector<std::string> checks;
     std::vector<std::string> problems;
@@ -33,8 +32,9 @@ struct ViewerResults {
 // Runs every measurement against one viewer, started afresh; the viewer is closed again on return.
 ViewerResults MeasureViewer(const ViewerSetup& setup);
 
-// The best figure of each kind over several rounds, which is the least disturbed by whatever else the machine
-// was doing; for start-up, the lowest of the rounds' medians. Problems and checks of every round are kept.
-ViewerResults Best(const std::vector<ViewerResults>& rounds);
+// Each figure as the median of the rounds: a busy moment of the machine slows one round, a lucky placement of
+// the processes on the processors speeds one up, and neither moves the median of five. Problems and checks of
+// every round are kept.
+ViewerResults Typical(const std::vector<ViewerResults>& rounds);
 
 } // namespace bench

@@ -34,7 +34,7 @@ failed=0
 for run in $(seq 1 "$runs"); do
     echo "=== Run $run of $runs"
     # Output to a file, not a pipe: Wine's own processes inherit it and would keep a pipe open.
-    (cd "$work" && exec timeout 900 wine "$bench" --markdown "table$run.md" --figures "figures$run.tsv" \
+    (cd "$work" && exec timeout 1800 wine "$bench" --markdown "table$run.md" --figures "figures$run.tsv" \
         </dev/null >"log$run" 2>&1) &
     pid=$!
     tail -n +1 -s 0.2 -f --pid="$pid" "$work/log$run" 2>/dev/null | tr -d '\r'
@@ -76,9 +76,13 @@ Written by `bash scripts/bench.sh [RUNS]`; every figure below comes from the run
 
 `build/windows/bin/dravik-bench.exe` runs under Wine on a private Xvfb display with the Wine prefix
 `build/wineprefix-bench`. It measures two viewers, each started afresh and closed (WM_CLOSE, then waiting for
-its process) before the other starts. They take turns for three rounds (null viewer, Dravik, null viewer, ...),
-so that both meet the same changes in the machine's load, and the table shows each viewer's best round for
-every figure (start-up: the lowest of its rounds' medians; memory: after its last round):
+its process) before the other starts. They take turns for five rounds (null viewer, Dravik, null viewer, ...),
+so that both meet the same changes in the machine's load, and the table shows the median of each viewer's
+rounds for every figure (memory: after its last round). Runs on this shared machine showed both kinds of
+disturbance: a busy minute that slowed one round, and rounds in which either viewer ran about twice as fast as
+in the others (the null viewer between 2174 and 4951 lines/s within one run) for no reason either viewer
+controls. The best round of three, used before, then compared two chance results; the median of five leaves
+out two such rounds either way.
 
 - **Dravik**: `Dravik.exe` copied into a fresh temporary folder, its settings key
   `HKLM\SOFTWARE\Korvane Software\Dravik` deleted before every start (default placement, on top), its window
@@ -102,9 +106,7 @@ fully.
   timed one-client lines, divided by their number. Drawing done by the X server is not in it.
 - **Start-up**: from `CreateProcess` until `FindWindow` finds the window and `SendMessageTimeout(WM_NULL)`
   returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer runs in a
-  fresh folder holding the same file, and ignores it); five starts per round, the median of each round. A
-  busy moment of the machine only ever adds time, and one that lasts through a whole round moved a round's
-  median by more than the difference between the viewers; the quietest round is the best estimate.
+  fresh folder holding the same file, and ignores it); five starts per round, the median of each round.
 - **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
   `PROCESS_MEMORY_COUNTERS_EX`) after both throughput runs. Wine 8 leaves `PrivateUsage` at 0; the bench then
   takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the committed
