@@ -12,9 +12,11 @@ const UINT_PTR RefreshTimerId = 1;
 const UINT_PTR ScrollBarTimerId = 2;
 // The longest the pane's picture may lag behind a flood of prints.
 const DWORD RefreshInterval = 100;
-// The longest the control itself may lag behind while the picture follows:
-// its scroll bars and caret then show the flood's progress too.
-const DWORD LongestControlLag = 2000;
+// The longest the control itself may lag behind while the picture follows.
+// Bringing it in step holds a flood up for 50 to 90 ms each time; until
+// then only its scroll bars, which hardly move while a flood keeps the pane
+// full, show the older text.
+const DWORD LongestControlLag = 5000;
 // How often a flood has the pane's scroll bars drawn.
 const DWORD ScrollBarInterval = 500;
 // The system's caret blink timer, which user32 sends to the caret's window.
