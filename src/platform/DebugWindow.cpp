@@ -212,7 +212,6 @@ void TfrmDebugWindow::ClientCommand(UINT message) {
             FPrintedSinceRefresh = true;
         ScheduleRefresh();
     });
-    FSenderWaiting = false;
 }
 
 int TfrmDebugWindow::Scaled(int pixels) const {
@@ -303,17 +302,9 @@ void TfrmDebugWindow::SetWindowState(TWindowState state) {
     }
 }
 
-// Answering costs a trip through the window system of its own; a print
-// that only goes into the pane's text is answered as it returns, which is
-// as soon. The sender is answered early only before slower work.
 void TfrmDebugWindow::ReleaseSender() {
-    FSenderWaiting = ::InSendMessage() != FALSE;
-}
-
-void TfrmDebugWindow::AnswerWaitingSender() {
-    if (FSenderWaiting)
+    if (::InSendMessage())
         ::ReplyMessage(0);
-    FSenderWaiting = false;
 }
 
 void TfrmDebugWindow::ShowErrorBox(const std::string& text) {

@@ -96,7 +96,6 @@ private:
     // Paints the control's client area for a WM_PAINT while the control is
     // behind the pane's text; false when the text cannot be drawn that way.
     bool PaintPaneAhead();
-    void AnswerWaitingSender();
 
     static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self);
@@ -136,8 +135,6 @@ private:
     bool FPrintedSinceRefresh = false;
     bool FPaintingPane = false;
     bool FCaretHidden = false;
-    // A print's sender that may be answered before the print is done.
-    bool FSenderWaiting = false;
     DWORD FLastScrollBarDraw = 0;
     bool FScrollBarsWaiting = false;
     TWin32FileSystem FFiles;

@@ -59,7 +59,6 @@ bool LeavesTextAlone(HWND pane, UINT message) {
 } // namespace
 
 void TfrmDebugWindow::SyncPane() {
-    AnswerWaitingSender();
     if (FRefreshTimerArmed) {
         ::KillTimer(FWindow, RefreshTimerId);
         FRefreshTimerArmed = false;
@@ -113,7 +112,6 @@ void TfrmDebugWindow::ScheduleRefresh() {
 }
 
 void TfrmDebugWindow::RefreshPane() {
-    AnswerWaitingSender();
     if (!FBuffer.HasPendingChanges()) {
         SyncPane();
         return;
