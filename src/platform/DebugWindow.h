@@ -96,6 +96,7 @@ private:
     // Paints the control's client area for a WM_PAINT while the control is
     // behind the pane's text; false when the text cannot be drawn that way.
     bool PaintPaneAhead();
+    void MarkPaneAhead();
 
     static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                      DWORD_PTR self);

@@ -116,11 +116,8 @@ void TfrmDebugWindow::RefreshPane() {
         SyncPane();
         return;
     }
+    MarkPaneAhead();
     const DWORD now = ::GetTickCount();
-    if (!FPaneAhead) {
-        FPaneAhead = true;
-        FAheadSince = now;
-    }
     // A quiet moment, or a long flood: the control catches up.
     if (!FPrintedSinceRefresh || now - FAheadSince >= LongestControlLag || FBuffer.SelectionPending()) {
         SyncPane();
@@ -132,11 +129,20 @@ void TfrmDebugWindow::RefreshPane() {
     // where it cannot.
     ::InvalidateRect(FPane.Handle(), nullptr, FALSE);
     ::UpdateWindow(FPane.Handle());
-    // Ticks on while the control is behind, to notice when the prints stop.
-    if (FPaneAhead && !FRefreshTimerArmed) {
-        FRefreshTimerArmed = ::SetTimer(FWindow, RefreshTimerId, RefreshInterval, nullptr) != 0;
-        if (!FRefreshTimerArmed)
-            SyncPane();
+    // Ticks on while the control is behind (the painting may have brought it
+    // in step instead), to notice when the prints stop.
+    if (!FPaneAhead)
+        return;
+    FRefreshTimerArmed = ::SetTimer(FWindow, RefreshTimerId, RefreshInterval, nullptr) != 0;
+    if (!FRefreshTimerArmed)
+        SyncPane();
+}
+
+// The control's lag is counted from the first picture ahead of it.
+void TfrmDebugWindow::MarkPaneAhead() {
+    if (!FPaneAhead) {
+        FPaneAhead = true;
+        FAheadSince = ::GetTickCount();
     }
 }
 
@@ -161,10 +167,8 @@ bool TfrmDebugWindow::PaintPaneAhead() {
     const bool painted = TPanePainter(pane, static_cast<HFONT>(FPaneFont.Get())).Paint(dc, FBuffer.Text());
     FPaintingPane = false;
     ::EndPaint(pane, &paint);
-    if (painted && !FPaneAhead) {
-        FPaneAhead = true;
-        FAheadSince = ::GetTickCount();
-    }
+    if (painted)
+        MarkPaneAhead();
     return painted;
 }
 

@@ -1,6 +1,7 @@
 // While output floods in, the pane's picture is drawn from the text without the edit control: that picture
 // must be the control's own, pixel for pixel, and where it cannot be, nothing is drawn.
 #include "harness/fixture.h"
+#include "harness/ui.h"
 #include "platform/PaneFont.h"
 #include "platform/PanePainter.h"
 
@@ -17,46 +18,16 @@ const DWORD kPaneStyle =
 struct Picture {
     int width = 0;
     int height = 0;
-    std::vector<DWORD> pixels;
+    std::vector<COLORREF> pixels;
     bool operator==(const Picture& other) const {
         return width == other.width && height == other.height && pixels == other.pixels;
     }
-    std::size_t Colours() const { return std::set<DWORD>(pixels.begin(), pixels.end()).size(); }
+    std::size_t Colours() const { return std::set<COLORREF>(pixels.begin(), pixels.end()).size(); }
 };
 
-// The client area as it is on the screen. Another process's window is read from the screen, which its
-// device context does not give access to.
-Picture Grab(HWND window, bool ownWindow = true) {
+Picture Grab(HWND window) {
     Picture picture;
-    RECT client{};
-    GetClientRect(window, &client);
-    picture.width = client.right;
-    picture.height = client.bottom;
-    POINT origin{0, 0};
-    if (!ownWindow)
-        ClientToScreen(window, &origin);
-    const HWND source = ownWindow ? window : nullptr;
-    const HDC screen = GetDC(source);
-    const HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = -picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    const HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap != nullptr && bits != nullptr) {
-        const HGDIOBJ previous = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, picture.width, picture.height, screen, origin.x, origin.y, SRCCOPY);
-        GdiFlush();
-        const DWORD* first = static_cast<const DWORD*>(bits);
-        picture.pixels.assign(first, first + static_cast<std::size_t>(picture.width) * picture.height);
-        SelectObject(memory, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memory);
-    ReleaseDC(source, screen);
+    picture.pixels = ClientPixels(window, picture.width, picture.height);
     return picture;
 }
 
@@ -230,7 +201,7 @@ void TheViewersPaneLooksTheSame() {
     Sleep(600);
     const std::string text = PaneText(run.Window());
     Sleep(300);
-    const Picture viewer = Grab(pane, false);
+    const Picture viewer = Grab(pane);
     CHECK(viewer.Colours() >= 2);
 
     RECT bounds{};

@@ -57,10 +57,12 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
     return WaitFor([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }
 
-// Owns a memory DC holding a 32-bit top-down DIB section, filled from the screen.
+// Owns a memory DC holding a 32-bit top-down DIB section, filled from the screen, or from the device context
+// of source with area in its client coordinates.
 class ScreenShot {
   public:
-    explicit ScreenShot(const RECT& area) : width_(area.right - area.left), height_(area.bottom - area.top) {
+    explicit ScreenShot(const RECT& area, HWND source = nullptr)
+        : width_(area.right - area.left), height_(area.bottom - area.top) {
         BITMAPINFO info = {};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = width_;
@@ -68,7 +70,7 @@ class ScreenShot {
         info.bmiHeader.biPlanes = 1;
         info.bmiHeader.biBitCount = 32;
         info.bmiHeader.biCompression = BI_RGB;
-        const HDC screen = GetDC(nullptr);
+        const HDC screen = GetDC(source);
         memory_ = CreateCompatibleDC(screen);
         void* bits = nullptr;
         bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
@@ -78,7 +80,7 @@ class ScreenShot {
             GdiFlush();
             pixels_ = static_cast<const unsigned char*>(bits);
         }
-        ReleaseDC(nullptr, screen);
+        ReleaseDC(source, screen);
     }
     ScreenShot(const ScreenShot&) = delete;
     ScreenShot& operator=(const ScreenShot&) = delete;
@@ -246,13 +248,11 @@ bool PressInMenu(HWND menu, WORD virtualKey) {
     return PostMessageA(menu, WM_KEYDOWN, virtualKey, 1) != FALSE;
 }
 
-std::vector<COLORREF> WindowPixels(HWND window, int& width, int& height) {
+namespace {
+std::vector<COLORREF> ShotPixels(const RECT& place, HWND source, int& width, int& height) {
     std::vector<COLORREF> pixels;
-    RECT place = {};
     width = height = 0;
-    if (!GetWindowRect(window, &place))
-        return pixels;
-    ScreenShot shot(place);
+    ScreenShot shot(place, source);
     if (!shot.Valid())
         return pixels;
     width = shot.Width();
@@ -264,6 +264,31 @@ std::vector<COLORREF> WindowPixels(HWND window, int& width, int& height) {
         }
     }
     return pixels;
+}
+} // namespace
+
+std::vector<COLORREF> WindowPixels(HWND window, int& width, int& height) {
+    RECT place = {};
+    width = height = 0;
+    if (!GetWindowRect(window, &place))
+        return {};
+    return ShotPixels(place, nullptr, width, height);
+}
+
+std::vector<COLORREF> ClientPixels(HWND window, int& width, int& height) {
+    RECT place = {};
+    width = height = 0;
+    if (!GetClientRect(window, &place))
+        return {};
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    if (processId == GetCurrentProcessId())
+        return ShotPixels(place, window, width, height);
+    POINT origin = {0, 0};
+    if (!ClientToScreen(window, &origin))
+        return {};
+    OffsetRect(&place, origin.x, origin.y);
+    return ShotPixels(place, nullptr, width, height);
 }
 
 bool CloseMenu(HWND menu) {

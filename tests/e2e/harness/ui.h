@@ -77,6 +77,9 @@ bool PressInMenu(HWND menu, WORD virtualKey);
 
 // The window's pixels as the screen shows them, row by row; empty when they cannot be read.
 std::vector<COLORREF> WindowPixels(HWND window, int& width, int& height);
+// The client area's pixels. A window of this process is read from its own device context, where what was just
+// drawn already is; another process's window, whose device context gives no access, from the screen.
+std::vector<COLORREF> ClientPixels(HWND window, int& width, int& height);
 
 // A dialog window ("#32770") of the process with the given title, visible.
 HWND FindDialog(DWORD processId, const std::string& title);
