@@ -2,7 +2,12 @@
 
 #include <algorithm>
 
+#include "pane/ViewerError.h"
+
 namespace {
+// Far below anything an edit control refuses short of running out of memory.
+const std::size_t HeldTextLimit = 1024 * 1024;
+
 // Marks a stretch of code during which the control's change notices are our own.
 class TSyncScope {
 public:
@@ -22,6 +27,7 @@ void TPaneBuffer::TakeControlTextIfChanged() const {
     FText = FControl.Text();
     FControlLength = FText.size();
     FCut = FHeadLength = FTailLength = 0;
+    FWholeTextPending = false;
     FSelStart = std::min(FSelStart, FText.size());
     FSelLength = 0;
     FSelectionPending = false;
@@ -90,6 +96,14 @@ void TPaneBuffer::ReplaceAll(const std::string& text) {
 
 bool TPaneBuffer::SetText(const std::string& text) {
     TakeControlTextIfChanged();
+    if (FHoldControl && text.size() <= HeldTextLimit) {
+        ReplaceAll(text);
+        FWholeTextPending = true;
+        // The control puts its caret at the start of a text set whole.
+        FSelStart = FSelLength = 0;
+        FSelectionPending = true;
+        return true;
+    }
     {
         const TSyncScope scope(FSyncing);
         if (!FControl.SetText(text))
@@ -98,6 +112,7 @@ bool TPaneBuffer::SetText(const std::string& text) {
     FText = text;
     FControlLength = FText.size();
     FCut = FHeadLength = FTailLength = 0;
+    FWholeTextPending = false;
     FSelStart = FSelLength = 0;
     FSelectionPending = false;
     return true;
@@ -108,7 +123,15 @@ void TPaneBuffer::Sync() {
     if (!HasPendingChanges())
         return;
     const TSyncScope scope(FSyncing);
-    if (FCut != 0 || FHeadLength != 0) {
+    if (FWholeTextPending) {
+        FWholeTextPending = false;
+        if (!FControl.SetText(FText.substr(0, FHeadLength))) {
+            // Not to be expected for a held text; should it happen all the
+            // same, the control's text is the pane's from now on.
+            FControlChanged = true;
+            throw TViewerError("Text exceeds memo capacity");
+        }
+    } else if (FCut != 0 || FHeadLength != 0) {
         FControl.Select(0, FCut);
         FControl.ReplaceSelection(FText.substr(0, FHeadLength));
     }

@@ -30,7 +30,8 @@ public:
     // The user's selection, which lives in the control.
     std::size_t SelectionLength() const override;
     void ReplaceSelection(const std::string& text) override;
-    // Replaces the control's text at once, so that a refusal is known.
+    // Replaces the control's text at once, so that a refusal is known;
+    // while the control is held, see HoldControl.
     bool SetText(const std::string& text) override;
     void CutToClipboard() override;
     void CopyToClipboard() override;
@@ -46,6 +47,11 @@ public:
             FControlChanged = true;
     }
     bool Syncing() const { return FSyncing; }
+    // While held, a text set that the control surely takes waits for the
+    // next Sync: filling the control with a whole log costs 15 to 20 ms,
+    // which the start-up need not spend before it answers its clients.
+    void HoldControl(bool hold) { FHoldControl = hold; }
+    bool ControlHeld() const { return FHoldControl; }
 
 private:
     void TakeControlTextIfChanged() const;
@@ -65,6 +71,10 @@ private:
     mutable std::size_t FSelLength = 0;
     // A selection made in the model that the control is to show.
     mutable bool FSelectionPending = false;
+    // The control's whole text is to be set anew, which also puts its view
+    // back at the top.
+    mutable bool FWholeTextPending = false;
+    bool FHoldControl = false;
     mutable bool FControlChanged = true;
     bool FSyncing = false;
 };

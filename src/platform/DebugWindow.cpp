@@ -61,16 +61,21 @@ bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
 }
 
 bool TfrmDebugWindow::Start() {
+    // The log goes into the pane's text only; the control takes it once
+    // the clients have been answered.
+    FBuffer.HoldControl(true);
     Guarded([this] { FForm->FormCreate(); });
+    FBuffer.HoldControl(false);
     if (FForm->OtherInstanceFound())
         return false;
-    // Showing the window takes Wine a good part of the whole start-up. The
-    // window is ready for clients already: those that found it meanwhile
-    // are answered first.
+    // Filling the control and showing the window take Wine a good part of
+    // the whole start-up. The window is ready for clients already: those
+    // that found it meanwhile are answered first.
     MSG pending{};
     ::PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     if (!FWindow)
         return true;
+    Guarded([this] { SyncPane(); });
     static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);
     ::UpdateWindow(FWindow);
@@ -313,6 +318,7 @@ void TfrmDebugWindow::ShowErrorBox(const std::string& text) {
 }
 
 void TfrmDebugWindow::ShowInformationBox(const std::string& text) {
+    SyncPane();
     // No owner: the box is centred on the screen, not on the window.
     ::MessageBoxA(nullptr, text.c_str(), InformationCaption, MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
 }

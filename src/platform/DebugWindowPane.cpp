@@ -183,7 +183,9 @@ LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wPara
                                            DWORD_PTR data) {
     auto* self = reinterpret_cast<TfrmDebugWindow*>(data);
     const bool ownEdit = self->FSyncingPane || self->FBuffer.Syncing() || self->FPaintingPane;
-    if (!ownEdit && self->FBuffer.HasPendingChanges()) {
+    // While the start-up holds the control, only the window's own layout
+    // reaches it; boxes shown meanwhile bring it in step first.
+    if (!ownEdit && !self->FBuffer.ControlHeld() && self->FBuffer.HasPendingChanges()) {
         // Painting shows the pane's text without the control; whatever else
         // reaches the control (the user's input, another program reading the
         // text) must find it in step with the pane.

@@ -1,8 +1,10 @@
 // Start-up and persistence: what the viewer makes of the settings key, and what it leaves there and in its
 // log file when it closes.
 #include "harness/fixture.h"
+#include "harness/ui.h"
 
 #include <cstdio>
+#include <string>
 
 using namespace e2e;
 
@@ -215,6 +217,43 @@ std::string PathOfLength(const ViewerRun& run, std::size_t length, char fill) {
     return run.Folder() + std::string(nameLength - 4, fill) + ".log";
 }
 
+LRESULT FirstVisibleLine(HWND viewer) {
+    LRESULT line = -1;
+    SendWithTimeout(FindPane(viewer), EM_GETFIRSTVISIBLELINE, 0, 0, line, 5000);
+    return line;
+}
+
+// The log fills the control after the window has answered its first clients; it must still show as a text
+// loaded whole, from its top with the caret at the start, until the first print moves the view to its end.
+void LongLogShowsFromItsTopUntilThePrintsCome() {
+    CHECK(DeleteSettings());
+    ViewerRun run;
+    if (!CHECK(run.Prepared()))
+        return;
+    std::string log;
+    for (int number = 1; number <= 300; ++number)
+        log += "log line " + std::to_string(number) + "\r\n";
+    CHECK(WriteFileBytes(run.LogPath(), log));
+    if (!StartViewer(run))
+        return;
+    const HWND viewer = run.Window();
+    CHECK_EQ(PaneText(viewer), log);
+    DWORD start = 1;
+    DWORD end = 1;
+    CHECK(PaneSelection(viewer, start, end));
+    CHECK_EQ(start, 0u);
+    CHECK_EQ(end, 0u);
+    CHECK_EQ(FirstVisibleLine(viewer), 0);
+
+    CHECK_SENT(Print(viewer, "after the log"));
+    CHECK_EQ(PaneText(viewer), log + "after the log\r\n");
+    CHECK_MSG(FirstVisibleLine(viewer) > 250, std::to_string(FirstVisibleLine(viewer)));
+    CHECK(run.Close());
+    std::string saved;
+    CHECK(ReadFileBytes(run.LogPath(), saved));
+    CHECK_EQ(saved, log + "after the log\r\n");
+}
+
 void LogFileSettingAndItsFallback() {
     CHECK(DeleteSettings());
     ViewerRun run;
@@ -286,6 +325,7 @@ int main() {
     RunTest("minimised or maximised window keeps the saved placement",
             MinimisedOrMaximisedWindowKeepsTheSavedPlacement);
     RunTest("log file setting and its fallback", LogFileSettingAndItsFallback);
+    RunTest("a long log shows from its top until the prints come", LongLogShowsFromItsTopUntilThePrintsCome);
     Skip("the Mark line's time and the locale", "Mark is a toolbar command: e2e-ui drives it");
     return Finish();
 }

@@ -6,6 +6,7 @@
 
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
+#include "pane/ViewerError.h"
 #include "platform/fake/MemoryFileSystem.h"
 #include "platform/fake/MemoryPane.h"
 
@@ -153,4 +154,63 @@ TEST(PaneBuffer, CutAndPasteWorkOnTheSyncedControlAndComeBackIntoTheModel) {
     buffered.Control.Select(buffered.Control.TextLength(), 0);
     buffered.Buffer.PasteFromClipboard();
     EXPECT_EQ(buffered.Buffer.Text(), "two\r\nthree\r\none\r\n");
+}
+
+TEST(PaneBuffer, AHeldControlTakesALoadedTextWholeAtTheNextSync) {
+    TBufferedPane buffered;
+    buffered.Buffer.HoldControl(true);
+    EXPECT_TRUE(buffered.Buffer.SetText("log one\r\nlog two\r\n"));
+    buffered.Buffer.HoldControl(false);
+    EXPECT_EQ(buffered.Control.Text(), "") << "the control waits for the next Sync";
+    EXPECT_EQ(buffered.Buffer.Text(), "log one\r\nlog two\r\n");
+    EXPECT_TRUE(buffered.Buffer.HasPendingChanges());
+    EXPECT_TRUE(buffered.Buffer.SelectionPending()) << "its view is not where a drawn end would show it";
+
+    buffered.Buffer.Sync();
+    EXPECT_EQ(buffered.Control.Text(), "log one\r\nlog two\r\n");
+    EXPECT_EQ(buffered.Control.ReplaceCount, 0) << "set whole, as a loaded text, not appended";
+    EXPECT_EQ(buffered.Control.SelectionStart(), 0u);
+    EXPECT_EQ(buffered.Control.SelectionLength(), 0u);
+    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
+}
+
+TEST(PaneBuffer, PrintsAfterAHeldLoadEndAsIfTheLoadHadReachedTheControlFirst) {
+    std::mt19937 random(7);
+    TBufferedPane buffered;
+    TDirectPane direct;
+    std::string log;
+    while (log.size() < 29000)
+        log += RandomLine(random, 120) + "\r\n";
+    buffered.Control.SetText("before the start\r\n");
+    direct.Control.SetText("before the start\r\n");
+    buffered.Buffer.HoldControl(true);
+    ASSERT_TRUE(buffered.Buffer.SetText(log));
+    buffered.Buffer.HoldControl(false);
+    ASSERT_TRUE(direct.Control.SetText(log));
+    // Enough to cross the capacity several times before the control takes anything.
+    for (int i = 0; i < 2000; ++i) {
+        const std::string line = RandomLine(random, 120);
+        buffered.Pane.DoPrint(line);
+        direct.Pane.DoPrint(line);
+    }
+    buffered.Buffer.Sync();
+    EXPECT_EQ(buffered.Control.Text(), direct.Control.Text());
+    EXPECT_EQ(buffered.Control.SelectionStart(), direct.Control.SelectionStart());
+}
+
+TEST(PaneBuffer, AHeldTextTheControlRefusesAtSyncLeavesTheControlsText) {
+    TBufferedPane buffered;
+    buffered.Control.SetText("shown");
+    buffered.Control.Capacity = 10;
+    buffered.Buffer.HoldControl(true);
+    EXPECT_TRUE(buffered.Buffer.SetText(std::string(11, 'x')));
+    buffered.Buffer.HoldControl(false);
+    EXPECT_THROW(buffered.Buffer.Sync(), TViewerError);
+    EXPECT_EQ(buffered.Buffer.Text(), "shown") << "model and control agree again";
+    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
+
+    // A text too long to be sure of goes to the control at once, refusal and all.
+    buffered.Buffer.HoldControl(true);
+    EXPECT_FALSE(buffered.Buffer.SetText(std::string(2 * 1024 * 1024, 'y')));
+    EXPECT_EQ(buffered.Buffer.Text(), "shown");
 }
