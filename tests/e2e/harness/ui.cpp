@@ -463,6 +463,12 @@ bool EmptyTheClipboard() {
     return clipboard.Opened() && EmptyClipboard() != FALSE;
 }
 
+bool WaitForClipboardText(DWORD before, std::string& text, DWORD timeoutMs) {
+    text.clear();
+    return WaitFor([before] { return GetClipboardSequenceNumber() != before; }, timeoutMs) &&
+           WaitFor([&text] { return ReadClipboard(text); }, timeoutMs);
+}
+
 bool FocusWindow(HWND viewer, HWND target) {
     const DWORD viewerThread = GetWindowThreadProcessId(viewer, nullptr);
     SetForegroundWindow(viewer);

@@ -97,6 +97,10 @@ std::vector<std::string> StaticTexts(HWND dialog);
 bool PutOnClipboard(const std::string& text);
 bool ReadClipboard(std::string& text);
 bool EmptyTheClipboard();
+// Waits for text that another program puts on the clipboard after `before` (a GetClipboardSequenceNumber).
+// The clipboard is opened only once its number has moved: holding it open while the other program copies,
+// even briefly, makes that copy fail.
+bool WaitForClipboardText(DWORD before, std::string& text, DWORD timeoutMs);
 
 // Brings the viewer to the foreground and gives the keyboard focus to one of its windows.
 bool FocusWindow(HWND viewer, HWND target);
