@@ -13,9 +13,13 @@ const UINT kPrintMessage = WM_USER + 1;
 const UINT kSendTimeoutMs = 10000;
 } // namespace
 
-bool ChannelClient::Open() {
-    window_ = FindWindowA("TfrmDebug", "Korvane Dravik");
-    mapping_ = TKernelHandle(OpenFileMappingA(FILE_MAP_WRITE, FALSE, "DravikFileMap"));
+const ChannelNames kDravikNames = {"TfrmDebug", "Korvane Dravik", "DravikFileMap", "DravikClientMutex"};
+const ChannelNames kNullViewerNames = {"DravikBenchNullViewer", "DravikBenchNullViewer",
+                                       "DravikBenchNullRegion", "DravikBenchNullMutex"};
+
+bool ChannelClient::Open(const ChannelNames& names) {
+    window_ = FindWindowA(names.windowClass, names.title);
+    mapping_ = TKernelHandle(OpenFileMappingA(FILE_MAP_WRITE, FALSE, names.region));
     if (window_ == nullptr || !mapping_.Valid())
         return false;
     view_ = TMappedView(MapViewOfFile(mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
@@ -23,7 +27,7 @@ bool ChannelClient::Open() {
     if (!view_ || VirtualQuery(view_.Get(), &info, sizeof info) != sizeof info || info.RegionSize < 4096)
         return false;
     size_ = info.RegionSize;
-    mutex_ = TKernelHandle(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
+    mutex_ = TKernelHandle(CreateMutexA(nullptr, FALSE, names.mutex));
     return mutex_.Valid();
 }
 

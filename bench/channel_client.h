@@ -8,11 +8,24 @@
 
 namespace bench {
 
+// The names under which a viewer offers its channel.
+struct ChannelNames {
+    const char* windowClass;
+    const char* title;
+    const char* region;
+    const char* mutex;
+};
+
+// Dravik's own names; the null viewer offers its channel under names of its own, so that both can run at
+// once and the clients take turns between them.
+extern const ChannelNames kDravikNames;
+extern const ChannelNames kNullViewerNames;
+
 // A lean client of the viewer's channel: it opens the window, the region and the clients' mutex once and
 // keeps them, so that a print costs only what every client must pay per line (mutex, region, send).
 class ChannelClient {
   public:
-    bool Open();
+    bool Open(const ChannelNames& names);
     // One print as clients make it; sendSeconds receives the time the sending call alone took.
     bool Print(const std::string& text, double& sendSeconds);
     bool Print(const std::string& text);

@@ -1,44 +1,33 @@
 #include "clients.h"
 
 #include "channel_client.h"
-#include "clock.h"
-#include "platform/Win32Handles.h"
 #include "workspace.h"
 
 #include <windows.h>
-
-#include <vector>
 
 namespace bench {
 
 namespace {
 
 const DWORD kGateTimeoutMs = 30000;
-const DWORD kRunTimeoutMs = 300000;
+const DWORD kBlockTimeoutMs = 300000;
 
-// Client processes take a moment to start under Wine, so they first report ready and all begin together
-// when the gate opens; the time counted is that of printing only.
-struct Gate {
-    explicit Gate(const std::string& tag, bool create) {
-        const std::string ready = "DravikBenchReady" + tag;
-        const std::string go = "DravikBenchGo" + tag;
-        const std::string done = "DravikBenchDone" + tag;
-        if (create) {
-            readyCount = TKernelHandle(CreateSemaphoreA(nullptr, 0, 64, ready.c_str()));
-            start = TKernelHandle(CreateEventA(nullptr, TRUE, FALSE, go.c_str()));
-            doneCount = TKernelHandle(CreateSemaphoreA(nullptr, 0, 64, done.c_str()));
-        } else {
-            readyCount = TKernelHandle(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, ready.c_str()));
-            start = TKernelHandle(OpenEventA(SYNCHRONIZE, FALSE, go.c_str()));
-            doneCount = TKernelHandle(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, done.c_str()));
-        }
-    }
-    bool Valid() const { return readyCount.Valid() && start.Valid() && doneCount.Valid(); }
+// The gates are named after the bench process and a running number, so that a group never meets the
+// objects of an earlier one that a slow client still holds.
+std::string NewTag() {
+    static int groups = 0;
+    return std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++groups);
+}
 
-    TKernelHandle readyCount;
-    TKernelHandle start;
-    TKernelHandle doneCount;
-};
+std::string ReadyName(const std::string& tag) {
+    return "DravikBenchReady" + tag;
+}
+std::string DoneName(const std::string& tag) {
+    return "DravikBenchDone" + tag;
+}
+std::string GateName(const std::string& tag, std::size_t block) {
+    return "DravikBenchGo" + tag + "_" + std::to_string(block);
+}
 
 bool WaitCount(HANDLE semaphore, int count, DWORD timeoutMs) {
     for (int i = 0; i < count; ++i) {
@@ -48,10 +37,10 @@ bool WaitCount(HANDLE semaphore, int count, DWORD timeoutMs) {
     return true;
 }
 
-TKernelHandle StartClient(const std::string& tag, int index, long lines) {
+TKernelHandle StartClient(const std::string& tag, int index, const std::string& order, long lines) {
     const std::string exe = OwnPath();
-    std::string line =
-        "\"" + exe + "\" --client " + tag + " " + std::to_string(index) + " " + std::to_string(lines);
+    std::string line = "\"" + exe + "\" --client " + tag + " " + std::to_string(index) + " " + order + " " +
+                       std::to_string(lines);
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
@@ -67,59 +56,89 @@ TKernelHandle StartClient(const std::string& tag, int index, long lines) {
 
 } // namespace
 
-double RunClients(int count, long linesEach, std::string& problem) {
-    const std::string tag = std::to_string(GetCurrentProcessId());
-    Gate gate(tag, true);
-    if (!gate.Valid()) {
-        problem = "could not create the clients' start gate";
-        return -1;
-    }
-    std::vector<TKernelHandle> clients;
-    for (int i = 0; i < count; ++i) {
-        clients.push_back(StartClient(tag, i + 1, linesEach));
-        if (!clients.back().Valid()) {
-            problem = "could not start client process " + std::to_string(i + 1);
-            return -1;
+ClientGroup::ClientGroup(int count, long linesEach, const std::string& order)
+    : count_(count), linesEach_(linesEach), order_(order), tag_(NewTag()) {}
+
+ClientGroup::~ClientGroup() {
+    for (TKernelHandle& process : processes_) {
+        if (WaitForSingleObject(process.Get(), 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.Get(), 1);
+            WaitForSingleObject(process.Get(), kGateTimeoutMs);
         }
     }
-    double seconds = -1;
-    if (WaitCount(gate.readyCount.Get(), count, kGateTimeoutMs)) {
-        const double start = Seconds();
-        SetEvent(gate.start.Get());
-        if (WaitCount(gate.doneCount.Get(), count, kRunTimeoutMs))
-            seconds = Seconds() - start;
-    }
-    for (TKernelHandle& client : clients) {
-        DWORD code = 1;
-        if (WaitForSingleObject(client.Get(), kGateTimeoutMs) != WAIT_OBJECT_0) {
-            TerminateProcess(client.Get(), 1);
-            WaitForSingleObject(client.Get(), kGateTimeoutMs);
-        }
-        GetExitCodeProcess(client.Get(), &code);
-        if (code != 0)
-            problem = "a client could not open the channel or a print failed (exit code " +
-                      std::to_string(code) + ")";
-    }
-    if (!problem.empty() || seconds <= 0) {
-        if (problem.empty())
-            problem = "the clients did not start or finish in time";
-        return -1;
-    }
-    return count * linesEach / seconds;
 }
 
-int ClientMain(const std::string& tag, int index, long lines) {
-    Gate gate(tag, false);
-    if (!gate.Valid())
+bool ClientGroup::Start(std::string& problem) {
+    ready_ = TKernelHandle(CreateSemaphoreA(nullptr, 0, count_, ReadyName(tag_).c_str()));
+    done_ = TKernelHandle(CreateSemaphoreA(nullptr, 0, count_, DoneName(tag_).c_str()));
+    for (std::size_t block = 0; block < order_.size(); ++block)
+        gates_.emplace_back(CreateEventA(nullptr, TRUE, FALSE, GateName(tag_, block).c_str()));
+    for (const TKernelHandle& gate : gates_) {
+        if (!gate.Valid())
+            ready_ = TKernelHandle();
+    }
+    if (!ready_.Valid() || !done_.Valid()) {
+        problem = "could not create the clients' gates";
+        return false;
+    }
+    for (int i = 0; i < count_; ++i) {
+        processes_.push_back(StartClient(tag_, i + 1, order_, linesEach_));
+        if (!processes_.back().Valid()) {
+            problem = "could not start client process " + std::to_string(i + 1);
+            return false;
+        }
+    }
+    if (!WaitCount(ready_.Get(), count_, kGateTimeoutMs)) {
+        problem = "the clients did not get ready in time";
+        return false;
+    }
+    return true;
+}
+
+bool ClientGroup::RunBlock(std::size_t index) {
+    return index < gates_.size() && SetEvent(gates_[index].Get()) &&
+           WaitCount(done_.Get(), count_, kBlockTimeoutMs);
+}
+
+bool ClientGroup::Finish(std::string& problem) {
+    bool allPrinted = true;
+    for (TKernelHandle& process : processes_) {
+        DWORD code = 1;
+        if (WaitForSingleObject(process.Get(), kGateTimeoutMs) != WAIT_OBJECT_0) {
+            TerminateProcess(process.Get(), 1);
+            WaitForSingleObject(process.Get(), kGateTimeoutMs);
+        }
+        GetExitCodeProcess(process.Get(), &code);
+        if (code != 0) {
+            problem = "a client could not open a channel or a print failed (exit code " +
+                      std::to_string(code) + ")";
+            allPrinted = false;
+        }
+    }
+    return allPrinted;
+}
+
+int ClientMain(const std::string& tag, int index, const std::string& order, long linesEach) {
+    TKernelHandle ready(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, ReadyName(tag).c_str()));
+    TKernelHandle done(OpenSemaphoreA(SEMAPHORE_MODIFY_STATE, FALSE, DoneName(tag).c_str()));
+    if (!ready.Valid() || !done.Valid())
         return 2;
-    ChannelClient client;
-    const bool opened = client.Open();
-    ReleaseSemaphore(gate.readyCount.Get(), 1, nullptr);
-    bool printed = opened && WaitForSingleObject(gate.start.Get(), kGateTimeoutMs) == WAIT_OBJECT_0;
-    for (long number = 1; printed && number <= lines; ++number)
-        printed = client.Print(MakeLine(index, number));
-    // Always counted as done, so that a failed client does not keep the others' run waiting.
-    ReleaseSemaphore(gate.doneCount.Get(), 1, nullptr);
+    ChannelClient dravik;
+    ChannelClient null;
+    const bool opened = (order.find('D') == std::string::npos || dravik.Open(kDravikNames)) &&
+                        (order.find('N') == std::string::npos || null.Open(kNullViewerNames));
+    ReleaseSemaphore(ready.Get(), 1, nullptr);
+    bool printed = opened;
+    long number = 0;
+    for (std::size_t block = 0; block < order.size(); ++block) {
+        TKernelHandle gate(OpenEventA(SYNCHRONIZE, FALSE, GateName(tag, block).c_str()));
+        printed = printed && gate.Valid() && WaitForSingleObject(gate.Get(), kGateTimeoutMs) == WAIT_OBJECT_0;
+        ChannelClient& client = order[block] == 'D' ? dravik : null;
+        for (long line = 1; printed && line <= linesEach; ++line)
+            printed = client.Print(MakeLine(index, ++number));
+        // Always counted as done, so that a failed client does not keep the others' block waiting.
+        ReleaseSemaphore(done.Get(), 1, nullptr);
+    }
     return !opened ? 3 : printed ? 0 : 4;
 }
 

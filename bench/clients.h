@@ -1,15 +1,42 @@
 #pragma once
 
+#include "platform/Win32Handles.h"
+
 #include <string>
+#include <vector>
 
 namespace bench {
 
-// Starts `count` copies of this program as clients, lets them print `linesEach` lines at once and returns
-// the lines per second of all of them together, counted from the common start to the last line answered;
-// a negative value and a reason in `problem` when a client failed.
-double RunClients(int count, long linesEach, std::string& problem);
+// Client processes (copies of this program) that print in blocks. Before each block they wait at its gate;
+// then each prints `linesEach` lines to the viewer that the block's letter in `order` names ('D' Dravik,
+// 'N' the null viewer), serialised by that viewer's clients' mutex.
+class ClientGroup {
+  public:
+    ClientGroup(int count, long linesEach, const std::string& order);
+    ClientGroup(const ClientGroup&) = delete;
+    ClientGroup& operator=(const ClientGroup&) = delete;
+    // Ends clients that are still running.
+    ~ClientGroup();
 
-// The client side: `dravik-bench --client TAG INDEX LINES`. Returns the process exit code.
-int ClientMain(const std::string& tag, int index, long lines);
+    // Starts the clients and waits until all have opened both channels and wait at the first gate.
+    bool Start(std::string& problem);
+    // Opens the gate of block `index` and waits until every client has printed its lines.
+    bool RunBlock(std::size_t index);
+    // Waits for the clients to end; false, with the reason, when one could not print all its lines.
+    bool Finish(std::string& problem);
+
+  private:
+    int count_;
+    long linesEach_;
+    std::string order_;
+    std::string tag_;
+    TKernelHandle ready_;
+    TKernelHandle done_;
+    std::vector<TKernelHandle> gates_;
+    std::vector<TKernelHandle> processes_;
+};
+
+// The client side: `dravik-bench --client TAG INDEX ORDER LINES`. Returns the process exit code.
+int ClientMain(const std::string& tag, int index, const std::string& order, long linesEach);
 
 } // namespace bench

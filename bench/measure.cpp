@@ -1,26 +1,76 @@
 #include "measure.h"
 
-#include "channel_client.h"
 #include "clients.h"
 #include "clock.h"
 #include "stats.h"
 #include "workspace.h"
 
-#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 namespace bench {
 
 namespace {
 
+// Per viewer and round.
 const int kStartups = 5;
 // The pane takes about 365 lines of 80 characters: 1000 fill it, so every timed line runs the trimming path.
 const long kPrefillLines = 1000;
-const long kTimedLines = 20000;
+// Per viewer, round and kind of run: blocks of kBlockLines lines, which four clients share in their runs.
+const int kBlocks = 4;
+const long kBlockLines = 5000;
 const int kClients = 4;
-const long kLinesPerClient = kTimedLines / kClients;
+// Between blocks, so that neither viewer's late work (Dravik's redrawing, say) falls into the other's block.
+const DWORD kSettleMs = 200;
 const DWORD kStartTimeoutMs = 20000;
 const DWORD kCloseTimeoutMs = 10000;
+
+// Everything measured of one viewer, over one round or all of them.
+struct Tally {
+    // Lines per second of each block.
+    std::vector<double> oneClientRates;
+    std::vector<double> fourClientsRates;
+    // The lines of the blocks whose processor time could be read.
+    long cpuLines = 0;
+    double cpuSeconds = 0;
+    std::vector<double> latenciesMs;
+    std::vector<double> startupsMs;
+    MemoryFigures memory;
+    std::vector<std::string> checks;
+    std::vector<std::string> problems;
+
+    void Add(const Tally& round, int number) {
+        oneClientRates.insert(oneClientRates.end(), round.oneClientRates.begin(), round.oneClientRates.end());
+        fourClientsRates.insert(fourClientsRates.end(), round.fourClientsRates.begin(),
+                                round.fourClientsRates.end());
+        cpuLines += round.cpuLines;
+        cpuSeconds += round.cpuSeconds;
+        latenciesMs.insert(latenciesMs.end(), round.latenciesMs.begin(), round.latenciesMs.end());
+        startupsMs.insert(startupsMs.end(), round.startupsMs.begin(), round.startupsMs.end());
+        memory = round.memory;
+        const std::string prefix = "round " + std::to_string(number) + ": ";
+        for (const std::string& check : round.checks)
+            checks.push_back(prefix + check);
+        for (const std::string& problem : round.problems)
+            problems.push_back(prefix + problem);
+    }
+};
+
+double PerSecond(long lines, double seconds) {
+    return seconds > 0 ? lines / seconds : 0;
+}
+
+// One viewer within a round: its own folder, its process and the bench's own client of it.
+struct Contestant {
+    explicit Contestant(const ViewerSetup& setup) : setup(setup), viewer(setup.names) {}
+
+    ViewerSetup setup;
+    TempFolder folder;
+    ViewerProcess viewer;
+    ChannelClient client;
+    long linesSent = 0;
+    Tally tally;
+};
 
 void Progress(const ViewerSetup& setup, const std::string& text) {
     std::printf("[%s] %s\n", setup.name.c_str(), text.c_str());
@@ -45,161 +95,222 @@ std::string LastLine(const std::string& text) {
     return lineBreak == std::string::npos ? body : body.substr(lineBreak + 2);
 }
 
-// Sanity check that nothing was dropped: the pane must end with the last line any client sent. It is read
-// at once, as a user's glance would; if that fails, a second look tells a late pane from a lost line.
-void CheckPane(const ViewerProcess& viewer, const std::string& lastSent, const std::string& run,
-               ViewerResults& results) {
+// Sanity check that nothing was dropped: Dravik's pane must end with the last line any client sent it. It is
+// read at once, as a user's glance would; if that fails, a second look tells a late pane from a lost line.
+void CheckPane(Contestant& dravik, const std::string& run) {
+    const std::string lastSent = dravik.client.RegionText();
     const std::string expected = lastSent + "\r\n";
     std::string text;
-    if (!lastSent.empty() && viewer.ReadPane(text) && EndsWith(text, expected)) {
-        results.checks.push_back("after the " + run + " run the pane ends with the last line sent.");
+    if (!lastSent.empty() && dravik.viewer.ReadPane(text) && EndsWith(text, expected)) {
+        dravik.tally.checks.push_back("after a " + run + " block the pane ends with the last line sent.");
         return;
     }
     Sleep(500);
-    const bool late = viewer.ReadPane(text) && EndsWith(text, expected);
-    results.problems.push_back(
-        "MISMATCH after the " + run + " run: the pane did not end with the last line sent \"" + lastSent +
+    const bool late = dravik.viewer.ReadPane(text) && EndsWith(text, expected);
+    dravik.tally.problems.push_back(
+        "MISMATCH after a " + run + " block: the pane did not end with the last line sent \"" + lastSent +
         "\"" +
         (late ? "; it did 500 ms later."
               : ", not even 500 ms later; its last line is \"" + LastLine(text) + "\"."));
 }
 
-bool Launch(const ViewerSetup& setup, const TempFolder& folder, ViewerProcess& viewer, double& seconds) {
+bool Launch(Contestant& contestant, ViewerProcess& viewer, double& seconds) {
     // Both viewers start in the same conditions; only Dravik reads the settings and the log.
-    if (!DeleteViewerSettings() || !WriteWholeFile(folder.Path() + "DebugLog.txt", LogText()))
+    if (!DeleteViewerSettings() || !WriteWholeFile(contestant.folder.Path() + "DebugLog.txt", LogText()))
         return false;
-    if (!viewer.Start(setup.exe, setup.arguments, folder.Path()))
+    if (!viewer.Start(contestant.setup.exe, contestant.setup.arguments, contestant.folder.Path()))
         return false;
     seconds = viewer.WaitAnswering(kStartTimeoutMs);
     return seconds > 0;
 }
 
-void MeasureStartup(const ViewerSetup& setup, const TempFolder& folder, ViewerResults& results) {
-    std::vector<double> samples;
-    for (int i = 0; i < kStartups; ++i) {
-        ViewerProcess viewer;
-        double seconds = 0;
-        if (!Launch(setup, folder, viewer, seconds)) {
-            results.problems.push_back("start-up " + std::to_string(i + 1) + ": the window never answered");
-            continue;
-        }
-        samples.push_back(seconds * 1000);
-        if (!viewer.Close(kCloseTimeoutMs))
-            results.problems.push_back("start-up " + std::to_string(i + 1) + ": the viewer did not close");
+void MeasureStartup(Contestant& contestant) {
+    ViewerProcess viewer(contestant.setup.names);
+    double seconds = 0;
+    const std::string number = std::to_string(contestant.tally.startupsMs.size() + 1);
+    if (!Launch(contestant, viewer, seconds)) {
+        contestant.tally.problems.push_back("start-up " + number + ": the window never answered");
+        return;
     }
-    results.startupMs = Median(samples);
-    Progress(setup, "start-up median " + std::to_string(results.startupMs) + " ms of " +
-                        std::to_string(samples.size()) + " starts");
+    contestant.tally.startupsMs.push_back(seconds * 1000);
+    Progress(contestant.setup, "start-up: " + std::to_string(seconds * 1000) + " ms");
+    if (!viewer.Close(kCloseTimeoutMs))
+        contestant.tally.problems.push_back("start-up " + number + ": the viewer did not close");
 }
 
-bool MeasureOneClient(const ViewerSetup& setup, const ViewerProcess& viewer, ChannelClient& client,
-                      ViewerResults& results) {
+bool Prefill(Contestant& contestant) {
     for (long number = 1; number <= kPrefillLines; ++number) {
-        if (!client.Print(MakeLine(0, number)))
+        if (!contestant.client.Print(MakeLine(0, number)))
             return false;
     }
-    std::vector<double> latencies;
-    latencies.reserve(kTimedLines);
-    const double cpuStart = viewer.CpuSeconds();
-    const double start = Seconds();
-    for (long number = 1; number <= kTimedLines; ++number) {
-        double sendSeconds = 0;
-        if (!client.Print(MakeLine(1, number), sendSeconds))
-            return false;
-        latencies.push_back(sendSeconds * 1000);
-    }
-    const double seconds = Seconds() - start;
-    results.oneClientLinesPerSecond = kTimedLines / seconds;
-    results.cpuPerLineUs = (viewer.CpuSeconds() - cpuStart) / kTimedLines * 1e6;
-    double total = 0;
-    for (double latency : latencies)
-        total += latency;
-    results.latencyMeanMs = total / kTimedLines;
-    results.latencyMedianMs = Median(latencies);
-    results.latency99Ms = Percentile(latencies, 0.99);
-    results.latencyMaxMs = Percentile(latencies, 1);
-    Progress(setup, "one client: " + std::to_string(results.oneClientLinesPerSecond) + " lines/s");
     return true;
+}
+
+// A block ends once the viewer has answered a question about its text: Dravik then has its edit control in
+// step, so the time of that catching up counts.
+bool OneClientBlock(Contestant& contestant) {
+    Tally& tally = contestant.tally;
+    const double cpuStart = contestant.viewer.CpuSeconds();
+    const double start = Seconds();
+    for (long i = 0; i < kBlockLines; ++i) {
+        double sendSeconds = 0;
+        if (!contestant.client.Print(MakeLine(1, ++contestant.linesSent), sendSeconds))
+            return false;
+        tally.latenciesMs.push_back(sendSeconds * 1000);
+    }
+    if (!contestant.viewer.AskTextLength())
+        return false;
+    const double seconds = Seconds() - start;
+    Sleep(kSettleMs);
+    // Taken after the pause, so that drawing left over from the block counts too.
+    const double cpuEnd = contestant.viewer.CpuSeconds();
+    if (cpuStart >= 0 && cpuEnd >= 0) {
+        tally.cpuSeconds += cpuEnd - cpuStart;
+        tally.cpuLines += kBlockLines;
+    }
+    tally.oneClientRates.push_back(PerSecond(kBlockLines, seconds));
+    Progress(contestant.setup, "one client: " + std::to_string(PerSecond(kBlockLines, seconds)) + " lines/s");
+    return true;
+}
+
+bool FourClientsBlock(Contestant& contestant, ClientGroup& group, std::size_t block) {
+    const double start = Seconds();
+    if (!group.RunBlock(block) || !contestant.viewer.AskTextLength())
+        return false;
+    const double seconds = Seconds() - start;
+    Sleep(kSettleMs);
+    contestant.tally.fourClientsRates.push_back(PerSecond(kBlockLines, seconds));
+    Progress(contestant.setup,
+             "four clients: " + std::to_string(PerSecond(kBlockLines, seconds)) + " lines/s");
+    return true;
+}
+
+// The order of the blocks in a round: A B B A B A A B (each viewer as often early as late), with the viewer
+// that goes first changing from round to round.
+std::string BlockOrder(int round) {
+    std::string order;
+    for (unsigned block = 0; block < 2 * kBlocks; ++block) {
+        unsigned parity = static_cast<unsigned>(round) & 1u;
+        for (unsigned bits = block; bits != 0; bits >>= 1)
+            parity ^= bits & 1u;
+        order += parity != 0 ? 'D' : 'N';
+    }
+    return order;
+}
+
+bool RunBlocks(Contestant& dravik, Contestant& null, const std::string& order, std::string& problem) {
+    for (char letter : order) {
+        Contestant& contestant = letter == 'D' ? dravik : null;
+        if (!OneClientBlock(contestant)) {
+            problem = "a one-client block to the " + contestant.setup.name + " failed";
+            return false;
+        }
+        if (letter == 'D')
+            CheckPane(dravik, "one-client");
+    }
+    ClientGroup group(kClients, kBlockLines / kClients, order);
+    if (!group.Start(problem))
+        return false;
+    for (std::size_t block = 0; block < order.size(); ++block) {
+        Contestant& contestant = order[block] == 'D' ? dravik : null;
+        if (!FourClientsBlock(contestant, group, block)) {
+            problem = "a four-client block to the " + contestant.setup.name + " did not finish in time";
+            return false;
+        }
+        if (order[block] == 'D')
+            CheckPane(dravik, "four-client");
+    }
+    return group.Finish(problem);
+}
+
+void RunRound(int round, Contestant& dravik, Contestant& null) {
+    Contestant* turns[] = {&null, &dravik};
+    if (round % 2 == 1)
+        std::swap(turns[0], turns[1]);
+    for (int i = 0; i < kStartups; ++i) {
+        for (Contestant* contestant : turns)
+            MeasureStartup(*contestant);
+    }
+    for (Contestant* contestant : turns) {
+        double seconds = 0;
+        if (!Launch(*contestant, contestant->viewer, seconds) ||
+            !contestant->client.Open(contestant->setup.names) || !Prefill(*contestant)) {
+            contestant->tally.problems.push_back(
+                "did not start, or its channel failed, for the throughput runs");
+            return;
+        }
+    }
+    if (!dravik.viewer.WaitShownNormally(kStartTimeoutMs))
+        dravik.tally.problems.push_back("the viewer's window is not visible and shown normally");
+    std::string problem;
+    if (!RunBlocks(dravik, null, BlockOrder(round), problem)) {
+        dravik.tally.problems.push_back("the round was cut short: " + problem);
+        return;
+    }
+    for (Contestant* contestant : turns) {
+        if (!contestant->viewer.Memory(contestant->tally.memory))
+            contestant->tally.problems.push_back("GetProcessMemoryInfo failed on the viewer's process");
+        if (!contestant->viewer.Close(kCloseTimeoutMs))
+            contestant->tally.problems.push_back("the viewer did not close on WM_CLOSE and was ended");
+    }
+}
+
+ViewerResults Summarise(const Tally& tally) {
+    ViewerResults results;
+    // The median block: the machine's load changes from second to second, and a block that met a busy
+    // moment would weigh the more in a total the longer it took.
+    results.oneClientLinesPerSecond = Median(tally.oneClientRates);
+    results.fourClientsLinesPerSecond = Median(tally.fourClientsRates);
+    if (!tally.latenciesMs.empty()) {
+        double total = 0;
+        for (double latency : tally.latenciesMs)
+            total += latency;
+        results.latencyMeanMs = total / static_cast<double>(tally.latenciesMs.size());
+    }
+    results.latencyMedianMs = Median(tally.latenciesMs);
+    results.latency99Ms = Percentile(tally.latenciesMs, 0.99);
+    results.latencyMaxMs = Percentile(tally.latenciesMs, 1);
+    results.cpuPerLineUs = tally.cpuLines > 0 ? tally.cpuSeconds / tally.cpuLines * 1e6 : 0;
+    results.startupMs = Median(tally.startupsMs);
+    results.memory = tally.memory;
+    results.checks = tally.checks;
+    results.problems = tally.problems;
+    return results;
+}
+
+double RoundRatio(const std::vector<double>& dravikRates, const std::vector<double>& nullRates) {
+    const double null = Median(nullRates);
+    return null > 0 ? Median(dravikRates) / null : 0;
 }
 
 } // namespace
 
-ViewerResults MeasureViewer(const ViewerSetup& setup) {
-    ViewerResults results;
-    TempFolder folder;
-    if (!folder.Valid() ||
-        (setup.isDravik && !CopyFileA(setup.exe.c_str(), (folder.Path() + "Dravik.exe").c_str(), FALSE))) {
-        results.problems.push_back("could not prepare a temporary folder for " + setup.exe);
-        return results;
-    }
-    ViewerSetup local = setup;
-    if (setup.isDravik)
-        local.exe = folder.Path() + "Dravik.exe";
-
-    MeasureStartup(local, folder, results);
-
-    ViewerProcess viewer;
-    double seconds = 0;
-    if (!Launch(local, folder, viewer, seconds)) {
-        results.problems.push_back("the viewer did not start for the throughput runs");
-        return results;
-    }
-    if (setup.isDravik && !viewer.WaitShownNormally(kStartTimeoutMs))
-        results.problems.push_back("the viewer's window is not visible and shown normally");
-    ChannelClient client;
-    if (!client.Open() || !MeasureOneClient(local, viewer, client, results)) {
-        results.problems.push_back("the one-client run failed: channel not found or a print failed");
-        return results;
-    }
-    if (setup.isDravik)
-        CheckPane(viewer, client.RegionText(), "one-client", results);
-
-    std::string problem;
-    results.fourClientsLinesPerSecond = RunClients(kClients, kLinesPerClient, problem);
-    if (!problem.empty())
-        results.problems.push_back("the four-client run failed: " + problem);
-    Progress(local, "four clients: " + std::to_string(results.fourClientsLinesPerSecond) + " lines/s");
-    if (setup.isDravik)
-        CheckPane(viewer, client.RegionText(), "four-client", results);
-
-    if (!viewer.Memory(results.memory))
-        results.problems.push_back("GetProcessMemoryInfo failed on the viewer's process");
-    if (!viewer.Close(kCloseTimeoutMs))
-        results.problems.push_back("the viewer did not close on WM_CLOSE and was ended");
-    return results;
-}
-
-ViewerResults Typical(const std::vector<ViewerResults>& rounds) {
-    ViewerResults typical;
-    if (rounds.empty())
-        return typical;
-    // The median of the rounds that measured the figure; a failed round's 0 does not count.
-    const auto median = [&rounds](double ViewerResults::*figure) {
-        std::vector<double> values;
-        for (const ViewerResults& round : rounds) {
-            if (round.*figure > 0)
-                values.push_back(round.*figure);
+RunResults MeasureInTurns(const ViewerSetup& dravikSetup, const ViewerSetup& nullSetup, int rounds) {
+    RunResults results;
+    Tally dravikTotal;
+    Tally nullTotal;
+    for (int round = 0; round < rounds; ++round) {
+        std::printf("Round %d of %d\n", round + 1, rounds);
+        std::fflush(stdout);
+        // Both viewers are closed at the end of the round, or ended if a failure cut it short.
+        Contestant null(nullSetup);
+        Contestant dravik(dravikSetup);
+        if (!null.folder.Valid() || !dravik.folder.Valid() ||
+            !CopyFileA(dravikSetup.exe.c_str(), (dravik.folder.Path() + "Dravik.exe").c_str(), FALSE)) {
+            dravikTotal.problems.push_back("could not prepare the temporary folders");
+            break;
         }
-        return Median(values);
-    };
-    typical.oneClientLinesPerSecond = median(&ViewerResults::oneClientLinesPerSecond);
-    typical.fourClientsLinesPerSecond = median(&ViewerResults::fourClientsLinesPerSecond);
-    typical.latencyMedianMs = median(&ViewerResults::latencyMedianMs);
-    typical.latency99Ms = median(&ViewerResults::latency99Ms);
-    typical.latencyMeanMs = median(&ViewerResults::latencyMeanMs);
-    typical.latencyMaxMs = median(&ViewerResults::latencyMaxMs);
-    typical.cpuPerLineUs = median(&ViewerResults::cpuPerLineUs);
-    typical.startupMs = median(&ViewerResults::startupMs);
-    // Memory after the last round, when the viewer has run longest.
-    typical.memory = rounds.back().memory;
-    for (std::size_t i = 0; i < rounds.size(); ++i) {
-        const std::string prefix = "round " + std::to_string(i + 1) + ": ";
-        for (const std::string& check : rounds[i].checks)
-            typical.checks.push_back(prefix + check);
-        for (const std::string& problem : rounds[i].problems)
-            typical.problems.push_back(prefix + problem);
+        dravik.setup.exe = dravik.folder.Path() + "Dravik.exe";
+        RunRound(round, dravik, null);
+        results.oneClientRatios.push_back(RoundRatio(dravik.tally.oneClientRates, null.tally.oneClientRates));
+        results.fourClientsRatios.push_back(
+            RoundRatio(dravik.tally.fourClientsRates, null.tally.fourClientsRates));
+        dravikTotal.Add(dravik.tally, round + 1);
+        nullTotal.Add(null.tally, round + 1);
     }
-    return typical;
+    results.dravik = Summarise(dravikTotal);
+    results.null = Summarise(nullTotal);
+    return results;
 }
 
 } // namespace bench

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channel_client.h"
 #include "viewer_process.h"
 
 #include <string>
@@ -11,6 +12,7 @@ struct ViewerSetup {
     std::string name;
     std::string exe;
     std::string arguments;
+    ChannelNames names;
     // The real viewer runs from a fresh folder of its own, where its log file lies, and has a pane to check.
     bool isDravik = false;
 };
@@ -29,12 +31,18 @@ struct ViewerResults {
     std::vector<std::string> problems;
 };
 
-// Runs every measurement against one viewer, started afresh; the viewer is closed again on return.
-ViewerResults MeasureViewer(const ViewerSetup& setup);
+struct RunResults {
+    ViewerResults dravik;
+    ViewerResults null;
+    // Dravik / null viewer within each round.
+    std::vector<double> oneClientRatios;
+    std::vector<double> fourClientsRatios;
+};
 
-// Each figure as the median of the rounds: a busy moment of the machine slows one round, a lucky placement of
-// the processes on the processors speeds one up, and neither moves the median of five. Problems and checks of
-// every round are kept.
-ViewerResults Typical(const std::vector<ViewerResults>& rounds);
+// Measures both viewers for `rounds` rounds, each with both started afresh. In a round the viewers first
+// start in turns, neither running while the other starts; then both run at once and the clients take
+// turns between them block by block, so that both meet the same moments of the machine's load. Every figure
+// pools all rounds; memory is that after the last round.
+RunResults MeasureInTurns(const ViewerSetup& dravik, const ViewerSetup& null, int rounds);
 
 } // namespace bench

@@ -5,6 +5,7 @@
 #include <psapi.h>
 
 #include <cstdint>
+#include <sstream>
 #include <vector>
 
 namespace bench {
@@ -13,9 +14,9 @@ namespace {
 
 const DWORD kAnswerTimeoutMs = 5000;
 
-HWND FindViewerWindow(DWORD processId) {
+HWND FindViewerWindow(DWORD processId, const ChannelNames& names) {
     HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, "TfrmDebug", "Korvane Dravik")) != nullptr) {
+    while ((window = FindWindowExA(nullptr, window, names.windowClass, names.title)) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == processId)
@@ -31,6 +32,60 @@ BOOL CALLBACK FindEdit(HWND child, LPARAM found) {
         return FALSE;
     }
     return TRUE;
+}
+
+bool RunningUnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+std::string ReadSmallFile(const std::string& path) {
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string text;
+    char buffer[4096];
+    DWORD read = 0;
+    while (file.Valid() && ReadFile(file.Get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+        text.append(buffer, read);
+    return text;
+}
+
+// Under Wine every Windows process is a Linux process, whose entry in /proc the Z: drive shows and whose
+// command line starts with the Windows path of its exe.
+std::string FindLinuxProcess(const std::string& exe) {
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE)
+        return std::string();
+    std::string found;
+    do {
+        const std::string name = entry.cFileName;
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const std::string commandLine = ReadSmallFile("Z:\\proc\\" + name + "\\cmdline");
+        if (lstrcmpiA(commandLine.c_str(), exe.c_str()) == 0)
+            found = name;
+    } while (found.empty() && FindNextFileA(search, &entry));
+    FindClose(search);
+    return found;
+}
+
+// User and system time from /proc/PID/stat, fields 14 and 15 in ticks of 1/100 s; the name before them is in
+// parentheses and may hold spaces.
+double LinuxProcessSeconds(const std::string& pid) {
+    const std::string stat = ReadSmallFile("Z:\\proc\\" + pid + "\\stat");
+    const std::size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos)
+        return -1;
+    std::istringstream fields(stat.substr(nameEnd + 1));
+    std::string skipped;
+    for (int field = 3; field < 14; ++field)
+        fields >> skipped;
+    double user = 0;
+    double system = 0;
+    if (!(fields >> user >> system))
+        return -1;
+    return (user + system) / 100;
 }
 
 bool Send(HWND window, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR& answer) {
@@ -57,6 +112,9 @@ bool ViewerProcess::Start(const std::string& exe, const std::string& arguments, 
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION info = {};
     window_ = nullptr;
+    pane_ = nullptr;
+    exe_ = exe;
+    linuxPid_.clear();
     started_ = Seconds();
     if (!CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
                         &startup, &info)) {
@@ -74,7 +132,7 @@ double ViewerProcess::WaitAnswering(DWORD timeoutMs) {
     const double deadline = started_ + timeoutMs / 1000.0;
     while (Running() && Seconds() < deadline) {
         if (window_ == nullptr)
-            window_ = FindViewerWindow(processId_);
+            window_ = FindViewerWindow(processId_, names_);
         DWORD_PTR answer = 0;
         if (window_ != nullptr && Send(window_, WM_NULL, 0, 0, answer))
             return Seconds() - started_;
@@ -118,19 +176,33 @@ bool ViewerProcess::Memory(MemoryFigures& figures) const {
     return true;
 }
 
+// Wine answers GetProcessTimes for another process with the caller's own times, so under Wine the viewer's
+// Linux process is asked instead.
 double ViewerProcess::CpuSeconds() const {
+    if (RunningUnderWine()) {
+        if (linuxPid_.empty())
+            linuxPid_ = FindLinuxProcess(exe_);
+        return linuxPid_.empty() ? -1 : LinuxProcessSeconds(linuxPid_);
+    }
     FILETIME created, exited, kernel, user;
     if (!GetProcessTimes(process_.Get(), &created, &exited, &kernel, &user))
-        return 0;
+        return -1;
     const auto seconds = [](const FILETIME& time) {
         return (static_cast<double>(time.dwHighDateTime) * 4294967296.0 + time.dwLowDateTime) / 1e7;
     };
     return seconds(kernel) + seconds(user);
 }
 
+// Looked up once: a timed block ends with a question to the pane, which should cost no more than the
+// null viewer's.
+HWND ViewerProcess::Pane() const {
+    if (pane_ == nullptr && window_ != nullptr)
+        EnumChildWindows(window_, FindEdit, reinterpret_cast<LPARAM>(&pane_));
+    return pane_;
+}
+
 bool ViewerProcess::ReadPane(std::string& text) const {
-    HWND pane = nullptr;
-    EnumChildWindows(window_, FindEdit, reinterpret_cast<LPARAM>(&pane));
+    const HWND pane = Pane();
     DWORD_PTR length = 0;
     if (pane == nullptr || !Send(pane, WM_GETTEXTLENGTH, 0, 0, length))
         return false;
@@ -140,6 +212,12 @@ bool ViewerProcess::ReadPane(std::string& text) const {
         return false;
     text.assign(buffer.data(), copied);
     return true;
+}
+
+bool ViewerProcess::AskTextLength() const {
+    const HWND pane = Pane();
+    DWORD_PTR length = 0;
+    return Send(pane != nullptr ? pane : window_, WM_GETTEXTLENGTH, 0, 0, length);
 }
 
 bool ViewerProcess::Close(DWORD timeoutMs) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "channel_client.h"
 #include "platform/Win32Handles.h"
 
 #include <windows.h>
@@ -15,10 +16,10 @@ struct MemoryFigures {
     double committedPrivate = 0;
 };
 
-// One started viewer (Dravik.exe or the null viewer), found by its window class and title.
+// One started viewer (Dravik.exe or the null viewer), found by the window class and title of its channel.
 class ViewerProcess {
   public:
-    ViewerProcess() = default;
+    explicit ViewerProcess(const ChannelNames& names) : names_(names) {}
     ViewerProcess(const ViewerProcess&) = delete;
     ViewerProcess& operator=(const ViewerProcess&) = delete;
     ~ViewerProcess();
@@ -28,18 +29,26 @@ class ViewerProcess {
     double WaitAnswering(DWORD timeoutMs);
     bool WaitShownNormally(DWORD timeoutMs) const;
     bool Memory(MemoryFigures& figures) const;
-    // Processor time the viewer has used so far, user and kernel together.
+    // Processor time the viewer has used so far, user and kernel together; negative when it cannot be read.
     double CpuSeconds() const;
     bool ReadPane(std::string& text) const;
+    // Asks for the length of the viewer's text as any reader would (the pane's, or the window's where there
+    // is no pane) and waits for the answer: Dravik first brings its edit control in step.
+    bool AskTextLength() const;
     // Closes the window as a user would and waits for the end; ends the process hard if it does not stop.
     bool Close(DWORD timeoutMs);
 
   private:
     bool Running() const;
+    HWND Pane() const;
 
+    ChannelNames names_;
     TKernelHandle process_;
     DWORD processId_ = 0;
     HWND window_ = nullptr;
+    mutable HWND pane_ = nullptr;
+    std::string exe_;
+    mutable std::string linuxPid_;
     double started_ = 0;
 };
 

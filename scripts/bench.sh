@@ -75,44 +75,52 @@ Written by `bash scripts/bench.sh [RUNS]`; every figure below comes from the run
 ## Method
 
 `build/windows/bin/dravik-bench.exe` runs under Wine on a private Xvfb display with the Wine prefix
-`build/wineprefix-bench`. It measures two viewers, each started afresh and closed (WM_CLOSE, then waiting for
-its process) before the other starts. They take turns for five rounds (null viewer, Dravik, null viewer, ...),
-so that both meet the same changes in the machine's load, and the table shows the median of each viewer's
-rounds for every figure (memory: after its last round). Runs on this shared machine showed both kinds of
-disturbance: a busy minute that slowed one round, and rounds in which either viewer ran about twice as fast as
-in the others (the null viewer between 2174 and 4951 lines/s within one run) for no reason either viewer
-controls. The best round of three, used before, then compared two chance results; the median of five leaves
-out two such rounds either way.
+`build/wineprefix-bench`. It measures two viewers side by side:
 
 - **Dravik**: `Dravik.exe` copied into a fresh temporary folder, its settings key
   `HKLM\SOFTWARE\Korvane Software\Dravik` deleted before every start (default placement, on top), its window
   visible and shown normally.
-- **null viewer**: `null-viewer.exe -`, a window of the same class and title with the same shared region that
-  only copies each text out of the region and answers 0: what the channel itself costs.
+- **null viewer**: `null-viewer.exe - --class DravikBenchNullViewer --region DravikBenchNullRegion`, a window
+  of its own class with a shared region of its own that only copies each text out of the region and answers
+  0: what the channel itself costs. Its clients take their own mutex, "DravikBenchNullMutex".
 
-The clients keep the window, the region and the clients' mutex "DravikClientMutex" open, and per line take the
-mutex, write an 80-character line into the region and send `WM_USER + 1` with `SendMessageTimeout`
-(synchronous), then release the mutex. That is the least a client can pay per line, so the viewer's share shows
-fully.
+The run has five rounds; each starts both viewers afresh in fresh folders. Runs on this shared machine showed
+that its load changes from second to second (one viewer's blocks of the same round differ by up to twice), so
+the two viewers are never measured minutes apart:
 
-- **One client**: 1000 lines fill the pane first (it holds about 365 such lines, so every later line runs the
-  trimming path), then 20000 lines are timed; lines per second.
-- **Four clients**: four client processes (copies of the bench) start, wait at a common gate, then print 5000
-  lines each at once, serialised by the mutex; total lines per second from the gate's opening to the last
-  line answered.
-- **Print latency**: the time of each sending call of the 20000 timed lines of the one-client run; median,
-  99th percentile, mean and longest. The mean and the longest show the stalls that the median hides.
+- **Start-up**: the viewers start in turns, one at a time (null viewer, Dravik, null viewer, ...; the other
+  one first in the next round), five starts each per round. Each start is timed from `CreateProcess` until
+  `FindWindow` finds the window and `SendMessageTimeout(WM_NULL)` returns, with a log file `DebugLog.txt` of
+  29930 characters beside the exe (the null viewer ignores it). The table shows the median of all starts.
+- **Throughput**: then both run at once, and the clients take turns between them in blocks of 5000 lines, in
+  the order A B B A B A A B, A being the null viewer in odd rounds and Dravik in even ones, so that both meet
+  the same moments of the machine. 1000 lines fill each pane first (it holds about 365 such lines, so every
+  later line runs the trimming path).
+
+The clients keep the window, the region and the clients' mutex open, and per line take the mutex, write an
+80-character line into the region and send `WM_USER + 1` with `SendMessageTimeout` (synchronous), then
+release the mutex. That is the least a client can pay per line, so the viewer's share shows fully.
+
+- **One client**: the bench itself prints the lines of a block. A block ends once the viewer has answered a
+  `WM_GETTEXTLENGTH` (sent to Dravik's pane, or to the null viewer's window), so the time Dravik takes to
+  bring its edit control in step counts in its block; this charges Dravik about one such catching up per
+  block, while a longer flood needs one only every 5 s. After every block both viewers rest 200 ms, so that
+  neither one's late work falls into the other's block. The table shows the median of the blocks' lines per
+  second (20 blocks per viewer); the per-round ratios below it show the spread.
+- **Four clients**: four client processes (copies of the bench) start once per round and wait at a gate
+  before every block; then each prints 1250 lines, serialised by the viewer's mutex, and the block ends as
+  above. Lines per second of each block from the gate's opening; the median of the blocks.
+- **Print latency**: the time of each sending call of the timed one-client lines (100000 per viewer);
+  median, 99th percentile, mean and longest. The mean and the longest show the stalls that the median hides.
 - **Viewer processor time per line**: the viewer process's user and kernel time (`GetProcessTimes`) over the
-  timed one-client lines, divided by their number. Drawing done by the X server is not in it.
-- **Start-up**: from `CreateProcess` until `FindWindow` finds the window and `SendMessageTimeout(WM_NULL)`
-  returns, with a log file `DebugLog.txt` of 29930 characters beside `Dravik.exe` (the null viewer runs in a
-  fresh folder holding the same file, and ignores it); five starts per round, the median of each round.
+  one-client blocks, each up to the end of its rest, divided by their lines. Drawing done by the X server is
+  not in it.
 - **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
-  `PROCESS_MEMORY_COUNTERS_EX`) after both throughput runs. Wine 8 leaves `PrivateUsage` at 0; the bench then
-  takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the committed
-  private regions of the viewer's address space are also added up one by one (`VirtualQueryEx`).
-- **Check**: after the one-client and the four-client runs of every round, the text of Dravik's pane (`WM_GETTEXT` of its Edit
-  child, read at once) must end with the last line sent, which the bench reads back from the region.
+  `PROCESS_MEMORY_COUNTERS_EX`) after the last round's blocks. Wine 8 leaves `PrivateUsage` at 0; the bench
+  then takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the
+  committed private regions of the viewer's address space are also added up one by one (`VirtualQueryEx`).
+- **Check**: after every block of Dravik's, the text of its pane (`WM_GETTEXT` of its Edit child, read at
+  once) must end with the last line sent, which the bench reads back from the region.
 
 The figures depend on what else the machine runs: the load average below is that of the whole machine, and
 the spread over several runs shows how much the figures move.

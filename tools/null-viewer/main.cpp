@@ -2,7 +2,7 @@
 // command it receives to a file made afresh at start, one record per line: "PRINT text", "CLEAR",
 // "LOADFROMFILE name", ... Clients are tested against it, and it measures what the channel alone costs.
 //
-//   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]]
+//   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]] [--class NAME --region NAME]
 //
 // OUTFILE NUL records nothing, for measuring the clients alone.
 // OUTFILE - opens no file at all: each command's text is only copied out of the region and 0 returned, which
@@ -10,6 +10,8 @@
 // --size creates the region with another size, as a client that came first might have.
 // --stall-after answers N commands and then stops pumping messages for MS milliseconds (default 10000),
 // which is how a hung viewer looks to its clients.
+// --class and --region offer the channel under other names (NAME is then also the window's title), so that
+// it can run beside Dravik.exe and clients can take turns between the two.
 #include <windows.h>
 
 #include <cstdio>
@@ -35,6 +37,9 @@ struct Options {
     DWORD regionSize = 4096;
     long stallAfter = -1;
     DWORD stallMs = 10000;
+    std::string windowClass = "TfrmDebug";
+    std::string title = "Korvane Dravik";
+    std::string region = "DravikFileMap";
 };
 
 struct Viewer {
@@ -134,6 +139,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.stallAfter = static_cast<long>(value);
         else if (arg == "--stall-ms" && ParseNumber(next, value))
             options.stallMs = value;
+        else if (arg == "--class" && next != nullptr && *next != 0)
+            options.windowClass = options.title = next;
+        else if (arg == "--region" && next != nullptr && *next != 0)
+            options.region = next;
         else if (options.outputFile.empty() && arg.compare(0, 2, "--") != 0) {
             options.outputFile = arg;
             continue;
@@ -156,7 +165,9 @@ int Fail(const char* what) {
 int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fputs("usage: null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]]\n", stderr);
+        std::fputs("usage: null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]] "
+                   "[--class NAME --region NAME]\n",
+                   stderr);
         return 1;
     }
 
@@ -174,7 +185,7 @@ int main(int argc, char** argv) {
         }
     }
     viewer.mapping.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                            options.regionSize, "DravikFileMap"));
+                                            options.regionSize, options.region.c_str()));
     if (!viewer.mapping)
         return Fail("CreateFileMappingA");
     viewer.view.reset(MapViewOfFile(viewer.mapping.get(), FILE_MAP_READ, 0, 0, 0));
@@ -189,11 +200,11 @@ int main(int argc, char** argv) {
     WNDCLASSA windowClass = {};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = instance;
-    windowClass.lpszClassName = "TfrmDebug";
+    windowClass.lpszClassName = options.windowClass.c_str();
     if (RegisterClassA(&windowClass) == 0)
         return Fail("RegisterClassA");
-    HWND window = CreateWindowA("TfrmDebug", "Korvane Dravik", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-                                CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, &viewer);
+    HWND window = CreateWindowA(options.windowClass.c_str(), options.title.c_str(), WS_OVERLAPPEDWINDOW,
+                                CW_USEDEFAULT, CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, &viewer);
     if (window == nullptr)
         return Fail("CreateWindowA");
 
