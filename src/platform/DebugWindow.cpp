@@ -68,13 +68,17 @@ bool TfrmDebugWindow::Start() {
     FBuffer.HoldControl(false);
     if (FForm->OtherInstanceFound())
         return false;
-    // Filling the control and showing the window take Wine a good part of
-    // the whole start-up. The window is ready for clients already: those
-    // that found it meanwhile are answered first.
+    // Filling the control, making the toolbar's controls and showing the
+    // window take Wine a good part of the whole start-up. The window is ready
+    // for clients already: those that found it meanwhile are answered first.
     MSG pending{};
     ::PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     if (!FWindow)
         return true;
+    if (!FToolbar.CreateControls()) {
+        ::DestroyWindow(FWindow);
+        return false;
+    }
     Guarded([this] { SyncPane(); });
     static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);

@@ -7,6 +7,8 @@ const int PictureHeight = 22;
 const int PictureTop = 5;
 // The pictures' see-through colour: the palette's magenta.
 const UINT TransparentPaletteIndex = 13;
+// By TCheckBoxId.
+const TCommandId CheckBoxIds[] = {cbFloat, cbToolbar, cbDebugOutput, cbLogConnect};
 
 // Gives a 16-colour picture the button's face colour where it is see-through.
 void BlendIntoButtonFace(HBITMAP picture) {
@@ -37,12 +39,14 @@ bool TToolbarPanel::RegisterWindowClass(HINSTANCE instance) {
 
 bool TToolbarPanel::Create(HWND parent, HINSTANCE instance, int dpi) {
     FDpi = dpi;
+    FInstance = instance;
     FPanel = ::CreateWindowExA(WS_EX_CONTROLPARENT, PanelClassName, "plToolbar",
                                WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, parent, nullptr, instance,
                                nullptr);
-    if (!FPanel)
-        return false;
+    return FPanel != nullptr;
+}
 
+bool TToolbarPanel::CreateControls() {
     LOGFONTA font{};
     font.lfHeight = -Scaled(11);
     font.lfWeight = FW_NORMAL;
@@ -58,19 +62,20 @@ bool TToolbarPanel::Create(HWND parent, HINSTANCE instance, int dpi) {
         const HWND handle = ::CreateWindowExA(0, "BUTTON", control.Caption, style, Scaled(control.X),
                                               Scaled(control.Y), Scaled(control.Width), Scaled(control.Height),
                                               FPanel, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control.Id)),
-                                              instance, nullptr);
+                                              FInstance, nullptr);
         if (!handle)
             return false;
         if (FFont)
             ::SendMessageA(handle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Get()), FALSE);
         if (button) {
-            HANDLE image = ::LoadImageA(instance, MAKEINTRESOURCEA(control.Bitmap), IMAGE_BITMAP, 0, 0,
+            HANDLE image = ::LoadImageA(FInstance, MAKEINTRESOURCEA(control.Bitmap), IMAGE_BITMAP, 0, 0,
                                         LR_CREATEDIBSECTION);
             if (image)
                 BlendIntoButtonFace(static_cast<HBITMAP>(image));
             FPictures[picture++] = TGdiObject(image);
         } else {
-            ::SendMessageA(handle, BM_SETCHECK, BST_CHECKED, 0);
+            const bool checked = FChecked[static_cast<int>(CheckBoxOf(control.Id))];
+            ::SendMessageA(handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
         }
     }
     return true;
@@ -86,13 +91,17 @@ void TToolbarPanel::SetVisible(bool visible) {
 }
 
 void TToolbarPanel::SetChecked(TCheckBoxId box, bool checked) {
-    static const TCommandId ids[] = {cbFloat, cbToolbar, cbDebugOutput, cbLogConnect};
-    ::SendMessageA(Control(ids[static_cast<int>(box)]), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    FChecked[static_cast<int>(box)] = checked;
+    if (const HWND control = Control(CheckBoxIds[static_cast<int>(box)]))
+        ::SendMessageA(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
+// The user may have clicked the box since it was last set.
 bool TToolbarPanel::IsChecked(TCheckBoxId box) const {
-    static const TCommandId ids[] = {cbFloat, cbToolbar, cbDebugOutput, cbLogConnect};
-    return ::SendMessageA(Control(ids[static_cast<int>(box)]), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    const HWND control = Control(CheckBoxIds[static_cast<int>(box)]);
+    if (!control)
+        return FChecked[static_cast<int>(box)];
+    return ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 // An image button: the picture centred above the caption, both shifted by a

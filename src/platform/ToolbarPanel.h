@@ -8,10 +8,15 @@
 // The panel across the top of the main window with the image buttons and
 // the switches' check boxes. It passes their notifications on to the main
 // window, which calls back here to draw the buttons.
+//
+// The panel comes first and its controls later: making them is a good part
+// of the viewer's start-up under Wine, and clients need not wait for it.
+// Check marks set before then are shown once the controls exist.
 class TToolbarPanel {
 public:
     static bool RegisterWindowClass(HINSTANCE instance);
     bool Create(HWND parent, HINSTANCE instance, int dpi);
+    bool CreateControls();
 
     HWND Handle() const { return FPanel; }
     bool IsVisible() const;
@@ -26,7 +31,10 @@ private:
     HWND Control(TCommandId id) const { return ::GetDlgItem(FPanel, id); }
 
     HWND FPanel = nullptr;
+    HINSTANCE FInstance = nullptr;
     int FDpi = 96;
+    // By TCheckBoxId; the boxes start checked.
+    bool FChecked[4] = {true, true, true, true};
     TGdiObject FFont;
     TGdiObject FPictures[5];
 };
