@@ -179,11 +179,15 @@ void LayoutOfAFirstRun() {
     CHECK(WindowIsTopmost(viewer));
     CHECK(run.Close());
 
-    // With "LogConnect" = "1" saved, the box starts checked.
+    // With "LogConnect" = "1" and "Floating" = "0" saved, the boxes start
+    // the other way round.
     CHECK(SetSetting("LogConnect", "1"));
+    CHECK(SetSetting("Floating", "0"));
     if (!StartViewer(run))
         return;
     CHECK(IsBoxChecked(run.Window(), kCbLogConnect));
+    CHECK(!IsBoxChecked(run.Window(), kCbFloat));
+    CHECK(!WindowIsTopmost(run.Window()));
     CHECK(run.Close());
 }
 
