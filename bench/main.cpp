@@ -68,8 +68,8 @@ std::string CheckList(const bench::ViewerResults& dravik, const bench::ViewerRes
         text += "- **Dravik: " + problem + "**\n";
     for (const std::string& problem : null.problems)
         text += "- **null viewer: " + problem + "**\n";
-    if (!dravik.checks.empty()) {
-        text += "- Dravik: after " + std::to_string(dravik.checks.size()) +
+    if (dravik.panesChecked > 0) {
+        text += "- Dravik: after " + std::to_string(dravik.panesChecked) +
                 " of its blocks, the pane, read at once, ended with the last line sent.\n";
     }
     return text;

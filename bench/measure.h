@@ -27,7 +27,8 @@ struct ViewerResults {
     double cpuPerLineUs = 0;
     double startupMs = 0;
     MemoryFigures memory;
-    std::vector<std::string> checks;
+    // Dravik's blocks after which its pane ended with the last line sent.
+    int panesChecked = 0;
     std::vector<std::string> problems;
 };
 
