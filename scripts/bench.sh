@@ -112,9 +112,10 @@ release the mutex. That is the least a client can pay per line, so the viewer's 
   above. Lines per second of each block from the gate's opening; the median of the blocks.
 - **Print latency**: the time of each sending call of the timed one-client lines (100000 per viewer);
   median, 99th percentile, mean and longest. The mean and the longest show the stalls that the median hides.
-- **Viewer processor time per line**: the viewer process's user and kernel time (`GetProcessTimes`) over the
-  one-client blocks, each up to the end of its rest, divided by their lines. Drawing done by the X server is
-  not in it.
+- **Viewer processor time per line**: the viewer process's user and kernel time over the one-client blocks,
+  each up to the end of its rest, divided by their lines. Wine answers `GetProcessTimes` for another process
+  with the caller's own times, so under Wine they are read from the viewer's `/proc/PID/stat` (found through
+  the Z: drive by its command line). Drawing done by the X server is not in it.
 - **Memory**: private bytes and working set of the viewer's process (`GetProcessMemoryInfo`,
   `PROCESS_MEMORY_COUNTERS_EX`) after the last round's blocks. Wine 8 leaves `PrivateUsage` at 0; the bench
   then takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the
