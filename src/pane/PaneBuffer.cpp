@@ -5,9 +5,6 @@
 #include "pane/ViewerError.h"
 
 namespace {
-// Far below anything an edit control refuses short of running out of memory.
-const std::size_t HeldTextLimit = 1024 * 1024;
-
 // Marks a stretch of code during which the control's change notices are our own.
 class TSyncScope {
 public:
@@ -96,7 +93,7 @@ void TPaneBuffer::ReplaceAll(const std::string& text) {
 
 bool TPaneBuffer::SetText(const std::string& text) {
     TakeControlTextIfChanged();
-    if (FHoldControl && text.size() <= HeldTextLimit) {
+    if (FAwaitingControl) {
         ReplaceAll(text);
         FWholeTextPending = true;
         // The control puts its caret at the start of a text set whole.
@@ -118,16 +115,25 @@ bool TPaneBuffer::SetText(const std::string& text) {
     return true;
 }
 
+// The control will be made empty: the whole model is what it lacks.
+void TPaneBuffer::AwaitControl() {
+    FAwaitingControl = true;
+    FControlChanged = false;
+    FControlLength = 0;
+    ReplaceAll(FText);
+}
+
 void TPaneBuffer::Sync() {
     TakeControlTextIfChanged();
-    if (!HasPendingChanges())
+    if (FAwaitingControl || !HasPendingChanges())
         return;
     const TSyncScope scope(FSyncing);
     if (FWholeTextPending) {
         FWholeTextPending = false;
         if (!FControl.SetText(FText.substr(0, FHeadLength))) {
-            // Not to be expected for a held text; should it happen all the
-            // same, the control's text is the pane's from now on.
+            // The control refuses a text only short of memory; should it
+            // happen all the same, the control's text is the pane's from
+            // now on.
             FControlChanged = true;
             throw TViewerError("Text exceeds memo capacity");
         }

@@ -31,7 +31,7 @@ public:
     std::size_t SelectionLength() const override;
     void ReplaceSelection(const std::string& text) override;
     // Replaces the control's text at once, so that a refusal is known;
-    // while the control is held, see HoldControl.
+    // while the control is yet to be made, see AwaitControl.
     bool SetText(const std::string& text) override;
     void CutToClipboard() override;
     void CopyToClipboard() override;
@@ -47,11 +47,13 @@ public:
             FControlChanged = true;
     }
     bool Syncing() const { return FSyncing; }
-    // While held, a text set that the control surely takes waits for the
-    // next Sync: filling the control with a whole log costs 15 to 20 ms,
-    // which the start-up need not spend before it answers its clients.
-    void HoldControl(bool hold) { FHoldControl = hold; }
-    bool ControlHeld() const { return FHoldControl; }
+    // Until the control is made, the pane lives in the model alone: text
+    // sets of any size wait for the first Sync after ControlMade, and Sync
+    // does nothing. Making and filling the control costs Wine a good part of
+    // the start-up, which loads the log and answers its first clients first.
+    void AwaitControl();
+    void ControlMade() { FAwaitingControl = false; }
+    bool AwaitingControl() const { return FAwaitingControl; }
 
 private:
     void TakeControlTextIfChanged() const;
@@ -74,7 +76,7 @@ private:
     // The control's whole text is to be set anew, which also puts its view
     // back at the top.
     mutable bool FWholeTextPending = false;
-    bool FHoldControl = false;
+    bool FAwaitingControl = false;
     mutable bool FControlChanged = true;
     bool FSyncing = false;
 };

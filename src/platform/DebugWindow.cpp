@@ -3,8 +3,6 @@
 #include <exception>
 #include <vector>
 
-#include <commctrl.h>
-
 #include "channel/ClientCommands.h"
 #include "platform/PaneFont.h"
 #include "resource.h"
@@ -18,7 +16,9 @@ const TPlacement DesignedPlacement;
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
     : FForm(std::make_unique<TfrmDebug>(
-          TfrmDebugServices{*this, FBuffer, FFiles, FRegistry, maps, FClock, FDialogs})) {}
+          TfrmDebugServices{*this, FBuffer, FFiles, FRegistry, maps, FClock, FDialogs})) {
+    FBuffer.AwaitControl();
+}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -30,9 +30,8 @@ bool TfrmDebugWindow::RegisterWindowClass(HINSTANCE instance) {
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = &TfrmDebugWindow::WindowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_DRAVIK));
-    if (!windowClass.hIcon)
-        windowClass.hIcon = ::LoadIcon(nullptr, IDI_APPLICATION);
+    // No icon yet: Wine spends milliseconds deriving the small one, which
+    // the hidden window can do without until its clients are answered.
     windowClass.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     windowClass.lpszClassName = WindowClassName;
@@ -49,7 +48,7 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
     ::CreateWindowExA(0, WindowClassName, InstanceCheckTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
-    return FWindow != nullptr && FPane.Handle() != nullptr;
+    return FWindow != nullptr;
 }
 
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
@@ -61,25 +60,24 @@ bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
 }
 
 bool TfrmDebugWindow::Start() {
-    // The log goes into the pane's text only; the control takes it once
-    // the clients have been answered.
-    FBuffer.HoldControl(true);
     Guarded([this] { FForm->FormCreate(); });
-    FBuffer.HoldControl(false);
     if (FForm->OtherInstanceFound())
         return false;
-    // Filling the control, making the toolbar's controls and showing the
-    // window take Wine a good part of the whole start-up. The window is ready
-    // for clients already: those that found it meanwhile are answered first.
+    // Making the controls, filling the pane and showing the window take Wine
+    // a good part of the whole start-up; the pane's text is ready without
+    // them. Clients that found the window meanwhile are answered first.
     MSG pending{};
     ::PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     if (!FWindow)
         return true;
-    if (!FToolbar.CreateControls()) {
+    if (!CreatePane() || !FToolbar.CreateControls()) {
         ::DestroyWindow(FWindow);
         return false;
     }
+    FinishHiddenWindow();
+    FBuffer.ControlMade();
     Guarded([this] { SyncPane(); });
+    FShown = true;
     static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);
     ::UpdateWindow(FWindow);
@@ -106,8 +104,11 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         return 0;
     }
     switch (message) {
-    case WM_CREATE:
-        return Guarded([this] { FormCreateControls(); }) && FPane.Handle() ? 0 : -1;
+    case WM_CREATE: {
+        bool created = false;
+        Guarded([this, &created] { created = FormCreateControls(); });
+        return created ? 0 : -1;
+    }
     case WM_SIZE:
         Guarded([this] { FormResize(); });
         return 0;
@@ -156,30 +157,55 @@ void TfrmDebugWindow::ShowUnexpectedError(const char* message) {
     }
 }
 
-void TfrmDebugWindow::FormCreateControls() {
+bool TfrmDebugWindow::FormCreateControls() {
     const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
     FDialogs.SetOwner(FWindow);
     if (!FToolbar.Create(FWindow, instance, FDpi) || !FPopupMenu.Create())
-        return;
+        return false;
     FMenuShortcuts = TAccelerators(CreateMenuShortcuts());
     FToolbarMnemonics = TAccelerators(CreateToolbarMnemonics());
+    return true;
+}
 
+// The first themed control loads the common controls library, which is
+// why the viewer does not link it: loaded with the program it would hold up
+// the start-up before the first clients are answered.
+bool TfrmDebugWindow::CreatePane() {
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
     const HWND edit = ::CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "",
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 0,
         0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(PaneId)), instance, nullptr);
     if (!edit)
-        return;
+        return false;
     FPane.Attach(edit);
     // The edit control would show its own context menu; the viewer's is wanted.
-    ::SetWindowSubclass(edit, &TfrmDebugWindow::PaneProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    ::SetWindowLongPtrA(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    FPaneControlProc = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaneProc)));
     // The control's own default limit of 30000 characters would silently cut
     // appends that the pane's capacity rule has let in.
     ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
+    return FPaneControlProc != nullptr;
+}
+
+// What the window needs only once it is seen, done after the first clients
+// have been answered: its icon, the pane's font, and the switches that the
+// start-up asked for while the window was hidden.
+void TfrmDebugWindow::FinishHiddenWindow() {
+    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
+    HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_DRAVIK));
+    if (!icon)
+        icon = ::LoadIcon(nullptr, IDI_APPLICATION);
+    ::SetClassLongPtrA(FWindow, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
 
     FPaneFont = CreatePaneFont(FDpi);
     if (FPaneFont)
-        ::SendMessageA(edit, WM_SETFONT, reinterpret_cast<WPARAM>(FPaneFont.Get()), FALSE);
+        ::SendMessageA(FPane.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FPaneFont.Get()), FALSE);
+
+    if (FPendingTopmost)
+        ::SetWindowPos(FWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FormResize();
 }
 
 void TfrmDebugWindow::FormResize() {
@@ -259,12 +285,20 @@ void TfrmDebugWindow::BringToTop(TWindowId window) {
     ::BringWindowToTop(reinterpret_cast<HWND>(window));
 }
 
+// Until the window is shown, the switch waits for FinishHiddenWindow: it
+// costs Wine a round of window changes that the clients need not wait for.
 void TfrmDebugWindow::SetTopmost(bool topmost) {
+    if (!FShown) {
+        FPendingTopmost = topmost;
+        return;
+    }
     ::SetWindowPos(FWindow, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 bool TfrmDebugWindow::IsTopmost() const {
+    if (!FShown)
+        return FPendingTopmost;
     return (::GetWindowLongA(FWindow, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
@@ -273,7 +307,9 @@ void TfrmDebugWindow::SetToolbarVisible(bool visible) {
     if (!visible && ::IsChild(FToolbar.Handle(), ::GetFocus()))
         ::SetFocus(FPane.Handle());
     FToolbar.SetVisible(visible);
-    FormResize();
+    // The hidden window is laid out once, just before it is shown.
+    if (FShown)
+        FormResize();
 }
 
 bool TfrmDebugWindow::IsToolbarVisible() const {

@@ -69,7 +69,9 @@ private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
     // Message handlers.
-    void FormCreateControls();
+    bool FormCreateControls();
+    bool CreatePane();
+    void FinishHiddenWindow();
     void FormClose();
     bool FormQueryEndSession();
     void FormEndSession(bool ending);
@@ -98,8 +100,7 @@ private:
     bool PaintPaneAhead();
     void MarkPaneAhead();
 
-    static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                     DWORD_PTR self);
+    static LRESULT CALLBACK PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam);
 
     // Runs one handler; whatever it raises goes to the general error display.
     template <typename THandler> bool Guarded(THandler&& handler) {
@@ -126,6 +127,7 @@ private:
     TGdiObject FPaneFont;
     TKernelHandle FInstanceCheckTurn;
     TEditPane FPane;
+    WNDPROC FPaneControlProc = nullptr;
     TPaneBuffer FBuffer{FPane};
     DWORD FLastRefresh = 0;
     bool FRefreshTimerArmed = false;
@@ -142,7 +144,10 @@ private:
     TWin32Registry FRegistry;
     TWin32Clock FClock;
     std::unique_ptr<TfrmDebug> FForm;
+    // Start-up has shown the window; until then some requests wait for it.
+    bool FShown = false;
     TWindowState FPendingState = TWindowState::Normal;
+    bool FPendingTopmost = false;
     bool FTerminationRequested = false;
     int FDpi = 96;
 };

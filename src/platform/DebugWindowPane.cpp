@@ -3,8 +3,6 @@
 // reaches the control.
 #include "platform/DebugWindow.h"
 
-#include <commctrl.h>
-
 #include "platform/PanePainter.h"
 
 namespace {
@@ -59,6 +57,8 @@ bool LeavesTextAlone(HWND pane, UINT message) {
 } // namespace
 
 void TfrmDebugWindow::SyncPane() {
+    if (FBuffer.AwaitingControl())
+        return;
     if (FRefreshTimerArmed) {
         ::KillTimer(FWindow, RefreshTimerId);
         FRefreshTimerArmed = false;
@@ -97,7 +97,7 @@ void TfrmDebugWindow::ScrollBarTimer() {
 }
 
 void TfrmDebugWindow::ScheduleRefresh() {
-    if (!FBuffer.HasPendingChanges() || FRefreshTimerArmed)
+    if (!FBuffer.HasPendingChanges() || FRefreshTimerArmed || FBuffer.AwaitingControl())
         return;
     const DWORD sinceLastRefresh = ::GetTickCount() - FLastRefresh;
     if (sinceLastRefresh >= RefreshInterval) {
@@ -179,13 +179,12 @@ void TfrmDebugWindow::Timer(UINT_PTR id) {
         ScrollBarTimer();
 }
 
-LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                           DWORD_PTR data) {
-    auto* self = reinterpret_cast<TfrmDebugWindow*>(data);
+LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<TfrmDebugWindow*>(::GetWindowLongPtrA(pane, GWLP_USERDATA));
     const bool ownEdit = self->FSyncingPane || self->FBuffer.Syncing() || self->FPaintingPane;
-    // While the start-up holds the control, only the window's own layout
-    // reaches it; boxes shown meanwhile bring it in step first.
-    if (!ownEdit && !self->FBuffer.ControlHeld() && self->FBuffer.HasPendingChanges()) {
+    // While the start-up is still making the window, only its own layout
+    // reaches the control.
+    if (!ownEdit && !self->FBuffer.AwaitingControl() && self->FBuffer.HasPendingChanges()) {
         // Painting shows the pane's text without the control; whatever else
         // reaches the control (the user's input, another program reading the
         // text) must find it in step with the pane.
@@ -208,9 +207,7 @@ LRESULT CALLBACK TfrmDebugWindow::PaneProc(HWND pane, UINT message, WPARAM wPara
         ::SendMessageA(self->FWindow, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(pane), lParam);
         return 0;
     }
-    if (message == WM_NCDESTROY)
-        ::RemoveWindowSubclass(pane, &TfrmDebugWindow::PaneProc, 1);
-    const LRESULT result = ::DefSubclassProc(pane, message, wParam, lParam);
+    const LRESULT result = ::CallWindowProcA(self->FPaneControlProc, pane, message, wParam, lParam);
     // Text set from outside the viewer gives no change notice in a
     // multi-line control; it is the pane's text from now on all the same.
     if (!ownEdit && ChangesText(message))

@@ -23,6 +23,31 @@ void CheckPlacement(HWND window, long left, long top, long width, long height) {
     CHECK_EQ(place.bottom - place.top, height);
 }
 
+// The pane fills the client area below the toolbar, or all of it while the toolbar is hidden.
+void CheckLayout(HWND viewer, bool toolbarShown) {
+    const HWND toolbar = FindToolbar(viewer);
+    const HWND pane = FindPane(viewer);
+    if (!CHECK(toolbar != nullptr && pane != nullptr))
+        return;
+    CHECK_EQ(IsWindowVisible(toolbar) != FALSE, toolbarShown);
+    long top = 0;
+    if (toolbarShown) {
+        RECT bar = {};
+        CHECK(GetWindowRect(toolbar, &bar));
+        top = bar.bottom - bar.top;
+        CHECK(top > 0);
+    }
+    RECT client = {};
+    RECT place = {};
+    CHECK(GetClientRect(viewer, &client));
+    CHECK(GetWindowRect(pane, &place));
+    MapWindowPoints(nullptr, viewer, reinterpret_cast<POINT*>(&place), 2);
+    CHECK_EQ(place.left, 0L);
+    CHECK_EQ(place.top, top);
+    CHECK_EQ(place.right, client.right);
+    CHECK_EQ(place.bottom, client.bottom);
+}
+
 void FirstRunDefaults() {
     ViewerRun run;
     if (!StartFirstRun(run))
@@ -30,6 +55,7 @@ void FirstRunDefaults() {
     const HWND viewer = run.Window();
     CheckPlacement(viewer, 136, 141, 650, 477);
     CHECK(IsTopmost(viewer));
+    CheckLayout(viewer, true);
     CHECK_EQ(PaneText(viewer), "");
     CHECK(WaitForMessageBox(run.ProcessId(), 300) == nullptr);
     // Only "LogConnect" is written at start-up; the rest waits for the close.
@@ -102,6 +128,7 @@ void SwitchesFromTheSettings() {
         if (!StartViewer(run))
             return;
         CHECK_EQ(IsTopmost(run.Window()), c.topmost);
+        CheckLayout(run.Window(), std::string(c.savedToolbar) == "1");
         CHECK_EQ(SettingOrAbsent("LogConnect"), c.savedLogConnect);
         CHECK(run.Close());
         CHECK_EQ(SettingOrAbsent("Floating"), c.savedFloating);
@@ -254,6 +281,53 @@ void LongLogShowsFromItsTopUntilThePrintsCome() {
     CHECK_EQ(saved, log + "after the log\r\n");
 }
 
+// The window answers the clients that find it before it has made its controls and shown itself. What they
+// send meanwhile must reach the pane after the log as if the pane had been there all along. The first command
+// is answered while the window is still hidden; the next ones wait until it is shown.
+void ClientsThatFindTheWindowWhileItStarts() {
+    for (const bool clearFirst : {false, true}) {
+        std::printf("  case: the first command is %s\n", clearFirst ? "Clear" : "a print");
+        CHECK(DeleteSettings());
+        ViewerRun run;
+        if (!CHECK(run.Prepared()))
+            return;
+        std::string log;
+        for (int number = 1; number <= 200; ++number)
+            log += "log line " + std::to_string(number) + "\r\n";
+        CHECK(WriteFileBytes(run.LogPath(), log));
+        if (!CHECK(run.Launch()))
+            return;
+        // Looked for without a pause, to be among the clients the start-up answers first.
+        HWND viewer = nullptr;
+        const DWORD started = GetTickCount();
+        while (viewer == nullptr && run.Running() && GetTickCount() - started < 15000)
+            viewer = FindWindowA("TfrmDebug", "Korvane Dravik");
+        if (!CHECK(viewer != nullptr && run.WaitForWindow() && run.Window() == viewer))
+            return;
+        const bool hidden = IsWindowVisible(viewer) == FALSE;
+        std::string expected = log;
+        if (clearFirst) {
+            CHECK_SENT(Clear(viewer));
+            expected.clear();
+        }
+        for (int number = 1; number <= 20; ++number) {
+            const std::string line = "early " + std::to_string(number);
+            CHECK_SENT(Print(viewer, line));
+            expected += line + "\r\n";
+        }
+        std::printf("  the window was %s when the first command was sent\n", hidden ? "hidden" : "shown");
+        if (!CHECK(run.WaitVisible()))
+            return;
+        CHECK_EQ(CountEditChildren(viewer), 1);
+        CHECK_EQ(PaneText(viewer), expected);
+        CheckLayout(viewer, true);
+        CHECK(run.Close());
+        std::string saved;
+        CHECK(ReadFileBytes(run.LogPath(), saved));
+        CHECK_EQ(saved, expected);
+    }
+}
+
 void LogFileSettingAndItsFallback() {
     CHECK(DeleteSettings());
     ViewerRun run;
@@ -326,6 +400,7 @@ int main() {
             MinimisedOrMaximisedWindowKeepsTheSavedPlacement);
     RunTest("log file setting and its fallback", LogFileSettingAndItsFallback);
     RunTest("a long log shows from its top until the prints come", LongLogShowsFromItsTopUntilThePrintsCome);
+    RunTest("clients that find the window while it starts", ClientsThatFindTheWindowWhileItStarts);
     Skip("the Mark line's time and the locale", "Mark is a toolbar command: e2e-ui drives it");
     return Finish();
 }

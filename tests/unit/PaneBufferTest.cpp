@@ -156,11 +156,13 @@ TEST(PaneBuffer, CutAndPasteWorkOnTheSyncedControlAndComeBackIntoTheModel) {
     EXPECT_EQ(buffered.Buffer.Text(), "two\r\nthree\r\none\r\n");
 }
 
-TEST(PaneBuffer, AHeldControlTakesALoadedTextWholeAtTheNextSync) {
+TEST(PaneBuffer, AControlYetToBeMadeTakesALoadedTextWholeAtTheFirstSync) {
     TBufferedPane buffered;
-    buffered.Buffer.HoldControl(true);
+    buffered.Buffer.AwaitControl();
     EXPECT_TRUE(buffered.Buffer.SetText("log one\r\nlog two\r\n"));
-    buffered.Buffer.HoldControl(false);
+    buffered.Buffer.Sync();
+    EXPECT_EQ(buffered.Control.Text(), "") << "no control to bring in step yet";
+    buffered.Buffer.ControlMade();
     EXPECT_EQ(buffered.Control.Text(), "") << "the control waits for the next Sync";
     EXPECT_EQ(buffered.Buffer.Text(), "log one\r\nlog two\r\n");
     EXPECT_TRUE(buffered.Buffer.HasPendingChanges());
@@ -174,43 +176,52 @@ TEST(PaneBuffer, AHeldControlTakesALoadedTextWholeAtTheNextSync) {
     EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
 }
 
-TEST(PaneBuffer, PrintsAfterAHeldLoadEndAsIfTheLoadHadReachedTheControlFirst) {
+TEST(PaneBuffer, PrintsBeforeTheControlIsMadeEndAsIfTheControlHadTakenEveryOne) {
     std::mt19937 random(7);
-    TBufferedPane buffered;
-    TDirectPane direct;
-    std::string log;
-    while (log.size() < 29000)
-        log += RandomLine(random, 120) + "\r\n";
-    buffered.Control.SetText("before the start\r\n");
-    direct.Control.SetText("before the start\r\n");
-    buffered.Buffer.HoldControl(true);
-    ASSERT_TRUE(buffered.Buffer.SetText(log));
-    buffered.Buffer.HoldControl(false);
-    ASSERT_TRUE(direct.Control.SetText(log));
-    // Enough to cross the capacity several times before the control takes anything.
-    for (int i = 0; i < 2000; ++i) {
-        const std::string line = RandomLine(random, 120);
-        buffered.Pane.DoPrint(line);
-        direct.Pane.DoPrint(line);
+    for (const bool withLog : {true, false}) {
+        TBufferedPane buffered;
+        TDirectPane direct;
+        buffered.Buffer.AwaitControl();
+        if (withLog) {
+            std::string log;
+            while (log.size() < 29000)
+                log += RandomLine(random, 120) + "\r\n";
+            ASSERT_TRUE(buffered.Buffer.SetText(log));
+            ASSERT_TRUE(direct.Control.SetText(log));
+        }
+        // Enough to cross the capacity several times before the control is made,
+        // and again before it is next brought in step.
+        for (int i = 0; i < 4000; ++i) {
+            const std::string line = RandomLine(random, 120);
+            buffered.Pane.DoPrint(line);
+            direct.Pane.DoPrint(line);
+            if (i == 1999)
+                buffered.Buffer.ControlMade();
+        }
+        buffered.Buffer.Sync();
+        EXPECT_EQ(buffered.Control.Text(), direct.Control.Text())
+            << (withLog ? "with" : "without") << " a log";
+        EXPECT_EQ(buffered.Control.SelectionStart(), direct.Control.SelectionStart());
     }
-    buffered.Buffer.Sync();
-    EXPECT_EQ(buffered.Control.Text(), direct.Control.Text());
-    EXPECT_EQ(buffered.Control.SelectionStart(), direct.Control.SelectionStart());
 }
 
-TEST(PaneBuffer, AHeldTextTheControlRefusesAtSyncLeavesTheControlsText) {
+TEST(PaneBuffer, ATextTheControlRefusesWhenMadeIsReportedAtTheFirstSync) {
+    for (const std::size_t length : {std::size_t(11), std::size_t(2 * 1024 * 1024)}) {
+        TBufferedPane buffered;
+        buffered.Control.Capacity = 10;
+        buffered.Buffer.AwaitControl();
+        EXPECT_TRUE(buffered.Buffer.SetText(std::string(length, 'x')))
+            << "of any size: there is no control to ask";
+        buffered.Buffer.ControlMade();
+        EXPECT_THROW(buffered.Buffer.Sync(), TViewerError);
+        EXPECT_EQ(buffered.Buffer.Text(), "") << "model and control agree again";
+        EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
+    }
+
+    // Once made, the control is asked at once.
     TBufferedPane buffered;
     buffered.Control.SetText("shown");
     buffered.Control.Capacity = 10;
-    buffered.Buffer.HoldControl(true);
-    EXPECT_TRUE(buffered.Buffer.SetText(std::string(11, 'x')));
-    buffered.Buffer.HoldControl(false);
-    EXPECT_THROW(buffered.Buffer.Sync(), TViewerError);
-    EXPECT_EQ(buffered.Buffer.Text(), "shown") << "model and control agree again";
-    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
-
-    // A text too long to be sure of goes to the control at once, refusal and all.
-    buffered.Buffer.HoldControl(true);
-    EXPECT_FALSE(buffered.Buffer.SetText(std::string(2 * 1024 * 1024, 'y')));
+    EXPECT_FALSE(buffered.Buffer.SetText(std::string(11, 'y')));
     EXPECT_EQ(buffered.Buffer.Text(), "shown");
 }
