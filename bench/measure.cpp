@@ -287,6 +287,18 @@ ViewerResults Summarise(const Tally& tally) {
     return results;
 }
 
+// Both viewers start in the same conditions: from a fresh copy in a folder of their own, on the same drive.
+bool RunFromOwnFolder(Contestant& contestant) {
+    if (!contestant.folder.Valid())
+        return false;
+    const std::string& from = contestant.setup.exe;
+    const std::string copy = contestant.folder.Path() + from.substr(from.find_last_of("\\/") + 1);
+    if (!CopyFileA(from.c_str(), copy.c_str(), FALSE))
+        return false;
+    contestant.setup.exe = copy;
+    return true;
+}
+
 double RoundRatio(const std::vector<double>& dravikRates, const std::vector<double>& nullRates) {
     const double null = Median(nullRates);
     return null > 0 ? Median(dravikRates) / null : 0;
@@ -304,12 +316,10 @@ RunResults MeasureInTurns(const ViewerSetup& dravikSetup, const ViewerSetup& nul
         // Both viewers are closed at the end of the round, or ended if a failure cut it short.
         Contestant null(nullSetup);
         Contestant dravik(dravikSetup);
-        if (!null.folder.Valid() || !dravik.folder.Valid() ||
-            !CopyFileA(dravikSetup.exe.c_str(), (dravik.folder.Path() + "Dravik.exe").c_str(), FALSE)) {
+        if (!RunFromOwnFolder(null) || !RunFromOwnFolder(dravik)) {
             dravikTotal.problems.push_back("could not prepare the temporary folders");
             break;
         }
-        dravik.setup.exe = dravik.folder.Path() + "Dravik.exe";
         RunRound(round, dravik, null);
         results.oneClientRatios.push_back(RoundRatio(dravik.tally.oneClientRates, null.tally.oneClientRates));
         results.fourClientsRatios.push_back(

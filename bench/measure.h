@@ -13,7 +13,8 @@ struct ViewerSetup {
     std::string exe;
     std::string arguments;
     ChannelNames names;
-    // The real viewer runs from a fresh folder of its own, where its log file lies, and has a pane to check.
+    // Each viewer runs from a fresh copy in a folder of its own; the real viewer's log file lies there, and
+    // it has a pane to check.
     bool isDravik = false;
 };
 

@@ -80,7 +80,8 @@ Written by `bash scripts/bench.sh [RUNS]`; every figure below comes from the run
 - **Dravik**: `Dravik.exe` copied into a fresh temporary folder, its settings key
   `HKLM\SOFTWARE\Korvane Software\Dravik` deleted before every start (default placement, on top), its window
   visible and shown normally.
-- **null viewer**: `null-viewer.exe - --class DravikBenchNullViewer --region DravikBenchNullRegion`, a window
+- **null viewer**: `null-viewer.exe - --class DravikBenchNullViewer --region DravikBenchNullRegion`, copied
+  likewise into a fresh temporary folder of its own, a window
   of its own class with a shared region of its own that only copies each text out of the region and answers
   0: what the channel itself costs. Its clients take their own mutex, "DravikBenchNullMutex".
 
