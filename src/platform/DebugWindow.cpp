@@ -39,6 +39,7 @@ bool TfrmDebugWindow::RegisterWindowClass(HINSTANCE instance) {
 }
 
 bool TfrmDebugWindow::Create(HINSTANCE instance) {
+    FInstance = instance;
     const HDC screen = ::GetDC(nullptr);
     if (screen) {
         FDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
@@ -158,9 +159,8 @@ void TfrmDebugWindow::ShowUnexpectedError(const char* message) {
 }
 
 bool TfrmDebugWindow::FormCreateControls() {
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
     FDialogs.SetOwner(FWindow);
-    if (!FToolbar.Create(FWindow, instance, FDpi) || !FPopupMenu.Create())
+    if (!FToolbar.Create(FWindow, FInstance, FDpi) || !FPopupMenu.Create())
         return false;
     FMenuShortcuts = TAccelerators(CreateMenuShortcuts());
     FToolbarMnemonics = TAccelerators(CreateToolbarMnemonics());
@@ -171,11 +171,10 @@ bool TfrmDebugWindow::FormCreateControls() {
 // why the viewer does not link it: loaded with the program it would hold up
 // the start-up before the first clients are answered.
 bool TfrmDebugWindow::CreatePane() {
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
     const HWND edit = ::CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "",
         WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 0,
-        0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(PaneId)), instance, nullptr);
+        0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(PaneId)), FInstance, nullptr);
     if (!edit)
         return false;
     FPane.Attach(edit);
@@ -193,8 +192,7 @@ bool TfrmDebugWindow::CreatePane() {
 // have been answered: its icon, the pane's font, and the switches that the
 // start-up asked for while the window was hidden.
 void TfrmDebugWindow::FinishHiddenWindow() {
-    const HINSTANCE instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrA(FWindow, GWLP_HINSTANCE));
-    HICON icon = ::LoadIconA(instance, MAKEINTRESOURCEA(IDI_DRAVIK));
+    HICON icon = ::LoadIconA(FInstance, MAKEINTRESOURCEA(IDI_DRAVIK));
     if (!icon)
         icon = ::LoadIcon(nullptr, IDI_APPLICATION);
     ::SetClassLongPtrA(FWindow, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));

@@ -119,6 +119,7 @@ private:
     int Scaled(int pixels) const;
 
     HWND FWindow = nullptr;
+    HINSTANCE FInstance = nullptr;
     TToolbarPanel FToolbar;
     TPopupMenu FPopupMenu;
     TAccelerators FMenuShortcuts;

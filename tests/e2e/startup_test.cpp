@@ -250,6 +250,14 @@ LRESULT FirstVisibleLine(HWND viewer) {
     return line;
 }
 
+// A log of `lines` numbered lines, each ended by CR LF.
+std::string NumberedLog(int lines) {
+    std::string log;
+    for (int number = 1; number <= lines; ++number)
+        log += "log line " + std::to_string(number) + "\r\n";
+    return log;
+}
+
 // The log fills the control after the window has answered its first clients; it must still show as a text
 // loaded whole, from its top with the caret at the start, until the first print moves the view to its end.
 void LongLogShowsFromItsTopUntilThePrintsCome() {
@@ -257,9 +265,7 @@ void LongLogShowsFromItsTopUntilThePrintsCome() {
     ViewerRun run;
     if (!CHECK(run.Prepared()))
         return;
-    std::string log;
-    for (int number = 1; number <= 300; ++number)
-        log += "log line " + std::to_string(number) + "\r\n";
+    const std::string log = NumberedLog(300);
     CHECK(WriteFileBytes(run.LogPath(), log));
     if (!StartViewer(run))
         return;
@@ -291,9 +297,7 @@ void ClientsThatFindTheWindowWhileItStarts() {
         ViewerRun run;
         if (!CHECK(run.Prepared()))
             return;
-        std::string log;
-        for (int number = 1; number <= 200; ++number)
-            log += "log line " + std::to_string(number) + "\r\n";
+        const std::string log = NumberedLog(200);
         CHECK(WriteFileBytes(run.LogPath(), log));
         if (!CHECK(run.Launch()))
             return;
@@ -301,7 +305,7 @@ void ClientsThatFindTheWindowWhileItStarts() {
         HWND viewer = nullptr;
         const DWORD started = GetTickCount();
         while (viewer == nullptr && run.Running() && GetTickCount() - started < 15000)
-            viewer = FindWindowA("TfrmDebug", "Korvane Dravik");
+            viewer = FindViewerWindow(run.ProcessId());
         if (!CHECK(viewer != nullptr && run.WaitForWindow() && run.Window() == viewer))
             return;
         const bool hidden = IsWindowVisible(viewer) == FALSE;
