@@ -299,6 +299,34 @@ bool RunFromOwnFolder(Contestant& contestant) {
     return true;
 }
 
+// The same start, lines and question as in a round, then the memory.
+void MeasureShownNull(const ViewerSetup& nullSetup, RunResults& results) {
+    ViewerSetup setup = nullSetup;
+    setup.name = "null viewer, shown";
+    setup.arguments += " --show";
+    Contestant shown(setup);
+    double seconds = 0;
+    std::vector<std::string>& problems = results.shownNullProblems;
+    if (!RunFromOwnFolder(shown) || !Launch(shown, shown.viewer, seconds) ||
+        !shown.client.Open(setup.names) || !Prefill(shown)) {
+        problems.push_back("did not start, or its channel failed");
+        return;
+    }
+    if (!shown.viewer.WaitShownNormally(kStartTimeoutMs))
+        problems.push_back("its window is not visible and shown normally");
+    if (!shown.viewer.AskTextLength())
+        problems.push_back("it did not answer WM_GETTEXTLENGTH");
+    Sleep(kSettleMs);
+    if (!shown.viewer.Memory(results.shownNullMemory))
+        problems.push_back("GetProcessMemoryInfo failed on the viewer's process");
+    else
+        Progress(setup, "private bytes: " + std::to_string(results.shownNullMemory.privateBytes / 1024) + " KiB");
+    if (!shown.viewer.Close(kCloseTimeoutMs))
+        problems.push_back("the viewer did not close on WM_CLOSE and was ended");
+    if (!problems.empty())
+        results.shownNullMemory = MemoryFigures();
+}
+
 double RoundRatio(const std::vector<double>& dravikRates, const std::vector<double>& nullRates) {
     const double null = Median(nullRates);
     return null > 0 ? Median(dravikRates) / null : 0;
@@ -329,6 +357,7 @@ RunResults MeasureInTurns(const ViewerSetup& dravikSetup, const ViewerSetup& nul
     }
     results.dravik = Summarise(dravikTotal);
     results.null = Summarise(nullTotal);
+    MeasureShownNull(nullSetup, results);
     return results;
 }
 

@@ -36,6 +36,10 @@ struct ViewerResults {
 struct RunResults {
     ViewerResults dravik;
     ViewerResults null;
+    // The null viewer once more after the rounds, its window shown and active like Dravik's: how much of
+    // Dravik's memory any shown window costs here. Zero when it could not be measured (see problems).
+    MemoryFigures shownNullMemory;
+    std::vector<std::string> shownNullProblems;
     // Dravik / null viewer within each round.
     std::vector<double> oneClientRatios;
     std::vector<double> fourClientsRatios;
@@ -44,7 +48,8 @@ struct RunResults {
 // Measures both viewers for `rounds` rounds, each with both started afresh. In a round the viewers first
 // start in turns, neither running while the other starts; then both run at once and the clients take
 // turns between them block by block, so that both meet the same moments of the machine's load. Every figure
-// pools all rounds; memory is that after the last round.
+// pools all rounds; memory is that after the last round. Then the null viewer runs once more with its window
+// shown (`--show`), for its memory.
 RunResults MeasureInTurns(const ViewerSetup& dravik, const ViewerSetup& null, int rounds);
 
 } // namespace bench

@@ -121,6 +121,10 @@ release the mutex. That is the least a client can pay per line, so the viewer's 
   `PROCESS_MEMORY_COUNTERS_EX`) after the last round's blocks. Wine 8 leaves `PrivateUsage` at 0; the bench
   then takes `PagefileUsage`, which Windows documents as the same commit charge. As a cross-check, the
   committed private regions of the viewer's address space are also added up one by one (`VirtualQueryEx`).
+  After the rounds the null viewer starts once more with `--show`: its window shown normally and active, as
+  Dravik's is, the same 1000 lines and question, then its memory. The row "Private bytes, against the null
+  viewer with its window shown" compares Dravik with that one (no target): how much of the private bytes
+  any window that is shown costs here.
 - **Check**: after every block of Dravik's, the text of its pane (`WM_GETTEXT` of its Edit child, read at
   once) must end with the last line sent, which the bench reads back from the region.
 

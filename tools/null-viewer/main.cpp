@@ -3,6 +3,7 @@
 // "LOADFROMFILE name", ... Clients are tested against it, and it measures what the channel alone costs.
 //
 //   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]] [--class NAME --region NAME]
+//               [--show]
 //
 // OUTFILE NUL records nothing, for measuring the clients alone.
 // OUTFILE - opens no file at all: each command's text is only copied out of the region and 0 returned, which
@@ -12,6 +13,7 @@
 // which is how a hung viewer looks to its clients.
 // --class and --region offer the channel under other names (NAME is then also the window's title), so that
 // it can run beside Dravik.exe and clients can take turns between the two.
+// --show shows the window and makes it the active one, as a viewer's window is; otherwise it stays hidden.
 #include <windows.h>
 
 #include <cstdio>
@@ -40,6 +42,7 @@ struct Options {
     std::string windowClass = "TfrmDebug";
     std::string title = "Korvane Dravik";
     std::string region = "DravikFileMap";
+    bool show = false;
 };
 
 struct Viewer {
@@ -133,6 +136,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         std::string arg = argv[i];
         const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
         unsigned long value = 0;
+        if (arg == "--show") {
+            options.show = true;
+            continue;
+        }
         if (arg == "--size" && ParseNumber(next, value) && value >= 2)
             options.regionSize = value;
         else if (arg == "--stall-after" && ParseNumber(next, value) && value >= 1)
@@ -166,7 +173,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs("usage: null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]] "
-                   "[--class NAME --region NAME]\n",
+                   "[--class NAME --region NAME] [--show]\n",
                    stderr);
         return 1;
     }
@@ -207,6 +214,10 @@ int main(int argc, char** argv) {
                                 CW_USEDEFAULT, CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, &viewer);
     if (window == nullptr)
         return Fail("CreateWindowA");
+    if (options.show) {
+        ShowWindow(window, SW_SHOWNORMAL);
+        SetForegroundWindow(window);
+    }
 
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
