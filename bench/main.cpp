@@ -124,9 +124,9 @@ int main(int argc, char** argv) {
         {"null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false}, rounds);
 
     const std::vector<bench::Row> rows = MakeRows(run);
-    const std::string markdown =
-        bench::MarkdownTable(rows) + "\n" + RatioList("One client", run.oneClientRatios) +
-        RatioList("Four clients", run.fourClientsRatios) + "\n" + CheckList(run);
+    const std::string markdown = bench::MarkdownTable(rows) + "\n" +
+                                 RatioList("One client", run.oneClientRatios) +
+                                 RatioList("Four clients", run.fourClientsRatios) + "\n" + CheckList(run);
     std::printf("\n%s", markdown.c_str());
     std::fflush(stdout);
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
         written = WriteText(figuresFile, bench::FigureLines(rows)) && written;
     if (!written)
         std::fputs("dravik-bench: could not write the result files\n", stderr);
-    return written && run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty()
-               ? 0
-               : 1;
+    const bool measured =
+        run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
+    return written && measured ? 0 : 1;
 }

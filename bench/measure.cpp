@@ -320,7 +320,8 @@ void MeasureShownNull(const ViewerSetup& nullSetup, RunResults& results) {
     if (!shown.viewer.Memory(results.shownNullMemory))
         problems.push_back("GetProcessMemoryInfo failed on the viewer's process");
     else
-        Progress(setup, "private bytes: " + std::to_string(results.shownNullMemory.privateBytes / 1024) + " KiB");
+        Progress(setup,
+                 "private bytes: " + std::to_string(results.shownNullMemory.privateBytes / 1024) + " KiB");
     if (!shown.viewer.Close(kCloseTimeoutMs))
         problems.push_back("the viewer did not close on WM_CLOSE and was ended");
     if (!problems.empty())
