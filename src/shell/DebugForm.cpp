@@ -60,11 +60,16 @@ void TfrmDebug::FormCreate() {
     // same moment take turns here, so that the second always finds the first
     // instead of both running on one log file, or both ending.
     TWindowId other = 0;
+    bool channelMade = false;
     {
         const TInstanceCheckTurn turn(window);
         const std::string className = window.ClassName();
         window.SetTitle(InstanceCheckTitle);
         other = window.FindTopLevelWindow(className, ViewerTitle);
+        // Clients find the window by its title and then open the region:
+        // the region is there before the title is.
+        if (other == 0)
+            channelMade = FServices.Maps.CreateMap(CommandRegionKey, CommandRegionSize);
         window.SetTitle(ViewerTitle);
     }
     if (other != 0) {
@@ -74,7 +79,7 @@ void TfrmDebug::FormCreate() {
         return;
     }
 
-    if (!FServices.Maps.CreateMap(CommandRegionKey, CommandRegionSize)) {
+    if (!channelMade) {
         window.ShowInformationBox(ChannelFailureText);
         window.RequestTermination();
     }

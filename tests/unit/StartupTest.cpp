@@ -73,6 +73,19 @@ TEST_F(StartupTest, ViewersStartingTogetherTakeTurnsForTheWholeTitleSearch) {
     }
 }
 
+// A client that finds the window by its title opens the region next; a
+// region made after the title would fail a client that looks meanwhile.
+TEST_F(StartupTest, TheRegionExistsBeforeTheWindowTakesTheTitleClientsLookFor) {
+    bool regionOpenAtTitle = false;
+    V.Window.OnTitle = [this, &regionOpenAtTitle](const std::string& title) {
+        if (title == "Korvane Dravik")
+            regionOpenAtTitle = V.Maps.IsOpen(CommandRegionKey);
+    };
+    V.Form.FormCreate();
+    EXPECT_TRUE(regionOpenAtTitle);
+    EXPECT_EQ(V.Memory.CreateCount, 1);
+}
+
 TEST_F(StartupTest, AChannelFailureIsAnnouncedAndTheRestOfStartUpStillRuns) {
     V.Memory.Fail = true;
     V.Files.Files[DefaultLogFile] = "last run\r\n";

@@ -18,6 +18,8 @@ public:
     void SetTitle(const std::string& title) override {
         Title = title;
         Calls.push_back("SetTitle " + title);
+        if (OnTitle)
+            OnTitle(title);
     }
     TWindowId FindTopLevelWindow(const std::string& className, const std::string& title) const override {
         Searches.push_back(className + "|" + title + "|own title: " + Title);
@@ -64,6 +66,8 @@ public:
     std::vector<std::string> InformationBoxes;
     std::vector<std::string> Calls;
     mutable std::vector<std::string> Searches;
+    // Called with each title set, to check what holds at that moment.
+    std::function<void(const std::string&)> OnTitle;
 };
 
 class TFixedClock : public IClock {
