@@ -258,16 +258,29 @@ std::string NumberedLog(int lines) {
     return log;
 }
 
+// A first run (no settings key) with log as the viewer's default log. False after a failed check.
+bool PrepareFirstRunWithLog(ViewerRun& run, const std::string& log) {
+    CHECK(DeleteSettings());
+    if (!CHECK(run.Prepared()))
+        return false;
+    CHECK(WriteFileBytes(run.LogPath(), log));
+    return true;
+}
+
+// Closes the viewer as a user would and checks the log it saved.
+void CloseAndCheckSavedLog(ViewerRun& run, const std::string& expected) {
+    CHECK(run.Close());
+    std::string saved;
+    CHECK(ReadFileBytes(run.LogPath(), saved));
+    CHECK_EQ(saved, expected);
+}
+
 // The log fills the control after the window has answered its first clients; it must still show as a text
 // loaded whole, from its top with the caret at the start, until the first print moves the view to its end.
 void LongLogShowsFromItsTopUntilThePrintsCome() {
-    CHECK(DeleteSettings());
     ViewerRun run;
-    if (!CHECK(run.Prepared()))
-        return;
     const std::string log = NumberedLog(300);
-    CHECK(WriteFileBytes(run.LogPath(), log));
-    if (!StartViewer(run))
+    if (!PrepareFirstRunWithLog(run, log) || !StartViewer(run))
         return;
     const HWND viewer = run.Window();
     CHECK_EQ(PaneText(viewer), log);
@@ -281,10 +294,7 @@ void LongLogShowsFromItsTopUntilThePrintsCome() {
     CHECK_SENT(Print(viewer, "after the log"));
     CHECK_EQ(PaneText(viewer), log + "after the log\r\n");
     CHECK_MSG(FirstVisibleLine(viewer) > 250, std::to_string(FirstVisibleLine(viewer)));
-    CHECK(run.Close());
-    std::string saved;
-    CHECK(ReadFileBytes(run.LogPath(), saved));
-    CHECK_EQ(saved, log + "after the log\r\n");
+    CloseAndCheckSavedLog(run, log + "after the log\r\n");
 }
 
 // The window answers the clients that find it before it has made its controls and shown itself. What they
@@ -293,13 +303,9 @@ void LongLogShowsFromItsTopUntilThePrintsCome() {
 void ClientsThatFindTheWindowWhileItStarts() {
     for (const bool clearFirst : {false, true}) {
         std::printf("  case: the first command is %s\n", clearFirst ? "Clear" : "a print");
-        CHECK(DeleteSettings());
         ViewerRun run;
-        if (!CHECK(run.Prepared()))
-            return;
         const std::string log = NumberedLog(200);
-        CHECK(WriteFileBytes(run.LogPath(), log));
-        if (!CHECK(run.Launch()))
+        if (!PrepareFirstRunWithLog(run, log) || !CHECK(run.Launch()))
             return;
         // Looked for without a pause, to be among the clients the start-up answers first.
         HWND viewer = nullptr;
@@ -325,19 +331,14 @@ void ClientsThatFindTheWindowWhileItStarts() {
         CHECK_EQ(CountEditChildren(viewer), 1);
         CHECK_EQ(PaneText(viewer), expected);
         CheckLayout(viewer, true);
-        CHECK(run.Close());
-        std::string saved;
-        CHECK(ReadFileBytes(run.LogPath(), saved));
-        CHECK_EQ(saved, expected);
+        CloseAndCheckSavedLog(run, expected);
     }
 }
 
 void LogFileSettingAndItsFallback() {
-    CHECK(DeleteSettings());
     ViewerRun run;
-    if (!CHECK(run.Prepared()))
+    if (!PrepareFirstRunWithLog(run, "from the default log\r\n"))
         return;
-    CHECK(WriteFileBytes(run.LogPath(), "from the default log\r\n"));
 
     // 253 characters and the zero byte fill the 254-byte buffer exactly: the name is used.
     const std::string fits = PathOfLength(run, 253, 'a');
