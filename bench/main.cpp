@@ -38,7 +38,7 @@ std::vector<bench::Row> MakeRows(const bench::RunResults& run) {
         Row{"Viewer processor time per line, one client", "us", dravik.cpuPerLineUs, null.cpuPerLineUs, false,
             0, 0},
         Row{"Start-up, median", "ms", dravik.startupMs, null.startupMs, false, 1.5, 0},
-        // Two decimals: the ratio lies close to its bound, and one decimal would hide which side it is on.
+        // Two decimals: near its bound, one decimal would hide which side of it the ratio is on.
         Row{"Private bytes", "MiB", dravik.memory.privateBytes / kMiB, null.memory.privateBytes / kMiB, false,
             2, 2},
         // Not a target: how much of the private bytes any window that is shown and active costs here.

@@ -136,10 +136,6 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         std::string arg = argv[i];
         const char* next = i + 1 < argc ? argv[i + 1] : nullptr;
         unsigned long value = 0;
-        if (arg == "--show") {
-            options.show = true;
-            continue;
-        }
         if (arg == "--size" && ParseNumber(next, value) && value >= 2)
             options.regionSize = value;
         else if (arg == "--stall-after" && ParseNumber(next, value) && value >= 1)
@@ -150,7 +146,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             options.windowClass = options.title = next;
         else if (arg == "--region" && next != nullptr && *next != 0)
             options.region = next;
-        else if (options.outputFile.empty() && arg.compare(0, 2, "--") != 0) {
+        else if (arg == "--show") {
+            options.show = true;
+            continue;
+        } else if (options.outputFile.empty() && arg.compare(0, 2, "--") != 0) {
             options.outputFile = arg;
             continue;
         } else
