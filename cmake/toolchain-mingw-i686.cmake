@@ -1,25 +1,5 @@
 # Cross-compiles the 32-bit Windows build on Linux with MinGW-w64:
 #   cmake -S . -B build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
-# The unsuffixed compilers use the win32 thread model (Debian's default alternative); Windows code here
-# therefore must not rely on std::thread or std::mutex.
-set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(DRAVIK_MINGW_TRIPLET i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${DRAVIK_MINGW_TRIPLET}-gcc)
-set(CMAKE_CXX_COMPILER ${DRAVIK_MINGW_TRIPLET}-g++)
-set(CMAKE_RC_COMPILER ${DRAVIK_MINGW_TRIPLET}-windres)
-
-# Headers and libraries come from the MinGW sysroot only: the host's /usr/include must never leak into a
-# Windows build. Build tools (programs) are still taken from the host.
-set(CMAKE_FIND_ROOT_PATH /usr/${DRAVIK_MINGW_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Lets add_test() on a Windows executable run it under Wine when Wine is installed.
-find_program(DRAVIK_WINE_PROGRAM wine)
-if(DRAVIK_WINE_PROGRAM)
-    set(CMAKE_CROSSCOMPILING_EMULATOR ${DRAVIK_WINE_PROGRAM})
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

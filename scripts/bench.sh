@@ -13,12 +13,14 @@ if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
 fi
 
 # A prefix of its own: the bench deletes the viewer's settings before every start.
-export DRAVIK_WINEPREFIX="${DRAVIK_WINEPREFIX:-$PWD/build/wineprefix-bench}"
+export DRAVIK_PREFIX_NAME="${DRAVIK_PREFIX_NAME:-wineprefix-bench}"
 bash scripts/setup.sh
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+dravik_choose_arch
+dravik_prepare_prefix
 
-bench="$PWD/build/windows/bin/dravik-bench.exe"
+bench="$DRAVIK_BIN/dravik-bench.exe"
 if [ ! -f "$bench" ]; then
     echo "$bench was not built" >&2
     exit 1
@@ -34,7 +36,7 @@ failed=0
 for run in $(seq 1 "$runs"); do
     echo "=== Run $run of $runs"
     # Output to a file, not a pipe: Wine's own processes inherit it and would keep a pipe open.
-    (cd "$work" && exec timeout 1800 wine "$bench" --markdown "table$run.md" --figures "figures$run.tsv" \
+    (cd "$work" && exec timeout 1800 "$WINELOADER" "$bench" --markdown "table$run.md" --figures "figures$run.tsv" \
         </dev/null >"log$run" 2>&1) &
     pid=$!
     tail -n +1 -s 0.2 -f --pid="$pid" "$work/log$run" 2>/dev/null | tr -d '\r'
@@ -139,7 +141,8 @@ of that ratio, for "lower is better" rows a maximum (the targets of issue 4).
 TEXT
     echo "- Processors (nproc): $(nproc)"
     echo "- CPU: ${cpu:-unknown}"
-    echo "- Wine: $(wine --version 2>/dev/null || echo unknown)"
+    echo "- Build: $DRAVIK_ARCH (${DRAVIK_BIN#"$PWD"/}), Wine: $("$WINELOADER" --version 2>/dev/null || echo unknown)" \
+        "($WINEARCH)"
     echo "- Date: $(date -u '+%Y-%m-%d %H:%M UTC')"
     echo "- Load average at the end (1, 5, 15 min): $(cut -d ' ' -f 1-3 /proc/loadavg)"
     echo "- Runs: $runs"

@@ -39,10 +39,6 @@ max_len() {
     esac
 }
 
-is_installed() {
-    [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]
-}
-
 fuzzer_links() {
     local probe
     probe="$(mktemp -d)"
@@ -54,22 +50,15 @@ fuzzer_links() {
     return "$status"
 }
 
-missing=()
-for package in clang cmake libgtest-dev; do
-    is_installed "$package" || missing+=("$package")
-done
-if ! is_installed libclang-rt-14-dev && apt-cache show libclang-rt-14-dev >/dev/null 2>&1; then
+# shellcheck source=scripts/packages.sh
+source scripts/packages.sh
+packages=(clang cmake libgtest-dev)
+if ! dravik_is_installed libclang-rt-14-dev && apt-cache show libclang-rt-14-dev >/dev/null 2>&1; then
     if ! command -v clang++ >/dev/null 2>&1 || ! fuzzer_links; then
-        missing+=(libclang-rt-14-dev)
+        packages+=(libclang-rt-14-dev)
     fi
 fi
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    "${sudo[@]}" apt-get update
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}" </dev/null
-fi
+dravik_install_packages "${packages[@]}" || echo "Could not install: $DRAVIK_MISSING_PACKAGES" >&2
 fuzzer_links || {
     echo "clang++ cannot link with -fsanitize=fuzzer: libFuzzer is missing" >&2
     exit 1

@@ -29,7 +29,7 @@ esac
 
 # A prefix of its own: the tests reset the viewer's settings key and count the viewer windows on the
 # desktop, which a test run or a viewer in another prefix must not disturb.
-export DRAVIK_WINEPREFIX="${DRAVIK_WINEPREFIX:-$PWD/build/wineprefix-reliability}"
+export DRAVIK_PREFIX_NAME="${DRAVIK_PREFIX_NAME:-wineprefix-reliability}"
 out=build/reliability
 report=docs/reliability.md
 
@@ -37,6 +37,8 @@ run_programs() {
     bash scripts/setup.sh
     # shellcheck source=scripts/wine-env.sh
     source scripts/wine-env.sh
+    dravik_choose_arch
+    dravik_prepare_prefix
     mkdir -p "$out"
 
     if [ "$fresh_fuzz" -eq 1 ] || [ ! -f build/fuzz/summary.md ]; then
@@ -45,10 +47,10 @@ run_programs() {
     fi
 
     shopt -s nullglob
-    programs=(build/windows/bin/e2e-faults*.exe build/windows/bin/e2e-load.exe)
+    programs=("$DRAVIK_BIN"/e2e-faults*.exe "$DRAVIK_BIN"/e2e-load.exe)
     shopt -u nullglob
     if [ "${#programs[@]}" -eq 0 ]; then
-        echo "No fault or load test program in build/windows/bin" >&2
+        echo "No fault or load test program in $DRAVIK_BIN" >&2
         exit 1
     fi
 
@@ -65,7 +67,7 @@ run_programs() {
     dravik_start_wineserver || DRAVIK_WINESERVER_STARTED=""
 
     echo "$(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD 2>/dev/null || echo unknown)," \
-        "$(wine --version 2>/dev/null || echo 'Wine'), $(uname -m)" >"$out/run.info"
+        "$("$WINELOADER" --version 2>/dev/null || echo 'Wine') ($WINEARCH), the $DRAVIK_ARCH build" >"$out/run.info"
     for program in "${programs[@]}"; do
         name="$(basename "$program" .exe)"
         log="$out/$name.log"
@@ -74,7 +76,7 @@ run_programs() {
         : >"$log.raw"
         status=0
         start=$(date +%s)
-        timeout 600 wine "$program" </dev/null >"$log.raw" 2>&1 &
+        timeout 600 "$WINELOADER" "$program" </dev/null >"$log.raw" 2>&1 &
         pid=$!
         tail -n +1 -s 0.2 -f --pid="$pid" "$log.raw"
         wait "$pid" || status=$?

@@ -6,8 +6,10 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 bash scripts/setup.sh
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+dravik_choose_arch
+dravik_prepare_prefix
 
-viewer=build/windows/bin/Dravik.exe
+viewer="$DRAVIK_BIN/Dravik.exe"
 if [ ! -f "$viewer" ]; then
     echo "$viewer was not built" >&2
     exit 1
@@ -24,14 +26,15 @@ else
     echo "No X display reachable: started a private Xvfb on $DISPLAY (it ends with the viewer)"
     echo "Screenshot:  DISPLAY=$DISPLAY import -window root shot.png"
 fi
-printf 'DISPLAY=%s\nWINEPREFIX=%s\n' "$DISPLAY" "$WINEPREFIX" >"$run_display"
+printf 'DISPLAY=%s\nWINEPREFIX=%s\nDRAVIK_ARCH=%s\n' "$DISPLAY" "$WINEPREFIX" "$DRAVIK_ARCH" >"$run_display"
 
 echo "Send text:   bash scripts/send.sh Hello"
-echo "         or  WINEPREFIX=$WINEPREFIX DISPLAY=$DISPLAY wine build/windows/bin/dravik-send.exe Hello"
+echo "         or  WINEPREFIX=$WINEPREFIX WINESERVER=$WINESERVER DISPLAY=$DISPLAY $WINELOADER" \
+    "${DRAVIK_BIN#"$PWD"/}/dravik-send.exe Hello"
 echo "Close the viewer's window to stop it; Ctrl+C here ends it at once, without saving its log."
 
 # A GUI program under Wine ignores SIGINT, so Ctrl+C is passed on to the viewer as SIGTERM.
-wine "$viewer" </dev/null &
+"$WINELOADER" "$viewer" </dev/null &
 viewer_pid=$!
 trap 'kill -TERM "$viewer_pid" 2>/dev/null || true' INT TERM
 status=0

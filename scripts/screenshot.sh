@@ -8,22 +8,24 @@ set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 output="${1:-docs/screenshot.png}"
 
-export DRAVIK_WINEPREFIX="${DRAVIK_WINEPREFIX:-$PWD/build/wineprefix-screenshot}"
+export DRAVIK_PREFIX_NAME="${DRAVIK_PREFIX_NAME:-wineprefix-screenshot}"
 bash scripts/setup.sh
 # shellcheck source=scripts/wine-env.sh
 source scripts/wine-env.sh
+dravik_choose_arch
 dravik_prepare_prefix
 
 # A fresh folder: the viewer's log file lands beside its executable.
 folder="$(mktemp -d)"
 trap 'rm -rf "$folder"; dravik_cleanup' EXIT
-cp build/windows/bin/Dravik.exe "$folder/"
+cp "$DRAVIK_BIN/Dravik.exe" "$folder/"
 dravik_start_xvfb
 dravik_start_wineserver
-wine reg delete 'HKLM\SOFTWARE\Korvane Software\Dravik' /f >/dev/null 2>&1 || true
+# Both builds keep their settings in the registry's 32-bit view.
+dravik_wine reg delete 'HKLM\SOFTWARE\Korvane Software\Dravik' /reg:32 /f >/dev/null 2>&1 || true
 
-wine "$folder/Dravik.exe" </dev/null >/dev/null 2>&1 &
-send() { wine build/windows/bin/dravik-send.exe "$@" </dev/null >/dev/null 2>&1; }
+dravik_wine "$folder/Dravik.exe" </dev/null >/dev/null 2>&1 &
+send() { dravik_wine "$DRAVIK_BIN/dravik-send.exe" "$@" </dev/null >/dev/null 2>&1; }
 for _ in $(seq 1 100); do
     send "Korvane Dravik $(date +%H:%M:%S): viewer started" && break
     sleep 0.1

@@ -1,34 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, prepares the Wine prefix and builds both the native tree (unit tests) and the
-# Windows tree (viewer, tools, end-to-end tests). Safe to run again: each step is skipped when already done.
+# Installs what is missing and builds the native tree (unit tests) and both Windows trees (viewer, tools,
+# end-to-end tests): build/windows (32-bit) and build/windows-x64 (64-bit). Safe to run again: each step is
+# skipped when already done. 32-bit Wine is installed only where this machine's kernel runs 32-bit code.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
-# shellcheck source=scripts/wine-env.sh
-source scripts/wine-env.sh
+# shellcheck source=scripts/packages.sh
+source scripts/packages.sh
 
-packages=(wine wine32:i386 g++-mingw-w64-i686 xvfb cmake g++ libgtest-dev imagemagick x11-utils clang ninja-build)
-
-is_installed() {
-    [ "$(dpkg-query -W -f='${db:Status-Status}' "$1" 2>/dev/null)" = installed ]
-}
-
-missing=()
-for package in "${packages[@]}"; do
-    is_installed "$package" || missing+=("$package")
-done
-
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=()
-    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-    if ! dpkg --print-foreign-architectures | grep -qx i386; then
-        "${sudo[@]}" dpkg --add-architecture i386
-    fi
-    "${sudo[@]}" apt-get update
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${missing[@]}" </dev/null
+# Without these nothing can be built or tested.
+required=(wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb x11-utils cmake g++ libgtest-dev)
+# Screenshots, the fuzzers, faster builds and the `wine` command for users: wanted, not essential.
+wanted=(wine imagemagick clang ninja-build)
+if dravik_kernel_runs_32bit; then
+    wanted+=(wine32:i386)
+elif [ -z "${DRAVIK_32BIT_SAID:-}" ]; then
+    echo "This machine's kernel does not run 32-bit programs: 32-bit Wine is not installed here"
+    export DRAVIK_32BIT_SAID=1
 fi
 
-dravik_prepare_prefix
+dravik_install_packages "${required[@]}" "${wanted[@]}" || true
+missing_required=()
+for package in "${required[@]}"; do
+    dravik_is_installed "$package" || missing_required+=("$package")
+done
+if [ "${#missing_required[@]}" -gt 0 ]; then
+    echo "Set-up cannot go on: these packages could not be installed: ${missing_required[*]}" >&2
+    exit 1
+fi
+if [ -n "${DRAVIK_MISSING_PACKAGES:-}" ]; then
+    echo "Going on without: $DRAVIK_MISSING_PACKAGES"
+fi
 
 generator=()
 if command -v ninja >/dev/null 2>&1; then
@@ -56,3 +57,6 @@ cmake --build build/native -j2
 
 configure build/windows -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release
 cmake --build build/windows -j2
+
+configure build/windows-x64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build/windows-x64 -j2
