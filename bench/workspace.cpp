@@ -62,10 +62,16 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
 }
 
 bool DeleteViewerSettings() {
-    const char* key = "SOFTWARE\\Korvane Software\\Dravik";
-    const LSTATUS status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, key);
+    // Both builds keep their settings in the registry's 32-bit view.
+    HKEY parent = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvane Software", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
+                      &parent) != ERROR_SUCCESS) {
+        return true;
+    }
+    const LSTATUS status = RegDeleteTreeA(parent, "Dravik");
+    RegCloseKey(parent);
     // Some systems leave the emptied key itself behind.
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, key);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvane Software\\Dravik", KEY_WOW64_32KEY, 0);
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 

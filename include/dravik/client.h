@@ -58,6 +58,9 @@ enum {
 #define DRAVIK_REGION_NAME "DravikFileMap"
 #define DRAVIK_MUTEX_NAME "DravikClientMutex"
 #define DRAVIK_SETTINGS_KEY "SOFTWARE\\Korvane Software\\Dravik"
+/* The same key as registry virtualization keeps it for a 32-bit viewer on 64-bit Windows, under HKCU. */
+#define DRAVIK_VIRTUAL_STORE_KEY                                                                                \
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Korvane Software\\Dravik"
 /* Process environment variable holding the timeout in milliseconds; see dravik_set_timeout. */
 #define DRAVIK_TIMEOUT_VARIABLE "DRAVIK_TIMEOUT_MS"
 
@@ -331,23 +334,37 @@ static inline int dravik_setlog(const char* file) {
  * Reads the viewer's Log Client Connections option ("LogConnect": "1" on, "0" off) into *on. The viewer need
  * not be running; a missing or unreadable setting sets *on to 0 and returns DRAVIK_ERROR.
  */
-static inline int dravik_log_connect(int* on) {
+/* Reads "LogConnect" from one key into value; 1 when it is there and a string. */
+static inline int dravik_detail_read_log_connect(HKEY root, const char* path, REGSAM view, char* value,
+                                                 DWORD* size) {
     HKEY key;
-    char value[8];
     DWORD type = 0;
-    DWORD size = (DWORD)sizeof value;
     LONG status;
+    if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
+        return 0;
+    status = RegQueryValueExA(key, "LogConnect", DRAVIK_NULL, &type, (BYTE*)value, size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS && type == REG_SZ;
+}
+
+static inline int dravik_log_connect(int* on) {
+    char value[8];
+    DWORD size = (DWORD)sizeof value;
     if (on == DRAVIK_NULL)
         return DRAVIK_ERROR;
     *on = 0;
-    /* The viewer is a 32-bit program: a 64-bit client must look in the 32-bit view of the registry. */
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &key) !=
-        ERROR_SUCCESS)
-        return DRAVIK_ERROR;
-    status = RegQueryValueExA(key, "LogConnect", DRAVIK_NULL, &type, (BYTE*)value, &size);
-    RegCloseKey(key);
-    if (status != ERROR_SUCCESS || type != REG_SZ)
-        return DRAVIK_ERROR;
+    /*
+     * Both builds of the viewer keep the setting in the 32-bit view of the registry. For a user who is not an
+     * administrator, Windows keeps the 32-bit viewer's writes in the user's VirtualStore instead, and only a
+     * 32-bit program without an execution level in its manifest sees that copy by itself: look there first.
+     */
+    if (!dravik_detail_read_log_connect(HKEY_CURRENT_USER, DRAVIK_VIRTUAL_STORE_KEY, KEY_WOW64_64KEY, value,
+                                        &size)) {
+        size = (DWORD)sizeof value;
+        if (!dravik_detail_read_log_connect(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, KEY_WOW64_32KEY, value,
+                                            &size))
+            return DRAVIK_ERROR;
+    }
     /* The stored size may or may not count a terminating zero. */
     if (size > 0 && value[size - 1] == 0)
         --size;

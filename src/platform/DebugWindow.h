@@ -142,7 +142,7 @@ private:
     DWORD FLastScrollBarDraw = 0;
     bool FScrollBarsWaiting = false;
     TWin32FileSystem FFiles;
-    TWin32Registry FRegistry;
+    TWin32SettingsRegistry FRegistry;
     TWin32Clock FClock;
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.

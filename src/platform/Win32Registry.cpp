@@ -9,7 +9,7 @@
 TQueryStatus TWin32Registry::QueryValue(const std::string& key, const std::string& valueName,
                                         std::size_t bufferSize, std::string& data) {
     HKEY opened = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS)
+    if (::RegOpenKeyExA(FRoot, Path(key).c_str(), 0, KEY_QUERY_VALUE | FView, &opened) != ERROR_SUCCESS)
         return TQueryStatus::KeyNotOpened;
     const TRegKey keyHandle(opened);
     std::vector<BYTE> buffer(bufferSize);
@@ -24,7 +24,7 @@ TQueryStatus TWin32Registry::QueryValue(const std::string& key, const std::strin
 bool TWin32Registry::SetStringValue(const std::string& key, const std::string& valueName,
                                     const std::string& data) {
     HKEY created = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
+    if (::RegCreateKeyExA(FRoot, Path(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | FView,
                           nullptr, &created, nullptr) != ERROR_SUCCESS)
         return false;
     const TRegKey keyHandle(created);

@@ -4,6 +4,7 @@
 
 #include "platform/fake/MemoryRegistry.h"
 #include "shell/SettingsStore.h"
+#include "shell/SharedSettingsRegistry.h"
 
 namespace {
 
@@ -69,6 +70,47 @@ TEST_F(SettingsTest, WritingStoresTheTextAndOneZeroByte) {
 
     Registry.DenyAccess = true;
     EXPECT_FALSE(Settings.WriteRegString("Floating", "1"));
+}
+
+// The 64-bit build's settings: the 32-bit view of the machine key, or the copy
+// that registry virtualization keeps of it for a user who is not an administrator.
+TEST(SharedSettingsTest, TheStoreCopyComesFirstAndTakesTheWritesTheMachineRefuses) {
+    TMemoryRegistry machine;
+    TMemoryRegistry store;
+    TSharedSettingsRegistry shared(machine, store);
+    TSettingsStore settings(shared);
+
+    EXPECT_EQ(settings.ReadRegString("Floating", "default"), "default");
+    machine.SetString(SettingsKey, "Floating", "0");
+    machine.SetString(SettingsKey, "Toolbar", "0");
+    store.SetString(SettingsKey, "Floating", "1");
+    EXPECT_EQ(settings.ReadRegString("Floating", "default"), "1");
+    EXPECT_EQ(settings.ReadRegString("Toolbar", "default"), "0");
+
+    // An administrator's write reaches the machine key, and the store copy
+    // that would hide it follows; values the store lacks stay out of it.
+    EXPECT_TRUE(settings.WriteRegString("Floating", "0"));
+    EXPECT_TRUE(settings.WriteRegString("Toolbar", "1"));
+    EXPECT_EQ(machine.StringValue(SettingsKey, "Floating"), "0");
+    EXPECT_EQ(store.StringValue(SettingsKey, "Floating"), "0");
+    EXPECT_EQ(store.Keys[SettingsKey].count("Toolbar"), 0u);
+
+    // Any other user's write lands in the store, where the next read finds it.
+    machine.DenyWrites = true;
+    EXPECT_TRUE(settings.WriteRegString("LogConnect", "1"));
+    EXPECT_EQ(machine.Keys[SettingsKey].count("LogConnect"), 0u);
+    EXPECT_EQ(settings.ReadRegString("LogConnect", "0"), "1");
+    store.DenyAccess = true;
+    EXPECT_FALSE(settings.WriteRegString("LogConnect", "0"));
+
+    // A key that only the store has exists: a value missing from it reads empty.
+    TMemoryRegistry emptyMachine;
+    TSharedSettingsRegistry storeOnly(emptyMachine, store);
+    store.DenyAccess = false;
+    EXPECT_EQ(TSettingsStore(storeOnly).ReadRegString("Width", "default"), "");
+
+    EXPECT_EQ(VirtualStoreKey(SettingsKey),
+              "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Korvane Software\\Dravik");
 }
 
 } // namespace

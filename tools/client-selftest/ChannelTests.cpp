@@ -216,8 +216,9 @@ void TimeoutSetting() {
 class SavedLogConnect {
   public:
     SavedLogConnect() {
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, 0, nullptr, 0, KEY_READ | KEY_WRITE,
-                            nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+        // The view the viewer and the header use, whichever build this is.
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, 0, nullptr, 0,
+                            KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
             key_ = nullptr;
             return;
         }

@@ -21,7 +21,7 @@ public:
         return TQueryStatus::Ok;
     }
     bool SetStringValue(const std::string& key, const std::string& valueName, const std::string& data) override {
-        if (DenyAccess)
+        if (DenyAccess || DenyWrites)
             return false;
         Keys[key][valueName] = data;
         Writes.push_back(valueName);
@@ -40,4 +40,6 @@ public:
     std::map<std::string, std::map<std::string, std::string>> Keys;
     std::vector<std::string> Writes;
     bool DenyAccess = false;
+    // Reads still work: a machine key a user who is not an administrator may read but not change.
+    bool DenyWrites = false;
 };

@@ -5,6 +5,12 @@
 namespace e2e {
 
 const char* const kSettingsKey = "SOFTWARE\\Korvane Software\\Dravik";
+const REGSAM kSettingsView = KEY_WOW64_32KEY;
+
+namespace {
+const char* const kSettingsParent = "SOFTWARE\\Korvane Software";
+const char* const kSettingsLeaf = "Dravik";
+} // namespace
 
 namespace {
 
@@ -28,19 +34,24 @@ class RegistryKey {
 } // namespace
 
 bool DeleteSettings() {
-    const LSTATUS status = RegDeleteTreeA(HKEY_LOCAL_MACHINE, kSettingsKey);
-    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
-        return false;
+    RegistryKey parent;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsParent, 0, KEY_ALL_ACCESS | kSettingsView, parent.Receive()) ==
+        ERROR_SUCCESS) {
+        const LSTATUS status = RegDeleteTreeA(parent.Get(), kSettingsLeaf);
+        if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
+            return false;
+    }
     // RegDeleteTree on a key leaves the key itself on some systems; removing it makes sure.
-    RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, kSettingsView, 0);
     RegistryKey probe;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, probe.Receive()) != ERROR_SUCCESS;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ | kSettingsView, probe.Receive()) !=
+           ERROR_SUCCESS;
 }
 
 bool SetSettingRaw(const std::string& name, DWORD type, const std::string& data) {
     RegistryKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                        nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS | kSettingsView, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
         return false;
     }
     return RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
@@ -54,7 +65,8 @@ bool SetSetting(const std::string& name, const std::string& value) {
 bool ReadSetting(const std::string& name, std::string& value) {
     value.clear();
     RegistryKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_QUERY_VALUE, key.Receive()) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_QUERY_VALUE | kSettingsView, key.Receive()) !=
+        ERROR_SUCCESS) {
         return false;
     }
     DWORD size = 0;

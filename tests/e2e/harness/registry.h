@@ -4,11 +4,13 @@
 
 #include <string>
 
-// The viewer's settings key, HKEY_LOCAL_MACHINE\SOFTWARE\Korvane Software\Dravik. Every test shares it with
-// the tests before it, so each one first puts it into the state it needs.
+// The viewer's settings key, HKEY_LOCAL_MACHINE\SOFTWARE\Korvane Software\Dravik in the registry's 32-bit
+// view, where both builds keep it. Every test shares it with the tests before it, so each one first puts it
+// into the state it needs.
 namespace e2e {
 
 extern const char* const kSettingsKey;
+extern const REGSAM kSettingsView;
 
 // Removes the key with all its values, so that the viewer sees a first run.
 bool DeleteSettings();
