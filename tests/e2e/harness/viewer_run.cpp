@@ -27,9 +27,29 @@ HWND FindAnyViewerWindow() {
     return FindWindowA(kViewerClass, kViewerTitle);
 }
 
+namespace {
+std::string& ViewerSourcePath() {
+    static std::string path;
+    return path;
+}
+} // namespace
+
+void SetViewerSource(const std::string& exePath) {
+    ViewerSourcePath() = exePath;
+}
+
+const std::string& ViewerSource() {
+    if (ViewerSourcePath().empty())
+        ViewerSourcePath() = OwnFolder() + "Dravik.exe";
+    return ViewerSourcePath();
+}
+
 ViewerRun::ViewerRun() : folder_(MakeTempFolder()) {
-    prepared_ = !folder_.empty() &&
-                CopyFileA((OwnFolder() + "Dravik.exe").c_str(), ExePath().c_str(), FALSE) != FALSE;
+    prepared_ = !folder_.empty() && UseViewer(ViewerSource());
+}
+
+bool ViewerRun::UseViewer(const std::string& exePath) {
+    return !Running() && CopyFileA(exePath.c_str(), ExePath().c_str(), FALSE) != FALSE;
 }
 
 ViewerRun::~ViewerRun() {

@@ -11,6 +11,11 @@ HWND FindViewerWindow(DWORD processId);
 // Any viewer window at all, whichever process owns it.
 HWND FindAnyViewerWindow();
 
+// The Dravik.exe that ViewerRun copies: by default the one beside the test program. A test of the two builds
+// together names the other build's.
+void SetViewerSource(const std::string& exePath);
+const std::string& ViewerSource();
+
 // One copy of Dravik.exe in a fresh temporary folder, so that its default log file DebugLog.txt lands beside
 // that copy and nowhere else. The process can be started, closed and started again from the same folder.
 class ViewerRun {
@@ -26,6 +31,8 @@ class ViewerRun {
     const std::string& Folder() const { return folder_; }
     std::string ExePath() const { return folder_ + "Dravik.exe"; }
     std::string LogPath() const { return folder_ + "DebugLog.txt"; }
+    // Replaces the copy with another Dravik.exe while the viewer is not running, keeping the folder.
+    bool UseViewer(const std::string& exePath);
 
     // Starts the process with the folder as its current directory, and waits for its window; with
     // waitVisible, also until the window is shown, which the viewer does after its start-up sequence.
