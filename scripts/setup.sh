@@ -8,7 +8,7 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 source scripts/packages.sh
 
 # Without these nothing can be built or tested.
-required=(wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb x11-utils cmake g++ libgtest-dev)
+required=(wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb x11-utils cmake g++ libgtest-dev clang-format)
 # Screenshots, the fuzzers, faster builds and the `wine` command for users: wanted, not essential.
 wanted=(wine imagemagick clang ninja-build)
 if dravik_kernel_runs_32bit; then

@@ -20,6 +20,10 @@ bash scripts/setup.sh
 source scripts/wine-env.sh
 dravik_choose_arch
 
+format_failed=0
+echo "=== Source format"
+bash scripts/format.sh --check || format_failed=1
+
 native_failed=0
 echo "=== Native unit tests"
 ctest --test-dir build/native --output-on-failure || native_failed=1
@@ -130,12 +134,13 @@ echo "=== Time per test program"
 printf '%s\n' "${timings[@]+"${timings[@]}"}"
 echo "Total time of scripts/test.sh: $(($(date +%s) - started_at)) s"
 
+[ "$format_failed" -eq 0 ] || echo "Sources are not formatted as .clang-format asks"
 [ "$native_failed" -eq 0 ] || echo "Native unit tests failed"
 [ "$fuzz_failed" -eq 0 ] || echo "Fuzzing found a fault: see build/fuzz/summary.md"
 [ "$package_failed" -eq 0 ] || echo "The release packages are not as they should be"
 echo "$passed passed, $failed failed"
 
-if [ "$native_failed" -ne 0 ] || [ "$fuzz_failed" -ne 0 ] || [ "$package_failed" -ne 0 ] ||
+if [ "$format_failed" -ne 0 ] || [ "$native_failed" -ne 0 ] || [ "$fuzz_failed" -ne 0 ] || [ "$package_failed" -ne 0 ] ||
     [ "$failed" -ne 0 ] || [ "$passed" -eq 0 ]; then
     exit 1
 fi

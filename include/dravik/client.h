@@ -59,7 +59,7 @@ enum {
 #define DRAVIK_MUTEX_NAME "DravikClientMutex"
 #define DRAVIK_SETTINGS_KEY "SOFTWARE\\Korvane Software\\Dravik"
 /* The same key as registry virtualization keeps it for a 32-bit viewer on 64-bit Windows, under HKCU. */
-#define DRAVIK_VIRTUAL_STORE_KEY                                                                                \
+#define DRAVIK_VIRTUAL_STORE_KEY                                                                             \
     "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Korvane Software\\Dravik"
 /* Process environment variable holding the timeout in milliseconds; see dravik_set_timeout. */
 #define DRAVIK_TIMEOUT_VARIABLE "DRAVIK_TIMEOUT_MS"

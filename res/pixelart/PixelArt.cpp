@@ -16,10 +16,10 @@
 #include <vector>
 
 namespace {
-const unsigned char Palette[16][3] = {
-    {0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0}, {0, 0, 128},   {128, 0, 128},
-    {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},  {0, 255, 0},   {255, 255, 0},
-    {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+const unsigned char Palette[16][3] = {{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                      {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                      {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                      {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
 const int TransparentIndex = 13;
 
 struct TPicture {
@@ -30,7 +30,7 @@ struct TPicture {
 };
 
 class TWriter {
-public:
+  public:
     void U8(unsigned value) { Bytes.push_back(static_cast<char>(value & 0xFF)); }
     void U16(unsigned value) {
         U8(value);
@@ -100,7 +100,8 @@ void WriteDib(TWriter& out, const TPicture& picture, bool forIcon) {
     out.U16(1);
     out.U16(4);
     out.U32(0);
-    out.U32(static_cast<std::uint32_t>(colourRow * picture.Height + (forIcon ? maskRow * picture.Height : 0)));
+    out.U32(
+        static_cast<std::uint32_t>(colourRow * picture.Height + (forIcon ? maskRow * picture.Height : 0)));
     out.U32(0);
     out.U32(0);
     out.U32(16);
@@ -165,7 +166,8 @@ std::string Icon(const TPicture& picture) {
 }
 
 bool EndsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 } // namespace
 

@@ -24,7 +24,7 @@ inline bool IsClientCommand(unsigned message) {
 
 // What the client commands act on.
 class IClientCommandTarget {
-public:
+  public:
     virtual ~IClientCommandTarget() = default;
 
     virtual void DoPrint(const std::string& text) = 0;

@@ -13,7 +13,7 @@ extern const char* const RegionName;
 
 // One open region: its mapping and the size asked for when it was created.
 class TRef {
-public:
+  public:
     TRef(std::unique_ptr<ISharedRegion> region, std::int32_t size) : View(std::move(region)), Size(size) {}
 
     const std::unique_ptr<ISharedRegion> View;
@@ -23,7 +23,7 @@ public:
 // The viewer's open regions by key, in the order they were created; keys are
 // compared without regard to letter case.
 class TMapList {
-public:
+  public:
     explicit TMapList(ISharedMemory& memory) : FMemory(memory) {}
 
     bool CreateMap(const std::string& key, std::int32_t size);
@@ -33,7 +33,7 @@ public:
     void CloseMap(const std::string& key);
     bool IsOpen(const std::string& key) const { return Find(key) != FEntries.end(); }
 
-private:
+  private:
     using TEntries = std::vector<std::pair<std::string, std::unique_ptr<TRef>>>;
 
     TEntries::const_iterator Find(const std::string& key) const;

@@ -8,7 +8,7 @@
 // One mapped view of a named shared memory object. The destructor unmaps the
 // view and closes the object's handle.
 class ISharedRegion {
-public:
+  public:
     virtual ~ISharedRegion() = default;
 
     virtual const unsigned char* View() const = 0;
@@ -18,7 +18,7 @@ public:
 };
 
 class ISharedMemory {
-public:
+  public:
     virtual ~ISharedMemory() = default;
 
     // Creates the named object, or opens it unchanged if it already exists,

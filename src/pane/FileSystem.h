@@ -7,7 +7,7 @@ enum class TWriteResult { Ok, CannotCreate, WriteFailed };
 // Whole-file access for the pane. Every file is opened and closed within one
 // call, without sharing, so another program never sees half an operation.
 class IFileSystem {
-public:
+  public:
     virtual ~IFileSystem() = default;
 
     // True for an existing regular file; a directory does not count.

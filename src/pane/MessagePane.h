@@ -8,7 +8,7 @@ class IPaneControl;
 // The pane's operations on its text control. File failures are raised as
 // TViewerError with the message the user sees.
 class TMessagePane {
-public:
+  public:
     TMessagePane(IPaneControl& control, IFileSystem& files) : FControl(control), FFiles(files) {}
 
     void DoPrint(const std::string& text);
@@ -16,7 +16,7 @@ public:
     void DoLoadFromFile(const std::string& fileName);
     void DoSaveToFile(const std::string& fileName);
 
-private:
+  private:
     IPaneControl& FControl;
     IFileSystem& FFiles;
 };

@@ -7,13 +7,13 @@
 namespace {
 // Marks a stretch of code during which the control's change notices are our own.
 class TSyncScope {
-public:
+  public:
     explicit TSyncScope(bool& flag) : FFlag(flag) { FFlag = true; }
     ~TSyncScope() { FFlag = false; }
     TSyncScope(const TSyncScope&) = delete;
     TSyncScope& operator=(const TSyncScope&) = delete;
 
-private:
+  private:
     bool& FFlag;
 };
 } // namespace

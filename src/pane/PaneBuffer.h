@@ -20,7 +20,7 @@
 // calls Sync before anything else looks at or changes the control, so user
 // edits never meet unsynced changes.
 class TPaneBuffer : public IPaneControl {
-public:
+  public:
     explicit TPaneBuffer(IPaneControl& control) : FControl(control) {}
 
     std::size_t TextLength() const override;
@@ -39,7 +39,9 @@ public:
 
     // A selection made in the model that the control has yet to show.
     bool SelectionPending() const { return FSelectionPending; }
-    bool HasPendingChanges() const { return FHeadLength != 0 || FCut != 0 || FTailLength != 0 || FSelectionPending; }
+    bool HasPendingChanges() const {
+        return FHeadLength != 0 || FCut != 0 || FTailLength != 0 || FSelectionPending;
+    }
     void Sync();
     // The control's text changed by other means than Sync: the user's editing.
     void ControlChanged() {
@@ -55,7 +57,7 @@ public:
     void ControlMade() { FAwaitingControl = false; }
     bool AwaitingControl() const { return FAwaitingControl; }
 
-private:
+  private:
     void TakeControlTextIfChanged() const;
     void Replace(std::size_t start, std::size_t length, const std::string& text);
     void ReplaceAll(const std::string& text);

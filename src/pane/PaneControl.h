@@ -6,7 +6,7 @@
 // The text control that shows the pane. Positions and lengths count
 // characters of the pane text, each CR and LF included.
 class IPaneControl {
-public:
+  public:
     virtual ~IPaneControl() = default;
 
     virtual std::size_t TextLength() const = 0;

@@ -172,8 +172,8 @@ bool TfrmDebugWindow::FormCreateControls() {
 bool TfrmDebugWindow::CreatePane() {
     const HWND edit = ::CreateWindowExA(
         WS_EX_CLIENTEDGE, "EDIT", "",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0, 0, 0,
-        0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(PaneId)), FInstance, nullptr);
+        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0,
+        0, 0, 0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(PaneId)), FInstance, nullptr);
     if (!edit)
         return false;
     FPane.Attach(edit);

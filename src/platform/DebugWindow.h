@@ -23,7 +23,7 @@ class TMapList;
 // procedure only unpacks messages and calls the named handlers; every
 // handler runs under the general error display.
 class TfrmDebugWindow : public IMainWindow {
-public:
+  public:
     explicit TfrmDebugWindow(TMapList& maps);
     ~TfrmDebugWindow() override;
     TfrmDebugWindow(const TfrmDebugWindow&) = delete;
@@ -61,7 +61,7 @@ public:
     void ShowErrorBox(const std::string& text) override;
     void ShowInformationBox(const std::string& text) override;
 
-private:
+  private:
     // The pane's control id, for its change notices.
     static constexpr WORD PaneId = 100;
 

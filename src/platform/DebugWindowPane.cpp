@@ -106,7 +106,8 @@ void TfrmDebugWindow::ScheduleRefresh() {
     }
     // The timer also fires inside the modal loops of dialogs and message
     // boxes, so the pane follows a flood while they are open.
-    FRefreshTimerArmed = ::SetTimer(FWindow, RefreshTimerId, RefreshInterval - sinceLastRefresh, nullptr) != 0;
+    FRefreshTimerArmed =
+        ::SetTimer(FWindow, RefreshTimerId, RefreshInterval - sinceLastRefresh, nullptr) != 0;
     if (!FRefreshTimerArmed)
         SyncPane();
 }

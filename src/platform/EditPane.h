@@ -6,7 +6,7 @@
 
 // The pane as a multi-line EDIT control.
 class TEditPane : public IPaneControl {
-public:
+  public:
     void Attach(HWND edit) { FEdit = edit; }
     HWND Handle() const { return FEdit; }
 
@@ -28,7 +28,7 @@ public:
     void CopyToClipboard() override;
     void PasteFromClipboard() override;
 
-private:
+  private:
     HWND FEdit = nullptr;
     LONG FBatchStyle = 0;
     bool FInBatch = false;

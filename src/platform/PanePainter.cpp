@@ -7,7 +7,7 @@
 namespace {
 // Whatever the painting selects into the device context is undone with it.
 class TSavedDcState {
-public:
+  public:
     explicit TSavedDcState(HDC dc) : FDc(dc), FSaved(::SaveDC(dc)) {}
     ~TSavedDcState() {
         if (FSaved != 0)
@@ -17,7 +17,7 @@ public:
     TSavedDcState& operator=(const TSavedDcState&) = delete;
     bool Saved() const { return FSaved != 0; }
 
-private:
+  private:
     HDC FDc;
     int FSaved;
 };

@@ -10,7 +10,7 @@
 // draws; while output floods in, the picture can follow the text this way at
 // a small part of that cost, and the control is brought in step afterwards.
 class TPanePainter {
-public:
+  public:
     TPanePainter(HWND edit, HFONT font) : FEdit(edit), FFont(font) {}
 
     // Draws into dc, a device context of the control's client area, and
@@ -19,7 +19,7 @@ public:
     // caret line scrolled sideways).
     bool Paint(HDC dc, const std::string& text) const;
 
-private:
+  private:
     HWND FEdit;
     HFONT FFont;
 };

@@ -26,8 +26,12 @@ bool TPopupMenu::Create() {
 
 void TPopupMenu::Apply(const TPopupMenuState& state) const {
     const HMENU menu = FMenu.Get();
-    const auto check = [menu](UINT id, bool on) { ::CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED)); };
-    const auto enable = [menu](UINT id, bool on) { ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED)); };
+    const auto check = [menu](UINT id, bool on) {
+        ::CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    };
+    const auto enable = [menu](UINT id, bool on) {
+        ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
+    };
     check(mnuFloat, state.mnuFloatChecked);
     check(mnuToolbar, state.mnuToolbarChecked);
     check(mnuDebugOutput, state.mnuDebugOutputChecked);

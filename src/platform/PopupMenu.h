@@ -8,19 +8,19 @@
 // The pane's popup menu, built from the command table, and the accelerator
 // tables for its shortcuts and the toolbar's accelerator letters.
 class TPopupMenu {
-public:
+  public:
     bool Create();
     void Apply(const TPopupMenuState& state) const;
     void Show(HWND owner, POINT screenPosition) const;
     HMENU Handle() const { return FMenu.Get(); }
 
-private:
+  private:
     TMenu FMenu;
 };
 
 // An accelerator table, destroyed with its owner.
 class TAccelerators {
-public:
+  public:
     TAccelerators() = default;
     explicit TAccelerators(HACCEL table) : FTable(table) {}
     TAccelerators(const TAccelerators&) = delete;
@@ -35,7 +35,7 @@ public:
     }
     HACCEL Get() const { return FTable; }
 
-private:
+  private:
     HACCEL FTable = nullptr;
 };
 

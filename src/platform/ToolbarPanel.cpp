@@ -59,10 +59,10 @@ bool TToolbarPanel::CreateControls() {
         const TToolbarControl& control = ToolbarControls[i];
         const bool button = control.Kind == TControlKind::ImageButton;
         const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (button ? BS_OWNERDRAW : BS_AUTOCHECKBOX);
-        const HWND handle = ::CreateWindowExA(0, "BUTTON", control.Caption, style, Scaled(control.X),
-                                              Scaled(control.Y), Scaled(control.Width), Scaled(control.Height),
-                                              FPanel, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control.Id)),
-                                              FInstance, nullptr);
+        const HWND handle =
+            ::CreateWindowExA(0, "BUTTON", control.Caption, style, Scaled(control.X), Scaled(control.Y),
+                              Scaled(control.Width), Scaled(control.Height), FPanel,
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control.Id)), FInstance, nullptr);
         if (!handle)
             return false;
         if (FFont)
@@ -117,7 +117,8 @@ void TToolbarPanel::DrawImageButton(const DRAWITEMSTRUCT& item) const {
     const int width = bounds.right - bounds.left;
 
     int picture = 0;
-    while (picture < ToolbarControlCount && ToolbarControls[picture].Id != static_cast<TCommandId>(item.CtlID))
+    while (picture < ToolbarControlCount &&
+           ToolbarControls[picture].Id != static_cast<TCommandId>(item.CtlID))
         ++picture;
     const HGDIOBJ bitmap = picture < 5 ? FPictures[picture].Get() : nullptr;
     const int pictureWidth = Scaled(PictureWidth);

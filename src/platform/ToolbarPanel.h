@@ -13,7 +13,7 @@
 // of the viewer's start-up under Wine, and clients need not wait for it.
 // Check marks set before then are shown once the controls exist.
 class TToolbarPanel {
-public:
+  public:
     static bool RegisterWindowClass(HINSTANCE instance);
     bool Create(HWND parent, HINSTANCE instance, int dpi);
     bool CreateControls();
@@ -26,7 +26,7 @@ public:
     void DrawImageButton(const DRAWITEMSTRUCT& item) const;
     int Scaled(int pixels) const { return ::MulDiv(pixels, FDpi, 96); }
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     HWND Control(TCommandId id) const { return ::GetDlgItem(FPanel, id); }
 

@@ -4,7 +4,7 @@
 
 // The local time and the user's locale settings for writing it.
 class TWin32Clock : public IClock {
-public:
+  public:
     TTimeOfDay Now() const override;
     TTimeFormat TimeFormat() const override;
 };

@@ -19,8 +19,8 @@ TFileDialogFunction FileDialogFunction(bool forSaving) {
     static const HMODULE library = ::LoadLibraryA("comdlg32.dll");
     if (!library)
         return nullptr;
-    return reinterpret_cast<TFileDialogFunction>(
-        reinterpret_cast<void*>(::GetProcAddress(library, forSaving ? "GetSaveFileNameA" : "GetOpenFileNameA")));
+    return reinterpret_cast<TFileDialogFunction>(reinterpret_cast<void*>(
+        ::GetProcAddress(library, forSaving ? "GetSaveFileNameA" : "GetOpenFileNameA")));
 }
 
 void MakeFolderCurrent(const std::string& fileName) {

@@ -7,7 +7,7 @@
 // The Open and Save dialogs, the About box and the clipboard, owned by the
 // main window.
 class TWin32Dialogs : public IDialogs {
-public:
+  public:
     void SetOwner(HWND owner) { FOwner = owner; }
 
     bool ChooseFileToOpen(std::string& fileName) override;
@@ -15,7 +15,7 @@ public:
     void ShowAbout() override;
     bool ClipboardHasText() const override;
 
-private:
+  private:
     bool ChooseFile(bool forSaving, std::string& fileName);
 
     HWND FOwner = nullptr;

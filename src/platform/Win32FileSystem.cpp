@@ -113,8 +113,8 @@ TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& fileName, const
         complete = file && WriteAll(file.Get(), bytes);
     }
     const bool replaced =
-        complete && (existed ? ::ReplaceFileA(name.c_str(), temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                              nullptr, nullptr)
+        complete && (existed ? ::ReplaceFileA(name.c_str(), temporary, nullptr,
+                                              REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
                              : ::MoveFileExA(temporary, name.c_str(),
                                              MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
     if (replaced) {

@@ -3,7 +3,7 @@
 #include "pane/FileSystem.h"
 
 class TWin32FileSystem : public IFileSystem {
-public:
+  public:
     bool IsExistingFile(const std::string& name) const override;
     bool ReadWholeFile(const std::string& name, std::string& bytes) override;
     TWriteResult WriteWholeFile(const std::string& name, const std::string& bytes) override;

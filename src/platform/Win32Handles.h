@@ -7,7 +7,7 @@
 // Owners of Win32 resources: each closes its resource in its destructor and
 // nowhere else. Move-only.
 template <typename THandle, typename TTraits> class TOwned {
-public:
+  public:
     TOwned() = default;
     explicit TOwned(THandle handle) : FHandle(handle) {}
     TOwned(const TOwned&) = delete;
@@ -31,7 +31,7 @@ public:
         FHandle = TTraits::Invalid();
     }
 
-private:
+  private:
     THandle FHandle = TTraits::Invalid();
 };
 

@@ -24,8 +24,8 @@ TQueryStatus TWin32Registry::QueryValue(const std::string& key, const std::strin
 bool TWin32Registry::SetStringValue(const std::string& key, const std::string& valueName,
                                     const std::string& data) {
     HKEY created = nullptr;
-    if (::RegCreateKeyExA(FRoot, Path(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS | FView,
-                          nullptr, &created, nullptr) != ERROR_SUCCESS)
+    if (::RegCreateKeyExA(FRoot, Path(key).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                          KEY_ALL_ACCESS | FView, nullptr, &created, nullptr) != ERROR_SUCCESS)
         return false;
     const TRegKey keyHandle(created);
     return ::RegSetValueExA(keyHandle.Get(), valueName.c_str(), 0, REG_SZ,

@@ -6,14 +6,14 @@
 
 namespace {
 class TWin32SharedRegion : public ISharedRegion {
-public:
+  public:
     TWin32SharedRegion(TKernelHandle mapping, TMappedView view, std::size_t viewSize)
         : FMapping(std::move(mapping)), FView(std::move(view)), FViewSize(viewSize) {}
 
     const unsigned char* View() const override { return static_cast<const unsigned char*>(FView.Get()); }
     std::size_t ViewSize() const override { return FViewSize; }
 
-private:
+  private:
     // The view is unmapped before the mapping handle is closed.
     TKernelHandle FMapping;
     TMappedView FView;

@@ -4,6 +4,6 @@
 
 // Named file mappings backed by the paging file.
 class TWin32SharedMemory : public ISharedMemory {
-public:
+  public:
     std::unique_ptr<ISharedRegion> CreateRegion(const std::string& name, std::int32_t size) override;
 };

@@ -4,7 +4,7 @@
 
 // The time of day and how the user's locale writes it.
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
 
     virtual TTimeOfDay Now() const = 0;

@@ -27,13 +27,13 @@ std::string UpperCaseAscii(std::string text) {
 }
 
 class TInstanceCheckTurn {
-public:
+  public:
     explicit TInstanceCheckTurn(IMainWindow& window) : FWindow(window) { FWindow.BeginInstanceCheck(); }
     ~TInstanceCheckTurn() { FWindow.EndInstanceCheck(); }
     TInstanceCheckTurn(const TInstanceCheckTurn&) = delete;
     TInstanceCheckTurn& operator=(const TInstanceCheckTurn&) = delete;
 
-private:
+  private:
     IMainWindow& FWindow;
 };
 

@@ -34,7 +34,7 @@ struct TfrmDebugServices {
 // The viewer's main window: its switches, its log file, the start-up and
 // close sequences and the operations on the pane.
 class TfrmDebug : public IClientCommandTarget {
-public:
+  public:
     explicit TfrmDebug(const TfrmDebugServices& services);
 
     // Start-up sequence. Raises a conversion error for a bad placement value
@@ -101,7 +101,7 @@ public:
     const std::string& LogFile() const { return FLogFile; }
     bool OtherInstanceFound() const { return FOtherInstanceFound; }
 
-private:
+  private:
     void LoadLogFile();
     void SaveIntoLogFile();
     void SaveSettings();

@@ -4,7 +4,7 @@
 
 // The modal dialogs and the clipboard test that the user's commands need.
 class IDialogs {
-public:
+  public:
     virtual ~IDialogs() = default;
 
     // fileName comes in as the name to propose and goes out as the name

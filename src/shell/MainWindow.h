@@ -19,7 +19,7 @@ using TWindowId = std::uintptr_t;
 
 // What the viewer's logic needs from its own top-level window.
 class IMainWindow {
-public:
+  public:
     virtual ~IMainWindow() = default;
 
     // Viewers starting at the same moment check for each other one at a time.

@@ -24,7 +24,8 @@ void TSettingsStore::ReadRegString(const std::string& valueName, const std::stri
     }
 }
 
-std::string TSettingsStore::ReadRegString(const std::string& valueName, const std::string& defaultValue) const {
+std::string TSettingsStore::ReadRegString(const std::string& valueName,
+                                          const std::string& defaultValue) const {
     std::string value;
     ReadRegString(valueName, defaultValue, value);
     return value;

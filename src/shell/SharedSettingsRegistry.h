@@ -12,7 +12,7 @@
 // there when the machine key refuses them. A 64-bit process gets no such
 // virtualization, so this class does what it would do.
 class TSharedSettingsRegistry : public IRegistry {
-public:
+  public:
     TSharedSettingsRegistry(IRegistry& machine, IRegistry& store) : FMachine(machine), FStore(store) {}
 
     // The store's copy of a value where it has one, the machine's otherwise.
@@ -20,9 +20,10 @@ public:
                             std::string& data) override;
     // Into the machine key; where that is refused, into the store. A store copy
     // that would hide a value written to the machine key is brought up to date.
-    bool SetStringValue(const std::string& key, const std::string& valueName, const std::string& data) override;
+    bool SetStringValue(const std::string& key, const std::string& valueName,
+                        const std::string& data) override;
 
-private:
+  private:
     IRegistry& FMachine;
     IRegistry& FStore;
 };

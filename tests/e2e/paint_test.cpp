@@ -51,8 +51,8 @@ class PaneWindow {
         RegisterClassA(&windowClass);
         window_ = CreateWindowExA(0, "DravikPaintTest", "paint test", WS_POPUP | WS_VISIBLE, 0, 0, paneWidth,
                                   paneHeight, nullptr, nullptr, windowClass.hInstance, nullptr);
-        pane_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", kPaneStyle, 0, 0, paneWidth, paneHeight, window_,
-                                nullptr, windowClass.hInstance, nullptr);
+        pane_ = CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", kPaneStyle, 0, 0, paneWidth, paneHeight,
+                                window_, nullptr, windowClass.hInstance, nullptr);
         SendMessageA(pane_, EM_SETLIMITTEXT, 0, 0);
         SendMessageA(pane_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.Get()), FALSE);
         Pump();
@@ -121,7 +121,8 @@ void CheckPaintedLikeTheControl(PaneWindow& window, const std::string& text, con
     CHECK_MSG(Grab(window.Pane()) == own, what + ": painted like the control");
 }
 
-void CheckRefused(PaneWindow& window, const std::string& shown, const std::string& text, const std::string& what) {
+void CheckRefused(PaneWindow& window, const std::string& shown, const std::string& text,
+                  const std::string& what) {
     const Picture before = window.Show(shown);
     CHECK_MSG(!window.Paint(text), what + ": refused");
     CHECK_MSG(Grab(window.Pane()) == before, what + ": nothing drawn");

@@ -1,5 +1,5 @@
-// The two builds of the viewer together. Both keep their settings in the registry's 32-bit view, so a user who
-// switches builds keeps them, and a client of either build works with a viewer of either.
+// The two builds of the viewer together. Both keep their settings in the registry's 32-bit view, so a user
+// who switches builds keeps them, and a client of either build works with a viewer of either.
 //
 //   e2e-pair.exe                  this build's viewer only
 //   e2e-pair.exe --viewer PATH    also the other build's Dravik.exe at PATH, followed by this build's
@@ -62,8 +62,8 @@ void SettingsLiveInThe32BitView() {
     CHECK(run.Close());
 }
 
-// What the other build's viewer keeps at close, this build's viewer finds at its start, and this build's client
-// works with both.
+// What the other build's viewer keeps at close, this build's viewer finds at its start, and this build's
+// client works with both.
 void SettingsCarryOverBetweenBuilds() {
     SetViewerSource(gOtherViewer);
     ViewerRun run;

@@ -25,7 +25,7 @@ std::string Limitation(std::size_t removed) {
 }
 
 class CapacityRuleTest : public ::testing::Test {
-protected:
+  protected:
     // The pane text after a message of messageLength characters reaches a pane holding before.
     std::string Print(const std::string& before, std::size_t messageLength) {
         Pane.SetText(before);

@@ -10,7 +10,7 @@
 namespace {
 
 class RegionListTest : public ::testing::Test {
-protected:
+  protected:
     RegionListTest() { Maps.CreateMap("MSG_PARAM", 4096); }
 
     std::vector<unsigned char>& Region() { return Memory.Bytes(RegionName); }

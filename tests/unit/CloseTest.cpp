@@ -15,7 +15,7 @@ using Strings = std::vector<std::string>;
 Strings Journal;
 
 class TJournalFiles : public TMemoryFileSystem {
-public:
+  public:
     TWriteResult WriteWholeFile(const std::string& name, const std::string& bytes) override {
         const TWriteResult result = TMemoryFileSystem::WriteWholeFile(name, bytes);
         Journal.push_back((result == TWriteResult::Ok ? "write " : "failed to write ") + name);
@@ -24,7 +24,7 @@ public:
 };
 
 class TJournalRegistry : public TMemoryRegistry {
-public:
+  public:
     bool SetStringValue(const std::string& key, const std::string& valueName,
                         const std::string& data) override {
         const bool regionOpen = OpenRegions && *OpenRegions > 0;
@@ -36,7 +36,7 @@ public:
 };
 
 class CloseTest : public ::testing::Test {
-protected:
+  protected:
     // Starts the viewer and forgets what start-up wrote.
     void Start(TWindowState state = TWindowState::Normal) {
         V.Registry.OpenRegions = V.Memory.OpenRegions;

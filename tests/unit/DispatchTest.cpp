@@ -11,7 +11,7 @@ using Strings = std::vector<std::string>;
 
 // Records which pane operation a command reached, with the text it carried.
 class TSpyTarget : public IClientCommandTarget {
-public:
+  public:
     void DoPrint(const std::string& text) override { Calls.push_back("Print " + text); }
     void DoLoadFromFile(const std::string& fileName) override { Calls.push_back("Load " + fileName); }
     void DoSaveToFile(const std::string& fileName) override { Calls.push_back("Save " + fileName); }
@@ -22,7 +22,7 @@ public:
 };
 
 class DispatchTest : public ::testing::Test {
-protected:
+  protected:
     DispatchTest() {
         Maps.CreateMap(CommandRegionKey, CommandRegionSize);
         WriteClientText(Memory.Bytes(RegionName), "C:\\from client.txt");

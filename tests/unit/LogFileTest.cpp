@@ -7,7 +7,7 @@
 namespace {
 
 class SetLogFileTest : public ::testing::Test {
-protected:
+  protected:
     SetLogFileTest() { V.Files.Directories.insert("C:\\Logs\\"); }
 
     // A first run, so the log is the default one, which does not exist yet.

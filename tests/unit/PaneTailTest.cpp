@@ -47,7 +47,7 @@ TEST(PaneTail, PlainLinesHoldPrintableAsciiOnly) {
     EXPECT_TRUE(IsPlainLine(text, TLineSpan{0, 15}));
     EXPECT_TRUE(IsPlainLine(text, TLineSpan{17, 0}));
     for (const std::string& bad : {std::string("a\tb"), std::string("a\x7f"), std::string("caf\xe9"),
-                                  std::string("a\rb"), std::string("a\nb"), std::string("a\0b", 3)})
+                                   std::string("a\rb"), std::string("a\nb"), std::string("a\0b", 3)})
         EXPECT_FALSE(IsPlainLine(bad, TLineSpan{0, bad.size()})) << bad;
     // A span beyond the text is never plain.
     EXPECT_FALSE(IsPlainLine(text, TLineSpan{16, 5}));

@@ -10,7 +10,7 @@
 namespace {
 
 class PaneLinesTest : public ::testing::Test {
-protected:
+  protected:
     std::string PrintInto(const std::string& before, const std::string& text) {
         Pane.SetText(before);
         Messages.DoPrint(text);

@@ -11,7 +11,7 @@ namespace {
 using namespace std::string_literals;
 
 class SettingsTest : public ::testing::Test {
-protected:
+  protected:
     // Raw data, the way a value of any type written by another program would look.
     void StoreRaw(const std::string& name, const std::string& data) {
         Registry.Keys[SettingsKey][name] = data;

@@ -12,7 +12,7 @@ using Strings = std::vector<std::string>;
 using Names = std::set<std::string>;
 
 class StartupTest : public ::testing::Test {
-protected:
+  protected:
     // Left, top, width, height.
     std::string Placement() const {
         const TPlacement p = V.Window.Placement();

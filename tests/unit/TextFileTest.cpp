@@ -25,7 +25,7 @@ TEST(TextFileFormatTest, TheTextEndsAtTheFirstZeroByte) {
 }
 
 class TextFileTest : public ::testing::Test {
-protected:
+  protected:
     TextFileTest() { Pane.SetText("kept\r\n"); }
 
     std::string RaisedByLoad(const std::string& name) {

@@ -17,7 +17,7 @@
 
 // Also notes placement and window state changes, whose order start-up must keep.
 class TRecordingWindow : public TMemoryWindow {
-public:
+  public:
     void SetPlacement(const TPlacement& placement) override {
         TMemoryWindow::SetPlacement(placement);
         Calls.push_back("SetPlacement " + std::to_string(placement.Left) + "," +

@@ -8,7 +8,7 @@
 namespace {
 
 class WriteProbeTest : public ::testing::Test {
-protected:
+  protected:
     WriteProbeTest() {
         Files.Directories.insert({"C:\\Logs\\", "C:\\Logs\\Old", "C:\\Logs\\Old\\"});
         Files.Files["C:\\Logs\\run.txt"] = "yesterday\r\n";
@@ -45,7 +45,7 @@ TEST_F(WriteProbeTest, NamesThatCannotBeCreatedAreRejectedWithoutDeletingAnythin
 
 // Another program creates the file between the probe's existence test and its own creation attempt.
 class TRacingFileSystem : public TMemoryFileSystem {
-public:
+  public:
     bool CreateNewFile(const std::string& name) override {
         Files[name] = "written by another program";
         return TMemoryFileSystem::CreateNewFile(name);

@@ -218,7 +218,8 @@ class SavedLogConnect {
     SavedLogConnect() {
         // The view the viewer and the header use, whichever build this is.
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, 0, nullptr, 0,
-                            KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key_, nullptr) != ERROR_SUCCESS) {
+                            KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key_,
+                            nullptr) != ERROR_SUCCESS) {
             key_ = nullptr;
             return;
         }

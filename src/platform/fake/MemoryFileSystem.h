@@ -9,7 +9,7 @@
 // Files and folders held in maps, with switches for the failures the real
 // file system can produce, for tests.
 class TMemoryFileSystem : public IFileSystem {
-public:
+  public:
     bool IsExistingFile(const std::string& name) const override { return Files.count(name) != 0; }
     bool ReadWholeFile(const std::string& name, std::string& bytes) override {
         if (Locked.count(name) || !Files.count(name))

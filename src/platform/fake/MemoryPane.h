@@ -8,7 +8,7 @@
 
 // An edit control held in a string, for tests.
 class TMemoryPane : public IPaneControl {
-public:
+  public:
     std::size_t TextLength() const override { return FText.size(); }
     std::string Text() const override {
         ++TextReads;
@@ -53,7 +53,7 @@ public:
     std::size_t Capacity = static_cast<std::size_t>(-1);
     int ReplaceCount = 0;
 
-private:
+  private:
     std::string FText;
     std::size_t FSelStart = 0;
     std::size_t FSelLength = 0;

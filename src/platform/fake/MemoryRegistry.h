@@ -8,7 +8,7 @@
 
 // Registry keys and their values' raw data, for tests.
 class TMemoryRegistry : public IRegistry {
-public:
+  public:
     TQueryStatus QueryValue(const std::string& key, const std::string& valueName, std::size_t bufferSize,
                             std::string& data) override {
         const auto found = Keys.find(key);
@@ -20,7 +20,8 @@ public:
         data = value->second;
         return TQueryStatus::Ok;
     }
-    bool SetStringValue(const std::string& key, const std::string& valueName, const std::string& data) override {
+    bool SetStringValue(const std::string& key, const std::string& valueName,
+                        const std::string& data) override {
         if (DenyAccess || DenyWrites)
             return false;
         Keys[key][valueName] = data;

@@ -10,7 +10,7 @@
 // Named regions kept in this process, for tests. Regions of one name share
 // their bytes, like views of one object in two processes.
 class TMemorySharedMemory : public ISharedMemory {
-public:
+  public:
     std::unique_ptr<ISharedRegion> CreateRegion(const std::string& name, std::int32_t size) override {
         ++CreateCount;
         if (Fail || size <= 0)
@@ -33,9 +33,9 @@ public:
     int CreateCount = 0;
     bool Fail = false;
 
-private:
+  private:
     class TRegion : public ISharedRegion {
-    public:
+      public:
         TRegion(std::shared_ptr<std::vector<unsigned char>> bytes, std::shared_ptr<int> openCount)
             : FBytes(std::move(bytes)), FOpenCount(std::move(openCount)) {
             ++*FOpenCount;
@@ -44,7 +44,7 @@ private:
         const unsigned char* View() const override { return FBytes->data(); }
         std::size_t ViewSize() const override { return FBytes->size(); }
 
-    private:
+      private:
         std::shared_ptr<std::vector<unsigned char>> FBytes;
         std::shared_ptr<int> FOpenCount;
     };

@@ -11,7 +11,7 @@
 // The main window's state held in fields; every call that changes something
 // is also recorded in Calls, so tests can check the order of a sequence.
 class TMemoryWindow : public IMainWindow {
-public:
+  public:
     void BeginInstanceCheck() override { Calls.push_back("BeginInstanceCheck"); }
     void EndInstanceCheck() override { Calls.push_back("EndInstanceCheck"); }
     std::string ClassName() const override { return "TfrmDebug"; }
@@ -71,7 +71,7 @@ public:
 };
 
 class TFixedClock : public IClock {
-public:
+  public:
     TTimeOfDay Now() const override { return Time; }
     TTimeFormat TimeFormat() const override { return Format; }
 
@@ -82,7 +82,7 @@ public:
 // Dialogs answered by the test: each records the name it was offered and
 // answers with ChosenName, or cancels when that is empty.
 class TMemoryDialogs : public IDialogs {
-public:
+  public:
     bool ChooseFileToOpen(std::string& fileName) override { return Answer(fileName); }
     bool ChooseFileToSave(std::string& fileName) override { return Answer(fileName); }
     void ShowAbout() override { ++AboutShown; }
@@ -95,7 +95,7 @@ public:
     int AboutShown = 0;
     bool ClipboardText = false;
 
-private:
+  private:
     bool Answer(std::string& fileName) {
         OfferedNames.push_back(fileName);
         if (WhileOpen)

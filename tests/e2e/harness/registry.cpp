@@ -35,8 +35,8 @@ class RegistryKey {
 
 bool DeleteSettings() {
     RegistryKey parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsParent, 0, KEY_ALL_ACCESS | kSettingsView, parent.Receive()) ==
-        ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsParent, 0, KEY_ALL_ACCESS | kSettingsView,
+                      parent.Receive()) == ERROR_SUCCESS) {
         const LSTATUS status = RegDeleteTreeA(parent.Get(), kSettingsLeaf);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
             return false;
