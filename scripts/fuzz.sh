@@ -110,8 +110,12 @@ for target in "${targets[@]}"; do
         find "$committed" -maxdepth 1 -type f \( -name 'seed-*' -o -name 'finding-*' \) -exec cp {} "$fresh" \;
         "$build/tests/fuzz/$target" -merge=1 -max_len="$(max_len "$target")" "$fresh" "$committed" "$work" \
             >>"$log" 2>&1
-        rm -f "$committed"/*
+        # The merged set goes in before the files it replaces go out, so an interrupted merge leaves the
+        # committed corpus whole (at worst with extra inputs), never empty.
         cp "$fresh"/* "$committed"/
+        for input in "$committed"/*; do
+            [ -e "$fresh/$(basename "$input")" ] || rm -f "$input"
+        done
         rm -rf "$fresh"
     fi
     corpus_files="$(find "$committed" -maxdepth 1 -type f | wc -l)"
