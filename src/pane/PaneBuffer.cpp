@@ -2,21 +2,8 @@
 
 #include <algorithm>
 
+#include "pane/ScopeGuard.h"
 #include "pane/ViewerError.h"
-
-namespace {
-// Marks a stretch of code during which the control's change notices are our own.
-class TSyncScope {
-  public:
-    explicit TSyncScope(bool& flag) : FFlag(flag) { FFlag = true; }
-    ~TSyncScope() { FFlag = false; }
-    TSyncScope(const TSyncScope&) = delete;
-    TSyncScope& operator=(const TSyncScope&) = delete;
-
-  private:
-    bool& FFlag;
-};
-} // namespace
 
 void TPaneBuffer::TakeControlTextIfChanged() const {
     if (!FControlChanged)
@@ -102,7 +89,7 @@ bool TPaneBuffer::SetText(const std::string& text) {
         return true;
     }
     {
-        const TSyncScope scope(FSyncing);
+        const TFlagScope scope(FSyncing);
         if (!FControl.SetText(text))
             return false;
     }
@@ -127,7 +114,7 @@ void TPaneBuffer::Sync() {
     TakeControlTextIfChanged();
     if (FAwaitingControl || !HasPendingChanges())
         return;
-    const TSyncScope scope(FSyncing);
+    const TFlagScope scope(FSyncing);
     if (FWholeTextPending) {
         FWholeTextPending = false;
         if (!FControl.SetText(FText.substr(0, FHeadLength))) {

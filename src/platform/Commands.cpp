@@ -2,49 +2,134 @@
 
 #include "resource.h"
 
-const TToolbarControl ToolbarControls[] = {
-    {pbClear, TControlKind::ImageButton, "&Clear", 2, 3, 47, 49, IDB_CLEAR},
-    {pbOpen, TControlKind::ImageButton, "&Import", 52, 3, 47, 49, IDB_IMPORT},
-    {pbSave, TControlKind::ImageButton, "&Export", 102, 3, 47, 49, IDB_EXPORT},
-    {pbMark, TControlKind::ImageButton, "&Mark", 153, 3, 47, 49, IDB_MARK},
-    {pbInfo, TControlKind::ImageButton, "I&nfo", 203, 3, 47, 49, IDB_INFO},
-    {cbFloat, TControlKind::CheckBox, "&Stay on Top", 257, 8, 80, 17, 0},
-    {cbToolbar, TControlKind::CheckBox, "Show &Toolbar", 257, 32, 87, 17, 0},
-    {cbDebugOutput, TControlKind::CheckBox, "&Debug Output", 354, 8, 88, 17, 0},
-    {cbLogConnect, TControlKind::CheckBox, "&Log Client Connections", 354, 32, 137, 17, 0},
-};
-const int ToolbarControlCount = sizeof ToolbarControls / sizeof ToolbarControls[0];
+namespace {
+using K = TControlKind;
+using B = TCheckBoxId;
+const TToolbarControl NoControl{K::None, -1, NoCommand, nullptr, 0, 0, 0, 0, 0, B::cbFloat};
+const TCommand Separator{NoCommand, nullptr, nullptr, 0, 0, NoControl, nullptr, nullptr, nullptr};
+} // namespace
 
-const TMenuItem PopupMenuItems[] = {
-    {mnuClear, "&Clear", "Ctrl+Del", FCONTROL, VK_DELETE},
-    {TCommandId(0), nullptr, nullptr, 0, 0}, // N1
-    {mnuCut, "C&ut", "Ctrl+X", FCONTROL, 'X'},
-    {mnuCopy, "C&opy", "Ctrl+C", FCONTROL, 'C'},
-    {mnuPaste, "P&aste", "Ctrl+V", FCONTROL, 'V'},
-    {mnuSelectAll, "&Select All", "Ctrl+A", FCONTROL, 'A'},
-    {TCommandId(0), nullptr, nullptr, 0, 0}, // N4
-    {mnuImport, "&Import", nullptr, 0, 0},
-    {mnuExport, "&Export", nullptr, 0, 0},
-    {TCommandId(0), nullptr, nullptr, 0, 0}, // N2
-    {mnuMark, "&Mark", nullptr, 0, 0},
-    {mnuFloat, "&Stay on Top", nullptr, 0, 0},
-    {mnuToolbar, "&Toolbar", nullptr, 0, 0},
-    {mnuDebugOutput, "&Debug Output", nullptr, 0, 0},
-    {mnuLogConnect, "&Log Client Connections", nullptr, 0, 0},
-    {TCommandId(0), nullptr, nullptr, 0, 0}, // N3
-    {mnuInfo, "I&nfo", nullptr, 0, 0},
+namespace {
+const TCommand Commands[] = {
+    {mnuClear,
+     "&Clear",
+     "Ctrl+Del",
+     FCONTROL,
+     VK_DELETE,
+     {K::ImageButton, 0, pbClear, "&Clear", 2, 3, 47, 49, IDB_CLEAR, B::cbFloat},
+     &TfrmDebug::pbClearClick,
+     nullptr,
+     nullptr},
+    Separator, // N1
+    {mnuCut, "C&ut", "Ctrl+X", FCONTROL, 'X', NoControl, &TfrmDebug::mnuCutClick, nullptr,
+     &TPopupMenuState::mnuCutEnabled},
+    {mnuCopy, "C&opy", "Ctrl+C", FCONTROL, 'C', NoControl, &TfrmDebug::mnuCopyClick, nullptr,
+     &TPopupMenuState::mnuCopyEnabled},
+    {mnuPaste, "P&aste", "Ctrl+V", FCONTROL, 'V', NoControl, &TfrmDebug::mnuPasteClick, nullptr,
+     &TPopupMenuState::mnuPasteEnabled},
+    {mnuSelectAll, "&Select All", "Ctrl+A", FCONTROL, 'A', NoControl, &TfrmDebug::mnuSelectAllClick, nullptr,
+     nullptr},
+    Separator, // N4
+    {mnuImport,
+     "&Import",
+     nullptr,
+     0,
+     0,
+     {K::ImageButton, 1, pbOpen, "&Import", 52, 3, 47, 49, IDB_IMPORT, B::cbFloat},
+     &TfrmDebug::pbOpenClick,
+     nullptr,
+     nullptr},
+    {mnuExport,
+     "&Export",
+     nullptr,
+     0,
+     0,
+     {K::ImageButton, 2, pbSave, "&Export", 102, 3, 47, 49, IDB_EXPORT, B::cbFloat},
+     &TfrmDebug::pbSaveClick,
+     nullptr,
+     nullptr},
+    Separator, // N2
+    {mnuMark,
+     "&Mark",
+     nullptr,
+     0,
+     0,
+     {K::ImageButton, 3, pbMark, "&Mark", 153, 3, 47, 49, IDB_MARK, B::cbFloat},
+     &TfrmDebug::pbMarkClick,
+     nullptr,
+     nullptr},
+    {mnuFloat,
+     "&Stay on Top",
+     nullptr,
+     0,
+     0,
+     {K::CheckBox, 5, cbFloat, "&Stay on Top", 257, 8, 80, 17, 0, B::cbFloat},
+     &TfrmDebug::mnuFloatClick,
+     &TPopupMenuState::mnuFloatChecked,
+     nullptr},
+    {mnuToolbar,
+     "&Toolbar",
+     nullptr,
+     0,
+     0,
+     {K::CheckBox, 6, cbToolbar, "Show &Toolbar", 257, 32, 87, 17, 0, B::cbToolbar},
+     &TfrmDebug::mnuToolbarClick,
+     &TPopupMenuState::mnuToolbarChecked,
+     nullptr},
+    {mnuDebugOutput,
+     "&Debug Output",
+     nullptr,
+     0,
+     0,
+     {K::CheckBox, 7, cbDebugOutput, "&Debug Output", 354, 8, 88, 17, 0, B::cbDebugOutput},
+     &TfrmDebug::mnuDebugOutputClick,
+     &TPopupMenuState::mnuDebugOutputChecked,
+     nullptr},
+    {mnuLogConnect,
+     "&Log Client Connections",
+     nullptr,
+     0,
+     0,
+     {K::CheckBox, 8, cbLogConnect, "&Log Client Connections", 354, 32, 137, 17, 0, B::cbLogConnect},
+     &TfrmDebug::mnuLogConnectClick,
+     &TPopupMenuState::mnuLogConnectChecked,
+     nullptr},
+    Separator, // N3
+    {mnuInfo,
+     "I&nfo",
+     nullptr,
+     0,
+     0,
+     {K::ImageButton, 4, pbInfo, "I&nfo", 203, 3, 47, 49, IDB_INFO, B::cbFloat},
+     &TfrmDebug::pbInfoClick,
+     nullptr,
+     nullptr},
 };
-const int PopupMenuItemCount = sizeof PopupMenuItems / sizeof PopupMenuItems[0];
+} // namespace
 
-TCheckBoxId CheckBoxOf(TCommandId id) {
-    switch (id) {
-    case cbToolbar:
-        return TCheckBoxId::cbToolbar;
-    case cbDebugOutput:
-        return TCheckBoxId::cbDebugOutput;
-    case cbLogConnect:
-        return TCheckBoxId::cbLogConnect;
-    default:
-        return TCheckBoxId::cbFloat;
-    }
+TCommandRange AllCommands() {
+    return TCommandRange{Commands, Commands + sizeof Commands / sizeof Commands[0]};
+}
+
+const TCommand* FindCommand(WORD id) {
+    if (id == NoCommand)
+        return nullptr;
+    for (const TCommand& command : Commands)
+        if (command.MenuId == id || command.Toolbar.Id == id)
+            return &command;
+    return nullptr;
+}
+
+const TCommand& ToolbarCommand(int slot) {
+    for (const TCommand& command : Commands)
+        if (command.Toolbar.Kind != TControlKind::None && command.Toolbar.Slot == slot)
+            return command;
+    return Separator;
+}
+
+const TCommand& CheckBoxCommand(TCheckBoxId box) {
+    for (const TCommand& command : Commands)
+        if (command.Toolbar.Kind == TControlKind::CheckBox && command.Toolbar.Box == box)
+            return command;
+    return Separator;
 }

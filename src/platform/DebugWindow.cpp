@@ -4,7 +4,8 @@
 #include <vector>
 
 #include "channel/ClientCommands.h"
-#include "platform/PaneFont.h"
+#include "platform/Commands.h"
+#include "platform/Win32Paint.h"
 #include "resource.h"
 
 namespace {
@@ -15,10 +16,8 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(
-          TfrmDebugServices{*this, FBuffer, FFiles, FRegistry, maps, FClock, FDialogs})) {
-    FBuffer.AwaitControl();
-}
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, *this, FPane.Text(),
+                                                          FFiles, FRegistry, maps, FClock, FDialogs})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -40,11 +39,9 @@ bool TfrmDebugWindow::RegisterWindowClass(HINSTANCE instance) {
 
 bool TfrmDebugWindow::Create(HINSTANCE instance) {
     FInstance = instance;
-    const HDC screen = ::GetDC(nullptr);
-    if (screen) {
-        FDpi = ::GetDeviceCaps(screen, LOGPIXELSY);
-        ::ReleaseDC(nullptr, screen);
-    }
+    const TWindowDc screen(nullptr);
+    if (screen.Get())
+        FDpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
     // Found by clients and other viewers only once the start-up has made sure it is the only viewer.
     ::CreateWindowExA(0, WindowClassName, InstanceCheckTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
@@ -60,31 +57,40 @@ bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
     return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorA(FWindow, FMenuShortcuts.Get(), &message);
 }
 
-bool TfrmDebugWindow::Start() {
+bool TfrmDebugWindow::RunFormCreate() {
     Guarded([this] { FForm->FormCreate(); });
-    if (FForm->OtherInstanceFound())
-        return false;
-    // Making the controls, filling the pane and showing the window take Wine
-    // a good part of the whole start-up; the pane's text is ready without
-    // them. Clients that found the window meanwhile are answered first.
+    return !FForm->OtherInstanceFound();
+}
+
+bool TfrmDebugWindow::AnswerWaitingClients() {
     MSG pending{};
     ::PeekMessageA(&pending, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    if (!FWindow)
-        return true;
-    if (!CreatePane() || !FToolbar.CreateControls()) {
-        ::DestroyWindow(FWindow);
-        return false;
-    }
-    FinishHiddenWindow();
-    FBuffer.ControlMade();
-    Guarded([this] { SyncPane(); });
+    return FWindow != nullptr;
+}
+
+bool TfrmDebugWindow::CreatePane() {
+    return FPane.Create(FWindow, FInstance, PaneId, FDpi);
+}
+
+// What the window needs only once it is seen, done after the first clients
+// have been answered: its icon, the switches that the start-up asked for
+// while the window was hidden, its layout and the pane's text.
+void TfrmDebugWindow::Show() {
+    HICON icon = ::LoadIconA(FInstance, MAKEINTRESOURCEA(IDI_DRAVIK));
+    if (!icon)
+        icon = ::LoadIcon(nullptr, IDI_APPLICATION);
+    ::SetClassLongPtrA(FWindow, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
+    if (FPendingTopmost)
+        ::SetWindowPos(FWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    FormResize();
+
+    Guarded([this] { FForm->FormShow(FPane.Pacing()); });
     FShown = true;
     static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);
     ::UpdateWindow(FWindow);
     if (FTerminationRequested)
         ::PostQuitMessage(0);
-    return true;
 }
 
 LRESULT CALLBACK TfrmDebugWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -112,9 +118,6 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     }
     case WM_SIZE:
         Guarded([this] { FormResize(); });
-        return 0;
-    case WM_TIMER:
-        Guarded([this, wParam] { Timer(static_cast<UINT_PTR>(wParam)); });
         return 0;
     case WM_COMMAND:
         Guarded([this, wParam, lParam] {
@@ -167,44 +170,6 @@ bool TfrmDebugWindow::FormCreateControls() {
     return true;
 }
 
-// Made once the first clients have been answered: creating and filling the
-// control costs Wine milliseconds that the start-up can do without.
-bool TfrmDebugWindow::CreatePane() {
-    const HWND edit = ::CreateWindowExA(
-        WS_EX_CLIENTEDGE, "EDIT", "",
-        WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL, 0,
-        0, 0, 0, FWindow, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(PaneId)), FInstance, nullptr);
-    if (!edit)
-        return false;
-    FPane.Attach(edit);
-    // The edit control would show its own context menu; the viewer's is wanted.
-    ::SetWindowLongPtrA(edit, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    FPaneControlProc = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PaneProc)));
-    // The control's own default limit of 30000 characters would silently cut
-    // appends that the pane's capacity rule has let in.
-    ::SendMessageA(edit, EM_SETLIMITTEXT, 0, 0);
-    return FPaneControlProc != nullptr;
-}
-
-// What the window needs only once it is seen, done after the first clients
-// have been answered: its icon, the pane's font, and the switches that the
-// start-up asked for while the window was hidden.
-void TfrmDebugWindow::FinishHiddenWindow() {
-    HICON icon = ::LoadIconA(FInstance, MAKEINTRESOURCEA(IDI_DRAVIK));
-    if (!icon)
-        icon = ::LoadIcon(nullptr, IDI_APPLICATION);
-    ::SetClassLongPtrA(FWindow, GCLP_HICON, reinterpret_cast<LONG_PTR>(icon));
-
-    FPaneFont = CreatePaneFont(FDpi);
-    if (FPaneFont)
-        ::SendMessageA(FPane.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(FPaneFont.Get()), FALSE);
-
-    if (FPendingTopmost)
-        ::SetWindowPos(FWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    FormResize();
-}
-
 void TfrmDebugWindow::FormResize() {
     RECT client{};
     ::GetClientRect(FWindow, &client);
@@ -237,12 +202,12 @@ void TfrmDebugWindow::FormDestroy() {
 
 void TfrmDebugWindow::ClientCommand(UINT message) {
     Guarded([this, message] {
-        if (message != WM_DBG_PRINT)
-            SyncPane();
+        const bool print = message == WM_DBG_PRINT;
+        // A print only appends; every other command sees the pane as it stands.
+        if (!print)
+            FPane.Sync();
         FForm->HandleClientCommand(message);
-        if (message == WM_DBG_PRINT)
-            FPrintedSinceRefresh = true;
-        ScheduleRefresh();
+        FPane.CommandHandled(print);
     });
 }
 
@@ -282,7 +247,7 @@ void TfrmDebugWindow::BringToTop(TWindowId window) {
     ::BringWindowToTop(reinterpret_cast<HWND>(window));
 }
 
-// Until the window is shown, the switch waits for FinishHiddenWindow: it
+// Until the window is shown, the switch waits for Show: it
 // costs Wine a round of window changes that the clients need not wait for.
 void TfrmDebugWindow::SetTopmost(bool topmost) {
     if (!FShown) {
@@ -350,12 +315,12 @@ void TfrmDebugWindow::ReleaseSender() {
 }
 
 void TfrmDebugWindow::ShowErrorBox(const std::string& text) {
-    SyncPane();
+    FPane.Sync();
     ::MessageBoxA(FWindow, text.c_str(), ViewerTitle, MB_OK | MB_ICONSTOP);
 }
 
 void TfrmDebugWindow::ShowInformationBox(const std::string& text) {
-    SyncPane();
+    FPane.Sync();
     // No owner: the box is centred on the screen, not on the window.
     ::MessageBoxA(nullptr, text.c_str(), InformationCaption, MB_OK | MB_ICONINFORMATION | MB_TASKMODAL);
 }

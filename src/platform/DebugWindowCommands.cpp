@@ -2,81 +2,33 @@
 // shortcuts, and the popup menu itself.
 #include "platform/DebugWindow.h"
 
+#include "platform/Commands.h"
+
 void TfrmDebugWindow::Command(WORD id, WORD notification, HWND control) {
-    TfrmDebug& form = *FForm;
-    if (id == PaneId && control == FPane.Handle()) {
-        if (notification == EN_CHANGE)
-            FBuffer.ControlChanged();
+    if (FPane.IsPaneNotice(id, control)) {
+        FPane.Notice(notification);
         return;
     }
+    const TCommand* command = FindCommand(id);
+    if (!command)
+        return;
     // Every command of the user sees, and works on, the pane as it stands.
-    SyncPane();
-    // An accelerator arrives without a control; for a toolbar control it
-    // stands for a click on that control.
-    if (!control && id >= pbClear && id <= cbLogConnect) {
-        ToolbarAccelerator(static_cast<TCommandId>(id));
+    FPane.Sync();
+    const TToolbarControl& toolbar = command->Toolbar;
+    if (id == toolbar.Id) {
+        // An accelerator arrives without a control; it stands for a click on that control.
+        if (!control)
+            ToolbarAccelerator(id);
+        else if (toolbar.Kind == TControlKind::CheckBox && notification == BN_CLICKED)
+            FForm->CheckBoxClicked(toolbar.Box, FToolbar.IsChecked(toolbar.Box));
+        else if (toolbar.Kind == TControlKind::ImageButton)
+            (FForm.get()->*command->Handler)();
         return;
     }
-    switch (id) {
-    case pbClear:
-    case mnuClear:
-        form.pbClearClick();
-        break;
-    case pbOpen:
-    case mnuImport:
-        form.pbOpenClick();
-        break;
-    case pbSave:
-    case mnuExport:
-        form.pbSaveClick();
-        break;
-    case pbMark:
-    case mnuMark:
-        form.pbMarkClick();
-        break;
-    case pbInfo:
-    case mnuInfo:
-        form.pbInfoClick();
-        break;
-    case cbFloat:
-    case cbToolbar:
-    case cbDebugOutput:
-    case cbLogConnect:
-        if (notification == BN_CLICKED) {
-            const TCheckBoxId box = CheckBoxOf(static_cast<TCommandId>(id));
-            form.CheckBoxClicked(box, FToolbar.IsChecked(box));
-        }
-        break;
-    case mnuFloat:
-        form.mnuFloatClick();
-        break;
-    case mnuToolbar:
-        form.mnuToolbarClick();
-        break;
-    case mnuDebugOutput:
-        form.mnuDebugOutputClick();
-        break;
-    case mnuLogConnect:
-        form.mnuLogConnectClick();
-        break;
-    case mnuCut:
-        form.mnuCutClick();
-        break;
-    case mnuCopy:
-        form.mnuCopyClick();
-        break;
-    case mnuPaste:
-        form.mnuPasteClick();
-        break;
-    case mnuSelectAll:
-        form.mnuSelectAllClick();
-        break;
-    default:
-        break;
-    }
+    (FForm.get()->*command->Handler)();
 }
 
-void TfrmDebugWindow::ToolbarAccelerator(TCommandId id) {
+void TfrmDebugWindow::ToolbarAccelerator(WORD id) {
     const HWND control = ::GetDlgItem(FToolbar.Handle(), id);
     if (control && ::IsWindowEnabled(control))
         ::SendMessageA(control, BM_CLICK, 0, 0);
@@ -90,7 +42,7 @@ void TfrmDebugWindow::ContextMenu(HWND source, LPARAM position) {
         at = POINT{Scaled(8), Scaled(8)};
         ::ClientToScreen(FPane.Handle(), &at);
     }
-    SyncPane();
+    FPane.Sync();
     FPopupMenu.Apply(FForm->PopupMenu1Popup());
     FPopupMenu.Show(FWindow, at);
 }

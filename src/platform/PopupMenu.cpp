@@ -10,35 +10,29 @@ bool TPopupMenu::Create() {
     FMenu = TMenu(::CreatePopupMenu());
     if (!FMenu)
         return false;
-    for (int i = 0; i < PopupMenuItemCount; ++i) {
-        const TMenuItem& item = PopupMenuItems[i];
-        if (!item.Caption) {
+    for (const TCommand& command : AllCommands()) {
+        if (!command.MenuCaption) {
             ::AppendMenuA(FMenu.Get(), MF_SEPARATOR, 0, nullptr);
             continue;
         }
-        std::string caption = item.Caption;
-        if (item.Shortcut)
-            caption += std::string("\t") + item.Shortcut;
-        ::AppendMenuA(FMenu.Get(), MF_STRING, item.Id, caption.c_str());
+        std::string caption = command.MenuCaption;
+        if (command.Shortcut)
+            caption += std::string("\t") + command.Shortcut;
+        ::AppendMenuA(FMenu.Get(), MF_STRING, command.MenuId, caption.c_str());
     }
     return true;
 }
 
 void TPopupMenu::Apply(const TPopupMenuState& state) const {
     const HMENU menu = FMenu.Get();
-    const auto check = [menu](UINT id, bool on) {
-        ::CheckMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    };
-    const auto enable = [menu](UINT id, bool on) {
-        ::EnableMenuItem(menu, id, MF_BYCOMMAND | (on ? MF_ENABLED : MF_GRAYED));
-    };
-    check(mnuFloat, state.mnuFloatChecked);
-    check(mnuToolbar, state.mnuToolbarChecked);
-    check(mnuDebugOutput, state.mnuDebugOutputChecked);
-    check(mnuLogConnect, state.mnuLogConnectChecked);
-    enable(mnuCut, state.mnuCutEnabled);
-    enable(mnuCopy, state.mnuCopyEnabled);
-    enable(mnuPaste, state.mnuPasteEnabled);
+    for (const TCommand& command : AllCommands()) {
+        if (command.Checked)
+            ::CheckMenuItem(menu, command.MenuId,
+                            MF_BYCOMMAND | (state.*command.Checked ? MF_CHECKED : MF_UNCHECKED));
+        if (command.Enabled)
+            ::EnableMenuItem(menu, command.MenuId,
+                             MF_BYCOMMAND | (state.*command.Enabled ? MF_ENABLED : MF_GRAYED));
+    }
 }
 
 void TPopupMenu::Show(HWND owner, POINT screenPosition) const {
@@ -52,24 +46,25 @@ void TPopupMenu::Show(HWND owner, POINT screenPosition) const {
 
 HACCEL CreateMenuShortcuts() {
     std::vector<ACCEL> entries;
-    for (int i = 0; i < PopupMenuItemCount; ++i) {
-        const TMenuItem& item = PopupMenuItems[i];
-        if (item.ShortcutKey != 0)
-            entries.push_back(ACCEL{static_cast<BYTE>(FVIRTKEY | item.ShortcutModifiers), item.ShortcutKey,
-                                    static_cast<WORD>(item.Id)});
+    for (const TCommand& command : AllCommands()) {
+        if (command.ShortcutKey != 0)
+            entries.push_back(ACCEL{static_cast<BYTE>(FVIRTKEY | command.ShortcutModifiers),
+                                    command.ShortcutKey, static_cast<WORD>(command.MenuId)});
     }
     return ::CreateAcceleratorTableA(entries.data(), static_cast<int>(entries.size()));
 }
 
 HACCEL CreateToolbarMnemonics() {
     std::vector<ACCEL> entries;
-    for (int i = 0; i < ToolbarControlCount; ++i) {
-        const std::string caption = ToolbarControls[i].Caption;
+    for (const TCommand& command : AllCommands()) {
+        if (command.Toolbar.Kind == TControlKind::None)
+            continue;
+        const std::string caption = command.Toolbar.Caption;
         const std::string::size_type ampersand = caption.find('&');
         if (ampersand == std::string::npos || ampersand + 1 >= caption.size())
             continue;
         const WORD key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(caption[ampersand + 1])));
-        entries.push_back(ACCEL{FVIRTKEY | FALT, key, static_cast<WORD>(ToolbarControls[i].Id)});
+        entries.push_back(ACCEL{FVIRTKEY | FALT, key, static_cast<WORD>(command.Toolbar.Id)});
     }
     return ::CreateAcceleratorTableA(entries.data(), static_cast<int>(entries.size()));
 }

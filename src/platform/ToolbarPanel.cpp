@@ -1,5 +1,7 @@
 #include "platform/ToolbarPanel.h"
 
+#include "platform/Win32Paint.h"
+
 namespace {
 const char* const PanelClassName = "TDravikPanel";
 const int PictureWidth = 24;
@@ -7,22 +9,17 @@ const int PictureHeight = 22;
 const int PictureTop = 5;
 // The pictures' see-through colour: the palette's magenta.
 const UINT TransparentPaletteIndex = 13;
-// By TCheckBoxId.
-const TCommandId CheckBoxIds[] = {cbFloat, cbToolbar, cbDebugOutput, cbLogConnect};
 
 // Gives a 16-colour picture the button's face colour where it is see-through.
 void BlendIntoButtonFace(HBITMAP picture) {
-    const HDC screen = ::GetDC(nullptr);
-    const HDC memory = ::CreateCompatibleDC(screen);
-    ::ReleaseDC(nullptr, screen);
-    if (!memory)
+    const TWindowDc screen(nullptr);
+    const TMemoryDc memory(screen.Get());
+    if (!memory.Get())
         return;
-    const HGDIOBJ previous = ::SelectObject(memory, picture);
+    const TSelection selected(memory.Get(), picture);
     const COLORREF face = ::GetSysColor(COLOR_BTNFACE);
     const RGBQUAD entry{GetBValue(face), GetGValue(face), GetRValue(face), 0};
-    ::SetDIBColorTable(memory, TransparentPaletteIndex, 1, &entry);
-    ::SelectObject(memory, previous);
-    ::DeleteDC(memory);
+    ::SetDIBColorTable(memory.Get(), TransparentPaletteIndex, 1, &entry);
 }
 } // namespace
 
@@ -54,9 +51,8 @@ bool TToolbarPanel::CreateControls() {
     lstrcpynA(font.lfFaceName, "MS Sans Serif", LF_FACESIZE);
     FFont = TGdiObject(::CreateFontIndirectA(&font));
 
-    int picture = 0;
-    for (int i = 0; i < ToolbarControlCount; ++i) {
-        const TToolbarControl& control = ToolbarControls[i];
+    for (int slot = 0; slot < ToolbarControlCount; ++slot) {
+        const TToolbarControl& control = ToolbarCommand(slot).Toolbar;
         const bool button = control.Kind == TControlKind::ImageButton;
         const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (button ? BS_OWNERDRAW : BS_AUTOCHECKBOX);
         const HWND handle =
@@ -72,9 +68,9 @@ bool TToolbarPanel::CreateControls() {
                                         LR_CREATEDIBSECTION);
             if (image)
                 BlendIntoButtonFace(static_cast<HBITMAP>(image));
-            FPictures[picture++] = TGdiObject(image);
+            FPictures[slot] = TGdiObject(image);
         } else {
-            const bool checked = FChecked[static_cast<int>(CheckBoxOf(control.Id))];
+            const bool checked = FChecked[static_cast<int>(control.Box)];
             ::SendMessageA(handle, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
         }
     }
@@ -92,13 +88,13 @@ void TToolbarPanel::SetVisible(bool visible) {
 
 void TToolbarPanel::SetChecked(TCheckBoxId box, bool checked) {
     FChecked[static_cast<int>(box)] = checked;
-    if (const HWND control = Control(CheckBoxIds[static_cast<int>(box)]))
+    if (const HWND control = Control(CheckBoxCommand(box).Toolbar.Id))
         ::SendMessageA(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // The user may have clicked the box since it was last set.
 bool TToolbarPanel::IsChecked(TCheckBoxId box) const {
-    const HWND control = Control(CheckBoxIds[static_cast<int>(box)]);
+    const HWND control = Control(CheckBoxCommand(box).Toolbar.Id);
     if (!control)
         return FChecked[static_cast<int>(box)];
     return ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
@@ -116,23 +112,18 @@ void TToolbarPanel::DrawImageButton(const DRAWITEMSTRUCT& item) const {
     const int shift = pushed ? 1 : 0;
     const int width = bounds.right - bounds.left;
 
-    int picture = 0;
-    while (picture < ToolbarControlCount &&
-           ToolbarControls[picture].Id != static_cast<TCommandId>(item.CtlID))
-        ++picture;
-    const HGDIOBJ bitmap = picture < 5 ? FPictures[picture].Get() : nullptr;
+    const TCommand* command = FindCommand(static_cast<WORD>(item.CtlID));
+    const HGDIOBJ bitmap = command ? FPictures[command->Toolbar.Slot].Get() : nullptr;
     const int pictureWidth = Scaled(PictureWidth);
     const int pictureHeight = Scaled(PictureHeight);
     if (bitmap) {
-        const HDC memory = ::CreateCompatibleDC(dc);
-        if (memory) {
-            const HGDIOBJ previous = ::SelectObject(memory, bitmap);
+        const TMemoryDc memory(dc);
+        if (memory.Get()) {
+            const TSelection selected(memory.Get(), bitmap);
             ::SetStretchBltMode(dc, COLORONCOLOR);
             ::StretchBlt(dc, bounds.left + (width - pictureWidth) / 2 + shift,
-                         bounds.top + Scaled(PictureTop) + shift, pictureWidth, pictureHeight, memory, 0, 0,
-                         PictureWidth, PictureHeight, SRCCOPY);
-            ::SelectObject(memory, previous);
-            ::DeleteDC(memory);
+                         bounds.top + Scaled(PictureTop) + shift, pictureWidth, pictureHeight, memory.Get(),
+                         0, 0, PictureWidth, PictureHeight, SRCCOPY);
         }
     }
 
@@ -142,13 +133,14 @@ void TToolbarPanel::DrawImageButton(const DRAWITEMSTRUCT& item) const {
     text.top += Scaled(PictureTop) + pictureHeight + Scaled(2) + shift;
     text.left += shift;
     text.right += shift;
-    const HGDIOBJ previousFont = FFont ? ::SelectObject(dc, FFont.Get()) : nullptr;
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    ::DrawTextA(dc, caption, -1, &text,
-                DT_CENTER | DT_TOP | DT_SINGLELINE | ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
-    if (previousFont)
-        ::SelectObject(dc, previousFont);
+    {
+        const TSelection font(dc, FFont ? FFont.Get() : ::GetCurrentObject(dc, OBJ_FONT));
+        ::SetBkMode(dc, TRANSPARENT);
+        ::SetTextColor(dc, ::GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+        ::DrawTextA(dc, caption, -1, &text,
+                    DT_CENTER | DT_TOP | DT_SINGLELINE |
+                        ((item.itemState & ODS_NOACCEL) ? DT_HIDEPREFIX : 0));
+    }
 
     if (item.itemState & ODS_FOCUS) {
         RECT focus = bounds;

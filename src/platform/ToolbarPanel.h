@@ -36,5 +36,6 @@ class TToolbarPanel {
     // By TCheckBoxId; the boxes start checked.
     bool FChecked[4] = {true, true, true, true};
     TGdiObject FFont;
-    TGdiObject FPictures[5];
+    // By slot; check boxes have none.
+    TGdiObject FPictures[ToolbarControlCount];
 };

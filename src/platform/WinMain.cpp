@@ -3,28 +3,76 @@
 #include "channel/MapList.h"
 #include "platform/DebugWindow.h"
 #include "platform/Win32SharedMemory.h"
+#include "shell/DebugForm.h"
+#include "shell/ViewerStartup.h"
+
+namespace {
+
+// The system's own words for an error code, without the line break it ends with.
+std::string SystemErrorText(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                              FORMAT_MESSAGE_IGNORE_INSERTS,
+                                          nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = length != 0 && text ? std::string(text, length) : std::string();
+    if (text)
+        ::LocalFree(text);
+    while (!result.empty() &&
+           (result.back() == '\n' || result.back() == '\r' || result.back() == ' ' || result.back() == '.'))
+        result.pop_back();
+    if (result.empty())
+        result = "error " + std::to_string(error);
+    return result;
+}
+
+class TWin32Startup : public IViewerStartup {
+  public:
+    TWin32Startup(HINSTANCE instance, TfrmDebugWindow& window) : FInstance(instance), FWindow(window) {}
+
+    bool RegisterWindowClass() override { return Noted(TfrmDebugWindow::RegisterWindowClass(FInstance)); }
+    bool CreateMainWindow() override { return Noted(FWindow.Create(FInstance)); }
+    bool RunFormCreate() override { return FWindow.RunFormCreate(); }
+    bool AnswerWaitingClients() override { return FWindow.AnswerWaitingClients(); }
+    bool CreatePane() override { return Noted(FWindow.CreatePane()); }
+    bool CreateToolbarControls() override { return Noted(FWindow.CreateToolbarControls()); }
+    void ShowWindow() override { FWindow.Show(); }
+    std::string LastErrorText() const override { return SystemErrorText(FLastError); }
+    void ShowStartupError(const std::string& message) override {
+        FWindow.ShowUnexpectedError(message.c_str());
+    }
+
+    int RunEventLoop() override {
+        MSG message{};
+        while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+            if (FWindow.TranslateShortcut(message))
+                continue;
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        // A termination request ends the program here without the close
+        // sequence: the window is destroyed, nothing more is saved.
+        return static_cast<int>(message.wParam);
+    }
+
+  private:
+    // Keeps the system's error code of a step that failed, before anything else can change it.
+    bool Noted(bool succeeded) {
+        FLastError = succeeded ? 0 : ::GetLastError();
+        return succeeded;
+    }
+
+    HINSTANCE FInstance;
+    TfrmDebugWindow& FWindow;
+    DWORD FLastError = 0;
+};
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // The region list lives for the whole process, outside the window.
     TWin32SharedMemory sharedMemory;
     TMapList MapList(sharedMemory);
-
-    if (!TfrmDebugWindow::RegisterWindowClass(instance))
-        return 1;
     TfrmDebugWindow mainWindow(MapList);
-    if (!mainWindow.Create(instance))
-        return 1;
-    if (!mainWindow.Start())
-        return 0;
-
-    MSG message{};
-    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
-        if (mainWindow.TranslateShortcut(message))
-            continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    // A termination request ends the program here without the close
-    // sequence: the window is destroyed, nothing more is saved.
-    return static_cast<int>(message.wParam);
+    TWin32Startup startup(instance, mainWindow);
+    return RunViewer(startup);
 }

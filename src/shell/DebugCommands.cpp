@@ -9,7 +9,7 @@ void TfrmDebug::SetChecked(TCheckBoxId box, bool checked) {
     if (FChecked[Index(box)] == checked)
         return;
     FChecked[Index(box)] = checked;
-    FServices.Window.ShowCheckBox(box, checked);
+    FServices.Switches.ShowCheckBox(box, checked);
     switch (box) {
     case TCheckBoxId::cbFloat:
         cbFloatClick();
@@ -81,11 +81,11 @@ void TfrmDebug::pbInfoClick() {
 }
 
 void TfrmDebug::cbFloatClick() {
-    FServices.Window.SetTopmost(Checked(TCheckBoxId::cbFloat));
+    FServices.Switches.SetTopmost(Checked(TCheckBoxId::cbFloat));
 }
 
 void TfrmDebug::cbToolbarClick() {
-    FServices.Window.SetToolbarVisible(Checked(TCheckBoxId::cbToolbar));
+    FServices.Switches.SetToolbarVisible(Checked(TCheckBoxId::cbToolbar));
 }
 
 void TfrmDebug::cbDebugOutputClick() {
@@ -102,8 +102,8 @@ void TfrmDebug::mnuFloatClick() {
 }
 
 void TfrmDebug::mnuToolbarClick() {
-    const bool shown = !FServices.Window.IsToolbarVisible();
-    FServices.Window.SetToolbarVisible(shown);
+    const bool shown = !FServices.Switches.IsToolbarVisible();
+    FServices.Switches.SetToolbarVisible(shown);
     SetChecked(TCheckBoxId::cbToolbar, shown);
 }
 
@@ -138,7 +138,7 @@ TPopupMenuState TfrmDebug::PopupMenu1Popup() {
 
     TPopupMenuState state;
     state.mnuFloatChecked = Checked(TCheckBoxId::cbFloat);
-    state.mnuToolbarChecked = FServices.Window.IsToolbarVisible();
+    state.mnuToolbarChecked = FServices.Switches.IsToolbarVisible();
     state.mnuDebugOutputChecked = FMenuDebugOutputChecked;
     state.mnuLogConnectChecked = Checked(TCheckBoxId::cbLogConnect);
     const bool hasSelection = FServices.Pane.SelectionLength() >= 1;

@@ -3,6 +3,7 @@
 #include "channel/MapList.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
+#include "pane/PanePacing.h"
 #include "shell/Clock.h"
 #include "shell/IntegerText.h"
 #include "shell/MainWindow.h"
@@ -28,13 +29,13 @@ std::string UpperCaseAscii(std::string text) {
 
 class TInstanceCheckTurn {
   public:
-    explicit TInstanceCheckTurn(IMainWindow& window) : FWindow(window) { FWindow.BeginInstanceCheck(); }
+    explicit TInstanceCheckTurn(IInstanceCheck& window) : FWindow(window) { FWindow.BeginInstanceCheck(); }
     ~TInstanceCheckTurn() { FWindow.EndInstanceCheck(); }
     TInstanceCheckTurn(const TInstanceCheckTurn&) = delete;
     TInstanceCheckTurn& operator=(const TInstanceCheckTurn&) = delete;
 
   private:
-    IMainWindow& FWindow;
+    IInstanceCheck& FWindow;
 };
 
 TWindowState WindowStateFromInteger(std::int32_t value) {
@@ -53,7 +54,7 @@ TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
     : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry) {}
 
 void TfrmDebug::FormCreate() {
-    IMainWindow& window = FServices.Window;
+    IInstanceCheck& window = FServices.Instance;
 
     // Only one viewer per desktop. The title is changed while searching so
     // that the search cannot find this very window. Viewers starting at the
@@ -80,7 +81,7 @@ void TfrmDebug::FormCreate() {
     }
 
     if (!channelMade) {
-        window.ShowInformationBox(ChannelFailureText);
+        FServices.Boxes.ShowInformationBox(ChannelFailureText);
         window.RequestTermination();
     }
 
@@ -107,7 +108,19 @@ void TfrmDebug::FormCreate() {
     ApplyPlacementSettings();
     const std::string state = FSettings.ReadRegString("WindowState", "");
     if (!state.empty())
-        window.SetWindowState(WindowStateFromInteger(StrToInt(state)));
+        FServices.Placement.SetWindowState(WindowStateFromInteger(StrToInt(state)));
+}
+
+// A log the control refuses never reaches the pane, which then holds the
+// control's text instead: like a log that could not be read, it must not be
+// overwritten at close.
+void TfrmDebug::FormShow(TPanePacing& pacing) {
+    try {
+        pacing.FillControl();
+    } catch (...) {
+        FLogFileUnread = true;
+        throw;
+    }
 }
 
 void TfrmDebug::ApplyPlacementSettings() {
@@ -123,9 +136,9 @@ void TfrmDebug::ApplyPlacementSettings() {
         const std::string text = FSettings.ReadRegString(value.Name, "");
         if (text.empty())
             continue;
-        TPlacement placement = FServices.Window.Placement();
+        TPlacement placement = FServices.Placement.Placement();
         placement.*value.Field = StrToInt(text);
-        FServices.Window.SetPlacement(placement);
+        FServices.Placement.SetPlacement(placement);
     }
 }
 
@@ -148,12 +161,11 @@ void TfrmDebug::FormEndSession(bool ending) {
 }
 
 void TfrmDebug::SaveSettings() {
-    IMainWindow& window = FServices.Window;
-    FSettings.WriteRegString("Floating", Flag(window.IsTopmost()));
-    FSettings.WriteRegString("Toolbar", Flag(window.IsToolbarVisible()));
-    const TWindowState state = window.WindowState();
+    FSettings.WriteRegString("Floating", Flag(FServices.Switches.IsTopmost()));
+    FSettings.WriteRegString("Toolbar", Flag(FServices.Switches.IsToolbarVisible()));
+    const TWindowState state = FServices.Placement.WindowState();
     if (state == TWindowState::Normal) {
-        const TPlacement placement = window.Placement();
+        const TPlacement placement = FServices.Placement.Placement();
         FSettings.WriteRegString("Top", std::to_string(placement.Top));
         FSettings.WriteRegString("Left", std::to_string(placement.Left));
         FSettings.WriteRegString("Width", std::to_string(placement.Width));
@@ -168,7 +180,7 @@ void TfrmDebug::ShowException(const std::exception& error) {
 }
 
 void TfrmDebug::ShowException(const std::string& message) {
-    FServices.Window.ShowErrorBox(message + ".");
+    FServices.Boxes.ShowErrorBox(message + ".");
 }
 
 void TfrmDebug::HandleClientCommand(unsigned message) {
@@ -202,7 +214,7 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
 }
 
 void TfrmDebug::ReleaseSender() {
-    FServices.Window.ReleaseSender();
+    FServices.Sender.ReleaseSender();
 }
 
 void TfrmDebug::DoMark() {
@@ -232,7 +244,7 @@ void TfrmDebug::SetStayOnTop(bool on) {
 }
 
 bool TfrmDebug::ToolbarShown() const {
-    return FServices.Window.IsToolbarVisible();
+    return FServices.Switches.IsToolbarVisible();
 }
 
 void TfrmDebug::SetToolbarShown(bool shown) {

@@ -11,10 +11,15 @@
 class IClock;
 class IDialogs;
 class IFileSystem;
-class IMainWindow;
+class IClientSender;
+class IInstanceCheck;
+class IMessageBoxes;
 class IPaneControl;
+class IWindowPlacement;
+class IWindowSwitches;
 class IRegistry;
 class TMapList;
+class TPanePacing;
 
 extern const char* const ViewerTitle;
 // The title a viewer's window carries until it has made sure that it is the only viewer.
@@ -22,7 +27,11 @@ extern const char* const InstanceCheckTitle;
 
 // Everything the viewer's logic reaches the platform through.
 struct TfrmDebugServices {
-    IMainWindow& Window;
+    IInstanceCheck& Instance;
+    IWindowSwitches& Switches;
+    IWindowPlacement& Placement;
+    IMessageBoxes& Boxes;
+    IClientSender& Sender;
     IPaneControl& Pane;
     IFileSystem& Files;
     IRegistry& Registry;
@@ -40,6 +49,8 @@ class TfrmDebug : public IClientCommandTarget {
     // Start-up sequence. Raises a conversion error for a bad placement value
     // after having applied everything before it.
     void FormCreate();
+    // The pane's control has been made and takes the pane's text.
+    void FormShow(TPanePacing& pacing);
     // Close sequence; raises when the log file cannot be written, and the
     // window must then stay open. Returns whether the window may close.
     bool FormCloseQuery();

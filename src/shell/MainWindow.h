@@ -5,6 +5,9 @@
 
 #include "shell/Switches.h"
 
+// What the viewer's logic needs from its own top-level window, one small
+// interface per concern.
+
 struct TPlacement {
     int Left = 136;
     int Top = 141;
@@ -17,11 +20,10 @@ enum class TWindowState { Normal = 0, Minimised = 1, Maximised = 2 };
 // Identifies another top-level window; 0 means none.
 using TWindowId = std::uintptr_t;
 
-// What the viewer's logic needs from its own top-level window.
-class IMainWindow {
+// The single-instance rule: the window's identity and the other windows of the desktop.
+class IInstanceCheck {
   public:
-    virtual ~IMainWindow() = default;
-
+    virtual ~IInstanceCheck() = default;
     // Viewers starting at the same moment check for each other one at a time.
     virtual void BeginInstanceCheck() = 0;
     virtual void EndInstanceCheck() = 0;
@@ -31,25 +33,42 @@ class IMainWindow {
     virtual void BringToTop(TWindowId window) = 0;
     // Takes effect when the event loop next runs: the current handler finishes first.
     virtual void RequestTermination() = 0;
+};
 
+// How the switches show on the window: on top of others, the toolbar, the check boxes.
+class IWindowSwitches {
+  public:
+    virtual ~IWindowSwitches() = default;
     virtual void SetTopmost(bool topmost) = 0;
     virtual bool IsTopmost() const = 0;
     virtual void SetToolbarVisible(bool visible) = 0;
-    virtual void ShowCheckBox(TCheckBoxId box, bool checked) = 0;
     virtual bool IsToolbarVisible() const = 0;
+    virtual void ShowCheckBox(TCheckBoxId box, bool checked) = 0;
+};
 
+class IWindowPlacement {
+  public:
+    virtual ~IWindowPlacement() = default;
     virtual TPlacement Placement() const = 0;
     virtual void SetPlacement(const TPlacement& placement) = 0;
     virtual TWindowState WindowState() const = 0;
     // Applied when the window is first shown (or at once if it is showing).
     virtual void SetWindowState(TWindowState state) = 0;
+};
 
-    // Lets the client whose command is being handled go on before the
-    // handling has finished.
-    virtual void ReleaseSender() = 0;
-
+class IMessageBoxes {
+  public:
+    virtual ~IMessageBoxes() = default;
     // The general error display: a modal box with the stop icon.
     virtual void ShowErrorBox(const std::string& text) = 0;
     // A modal box captioned "Information" with the information icon, centred on the screen.
     virtual void ShowInformationBox(const std::string& text) = 0;
+};
+
+// The client whose command is being handled.
+class IClientSender {
+  public:
+    virtual ~IClientSender() = default;
+    // Lets it go on before the handling has finished.
+    virtual void ReleaseSender() = 0;
 };

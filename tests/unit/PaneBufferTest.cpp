@@ -4,11 +4,18 @@
 #include <random>
 #include <string>
 
+#include "channel/MapList.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
+#include "pane/PanePacing.h"
 #include "pane/ViewerError.h"
 #include "platform/fake/MemoryFileSystem.h"
 #include "platform/fake/MemoryPane.h"
+#include "platform/fake/MemoryRegistry.h"
+#include "platform/fake/MemoryScreen.h"
+#include "platform/fake/MemorySharedMemory.h"
+#include "platform/fake/MemoryWindow.h"
+#include "shell/DebugForm.h"
 
 namespace {
 std::string RandomLine(std::mt19937& random, std::size_t maxLength) {
@@ -224,4 +231,44 @@ TEST(PaneBuffer, ATextTheControlRefusesWhenMadeIsReportedAtTheFirstSync) {
     buffered.Control.Capacity = 10;
     EXPECT_FALSE(buffered.Buffer.SetText(std::string(11, 'y')));
     EXPECT_EQ(buffered.Buffer.Text(), "shown");
+}
+
+// The whole viewer, its pane following on a screen: the log the start-up loaded is refused by the control
+// when it is made.
+TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
+    TMemoryPane control;
+    control.Capacity = 10;
+    TPaneBuffer buffer(control);
+    buffer.AwaitControl();
+    TMemoryScreen screen;
+    TPanePacing pacing(buffer, screen);
+    TMemoryWindow window;
+    TMemoryFileSystem files;
+    files.ExeDirectory = "C:\\Dravik\\";
+    const std::string log = "thirty-five characters of old log\r\n";
+    files.Files["C:\\Dravik\\DebugLog.txt"] = log;
+    TMemoryRegistry registry;
+    TMemorySharedMemory memory;
+    TMapList maps(memory);
+    TFixedClock clock;
+    TMemoryDialogs dialogs;
+    TfrmDebug form(TfrmDebugServices{window, window, window, window, window, buffer, files, registry, maps,
+                                     clock, dialogs});
+
+    form.FormCreate();
+    EXPECT_THROW(form.FormShow(pacing), TViewerError);
+    EXPECT_EQ(screen.OpenBatches, 0) << "the failed batch was ended";
+
+    form.DoPrint("printed later");
+    pacing.Changed(true);
+    // Drawn ahead at the first tick, taken by the control once the prints have stopped.
+    for (int tick = 0; tick < 3 && screen.Timers.count(TPaneTimer::Refresh); ++tick) {
+        screen.Clock += 100;
+        pacing.TimerFired(TPaneTimer::Refresh);
+    }
+    EXPECT_EQ(control.Text(), "printed later\r\n") << "the pane follows prints again";
+    EXPECT_EQ(screen.OpenBatches, 0);
+
+    EXPECT_TRUE(form.FormCloseQuery());
+    EXPECT_EQ(files.Files["C:\\Dravik\\DebugLog.txt"], log) << "the log was never in the pane";
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "ViewerParts.h"
+#include "shell/ViewerStartup.h"
 
 namespace {
 
@@ -209,3 +210,39 @@ TEST_F(StartupTest, WindowStateTwoMaximisesAndUnknownStatesOpenNormally) {
 }
 
 } // namespace
+
+// The window's own start: a part that cannot be made is named with the system's reason, and the program ends
+// with an exit code that says it failed.
+TEST(ViewerStartupTest, APartOfTheWindowThatCannotBeMadeIsNamedAndTheProgramFails) {
+    struct TSteps : IViewerStartup {
+        int FailAt = 0;
+        int Step = 0;
+        bool Shown = false;
+        bool LoopRan = false;
+        Strings Errors;
+        bool Next() { return ++Step != FailAt; }
+        bool RegisterWindowClass() override { return Next(); }
+        bool CreateMainWindow() override { return Next(); }
+        bool RunFormCreate() override { return true; }
+        bool AnswerWaitingClients() override { return true; }
+        bool CreatePane() override { return Next(); }
+        bool CreateToolbarControls() override { return Next(); }
+        void ShowWindow() override { Shown = true; }
+        int RunEventLoop() override { return LoopRan = true, 0; }
+        std::string LastErrorText() const override { return "Not enough memory"; }
+        void ShowStartupError(const std::string& message) override { Errors.push_back(message); }
+    };
+    const char* const parts[] = {"the main window's class", "the main window", "the message pane",
+                                 "the toolbar"};
+    for (int failAt = 1; failAt <= 4; ++failAt) {
+        TSteps steps;
+        steps.FailAt = failAt;
+        EXPECT_NE(RunViewer(steps), 0);
+        EXPECT_EQ(steps.Errors,
+                  Strings{std::string("Cannot create ") + parts[failAt - 1] + ": Not enough memory"});
+        EXPECT_FALSE(steps.Shown || steps.LoopRan);
+    }
+    TSteps steps;
+    EXPECT_EQ(RunViewer(steps), 0);
+    EXPECT_TRUE(steps.Shown && steps.LoopRan && steps.Errors.empty());
+}

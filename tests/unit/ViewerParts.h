@@ -15,25 +15,10 @@
 #include "shell/DebugForm.h"
 #include "shell/SettingsStore.h"
 
-// Also notes placement and window state changes, whose order start-up must keep.
-class TRecordingWindow : public TMemoryWindow {
-  public:
-    void SetPlacement(const TPlacement& placement) override {
-        TMemoryWindow::SetPlacement(placement);
-        Calls.push_back("SetPlacement " + std::to_string(placement.Left) + "," +
-                        std::to_string(placement.Top) + "," + std::to_string(placement.Width) + "," +
-                        std::to_string(placement.Height));
-    }
-    void SetWindowState(TWindowState state) override {
-        TMemoryWindow::SetWindowState(state);
-        Calls.push_back("SetWindowState " + std::to_string(static_cast<int>(state)));
-    }
-};
-
 // The viewer's main window wired to in-memory stand-ins for everything it reaches. The file system and
 // the registry are parameters so that a test can slip in ones that record more.
 template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
-    TRecordingWindow Window;
+    TMemoryWindow Window;
     TMemoryPane Pane;
     TFiles Files;
     TSettingsRegistry Registry;
@@ -41,7 +26,8 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TMapList Maps{Memory};
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
-    TfrmDebug Form{TfrmDebugServices{Window, Pane, Files, Registry, Maps, Clock, Dialogs}};
+    TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Window, Pane, Files, Registry, Maps,
+                                     Clock, Dialogs}};
 
     void SetSetting(const std::string& name, const std::string& value) {
         Registry.SetString(SettingsKey, name, value);

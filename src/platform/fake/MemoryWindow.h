@@ -8,16 +8,22 @@
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
 
-// The main window's state held in fields; every call that changes something
-// is also recorded in Calls, so tests can check the order of a sequence.
-class TMemoryWindow : public IMainWindow {
+// Every call that changes something is noted in one log shared by the
+// window's stand-ins, so tests can check the order of a sequence.
+using TCalls = std::vector<std::string>;
+struct TCallLog {
+    TCalls Calls;
+};
+
+class TMemoryInstanceCheck : public IInstanceCheck {
   public:
-    void BeginInstanceCheck() override { Calls.push_back("BeginInstanceCheck"); }
-    void EndInstanceCheck() override { Calls.push_back("EndInstanceCheck"); }
+    explicit TMemoryInstanceCheck(TCalls& log) : Log(log) {}
+    void BeginInstanceCheck() override { Log.push_back("BeginInstanceCheck"); }
+    void EndInstanceCheck() override { Log.push_back("EndInstanceCheck"); }
     std::string ClassName() const override { return "TfrmDebug"; }
     void SetTitle(const std::string& title) override {
         Title = title;
-        Calls.push_back("SetTitle " + title);
+        Log.push_back("SetTitle " + title);
         if (OnTitle)
             OnTitle(title);
     }
@@ -28,46 +34,87 @@ class TMemoryWindow : public IMainWindow {
     void BringToTop(TWindowId window) override { BroughtToTop = window; }
     void RequestTermination() override { TerminationRequested = true; }
 
+    TCalls& Log;
+    std::string Title = "Korvane Dravik";
+    TWindowId OtherViewer = 0;
+    TWindowId BroughtToTop = 0;
+    bool TerminationRequested = false;
+    mutable std::vector<std::string> Searches;
+    // Called with each title set, to check what holds at that moment.
+    std::function<void(const std::string&)> OnTitle;
+};
+
+class TMemorySwitches : public IWindowSwitches {
+  public:
+    explicit TMemorySwitches(TCalls& log) : Log(log) {}
     void SetTopmost(bool topmost) override {
         Topmost = topmost;
-        Calls.push_back(topmost ? "Topmost" : "NotTopmost");
+        Log.push_back(topmost ? "Topmost" : "NotTopmost");
     }
     bool IsTopmost() const override { return Topmost; }
     void SetToolbarVisible(bool visible) override { ToolbarVisible = visible; }
     bool IsToolbarVisible() const override { return ToolbarVisible; }
     void ShowCheckBox(TCheckBoxId box, bool checked) override { BoxesShown[static_cast<int>(box)] = checked; }
 
-    TPlacement Placement() const override { return CurrentPlacement; }
-    void SetPlacement(const TPlacement& placement) override { CurrentPlacement = placement; }
-    TWindowState WindowState() const override { return State; }
-    void SetWindowState(TWindowState state) override { State = state; }
-
-    void ReleaseSender() override { ++SendersReleased; }
-    void ShowErrorBox(const std::string& text) override {
-        ErrorBoxes.push_back(text);
-        Calls.push_back("ErrorBox " + text);
-    }
-    void ShowInformationBox(const std::string& text) override {
-        InformationBoxes.push_back(text);
-        Calls.push_back("InformationBox");
-    }
-
-    std::string Title = "Korvane Dravik";
-    TWindowId OtherViewer = 0;
-    TWindowId BroughtToTop = 0;
-    bool TerminationRequested = false;
-    int SendersReleased = 0;
+    TCalls& Log;
     bool Topmost = false;
     bool ToolbarVisible = true;
     bool BoxesShown[CheckBoxCount] = {true, true, true, true};
+};
+
+class TMemoryPlacement : public IWindowPlacement {
+  public:
+    explicit TMemoryPlacement(TCalls& log) : Log(log) {}
+    TPlacement Placement() const override { return CurrentPlacement; }
+    void SetPlacement(const TPlacement& p) override {
+        CurrentPlacement = p;
+        Log.push_back("SetPlacement " + std::to_string(p.Left) + "," + std::to_string(p.Top) + "," +
+                      std::to_string(p.Width) + "," + std::to_string(p.Height));
+    }
+    TWindowState WindowState() const override { return State; }
+    void SetWindowState(TWindowState state) override {
+        State = state;
+        Log.push_back("SetWindowState " + std::to_string(static_cast<int>(state)));
+    }
+
+    TCalls& Log;
     TPlacement CurrentPlacement;
     TWindowState State = TWindowState::Normal;
+};
+
+class TMemoryBoxes : public IMessageBoxes {
+  public:
+    explicit TMemoryBoxes(TCalls& log) : Log(log) {}
+    void ShowErrorBox(const std::string& text) override {
+        ErrorBoxes.push_back(text);
+        Log.push_back("ErrorBox " + text);
+    }
+    void ShowInformationBox(const std::string& text) override {
+        InformationBoxes.push_back(text);
+        Log.push_back("InformationBox");
+    }
+
+    TCalls& Log;
     std::vector<std::string> ErrorBoxes;
     std::vector<std::string> InformationBoxes;
-    std::vector<std::string> Calls;
-    mutable std::vector<std::string> Searches;
-    // Called with each title set, to check what holds at that moment.
-    std::function<void(const std::string&)> OnTitle;
+};
+
+class TMemorySender : public IClientSender {
+  public:
+    void ReleaseSender() override { ++SendersReleased; }
+    int SendersReleased = 0;
+};
+
+// The whole window, for tests that follow a sequence across its concerns.
+class TMemoryWindow : public TCallLog,
+                      public TMemoryInstanceCheck,
+                      public TMemorySwitches,
+                      public TMemoryPlacement,
+                      public TMemoryBoxes,
+                      public TMemorySender {
+  public:
+    TMemoryWindow()
+        : TMemoryInstanceCheck(Calls), TMemorySwitches(Calls), TMemoryPlacement(Calls), TMemoryBoxes(Calls) {}
 };
 
 class TFixedClock : public IClock {
