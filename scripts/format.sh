@@ -10,7 +10,7 @@ if ! command -v clang-format >/dev/null 2>&1; then
     echo "clang-format is not installed (bash scripts/setup.sh installs it)" >&2
     exit 1
 fi
-mapfile -t sources < <(git ls-files '*.c' '*.cpp' '*.h')
+mapfile -t sources < <(git ls-files --cached --others --exclude-standard '*.c' '*.cpp' '*.h')
 if [ "${1:-}" = --check ]; then
     drifting=()
     for source in "${sources[@]}"; do
