@@ -15,8 +15,9 @@ const std::size_t LongestText = BufferSize - TextOffset;
 // Generous: a window held up for seconds while a flood of the longest
 // messages comes in still loses none of them.
 const std::size_t HandOverLimit = 32 * 1024 * 1024;
-// Text waits for the rest of its line at most a second; the tick prints it.
-const UINT TickInterval = 200;
+// The tick collects a flood, and prints text that waited a second for the
+// rest of its line.
+const UINT TickInterval = 100;
 
 // One named object of the channel, noting whether it was there already.
 HANDLE Created(HANDLE handle, bool& existed) {
@@ -57,8 +58,11 @@ TCaptureStart TWin32WindowsOutput::StartCapture() {
         return TCaptureStart::Failed;
     }
     FThread = TKernelHandle(reinterpret_cast<HANDLE>(thread));
-    if (FWindow)
-        ::SetTimer(FWindow, TimerId, TickInterval, nullptr);
+    // Without the tick a flood would not be collected, nor waiting text printed.
+    if (FWindow && !::SetTimer(FWindow, TimerId, TickInterval, nullptr)) {
+        StopCapture();
+        return TCaptureStart::Failed;
+    }
     return TCaptureStart::Started;
 }
 
@@ -85,7 +89,9 @@ std::size_t TWin32WindowsOutput::CollectMessages(std::vector<TCapturedMessage>& 
         taken.swap(FMessages);
         FBytes = 0;
         dropped = std::exchange(FDropped, 0);
-        FNotified = false;
+        // While messages keep coming the tick collects them: a notice for
+        // each would cost the window and the senders' server alike.
+        FNotified = !taken.empty() || dropped > 0;
     }
     messages.insert(messages.end(), std::make_move_iterator(taken.begin()),
                     std::make_move_iterator(taken.end()));

@@ -13,9 +13,10 @@
 // events "DBWIN_BUFFER_READY" and "DBWIN_DATA_READY" and the 4096-byte
 // mapping "DBWIN_BUFFER", which OutputDebugString writes the process id and
 // the text into. A thread of its own reads it, so that senders are never held
-// up by the window; it hands the messages over to the window's thread, posts
-// the window one message whenever the hand-over fills from empty, and ticks
-// the window's timer while it runs, for the lines that wait for their rest.
+// up by the window; it hands the messages over to the window's thread and
+// posts the window one message when the hand-over fills from empty. While it
+// runs the window's timer ticks, to collect while messages keep coming and to
+// print the lines that waited too long for their rest.
 class TWin32WindowsOutput : public IWindowsOutput {
   public:
     // What the window receives: the arrival notice, and the timer's id.
@@ -52,6 +53,6 @@ class TWin32WindowsOutput : public IWindowsOutput {
     std::vector<TCapturedMessage> FMessages;
     std::size_t FBytes = 0;
     std::size_t FDropped = 0;
-    // The window has been told, and has not collected since.
+    // The window has been told, and has not yet found the hand-over empty.
     bool FNotified = false;
 };
