@@ -19,16 +19,6 @@ std::string NewTag() {
     return std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++groups);
 }
 
-std::string ReadyName(const std::string& tag) {
-    return "DravikBenchReady" + tag;
-}
-std::string DoneName(const std::string& tag) {
-    return "DravikBenchDone" + tag;
-}
-std::string GateName(const std::string& tag, std::size_t block) {
-    return "DravikBenchGo" + tag + "_" + std::to_string(block);
-}
-
 bool WaitCount(HANDLE semaphore, int count, DWORD timeoutMs) {
     for (int i = 0; i < count; ++i) {
         if (WaitForSingleObject(semaphore, timeoutMs) != WAIT_OBJECT_0)
@@ -37,10 +27,11 @@ bool WaitCount(HANDLE semaphore, int count, DWORD timeoutMs) {
     return true;
 }
 
-TKernelHandle StartClient(const std::string& tag, int index, const std::string& order, long lines) {
+TKernelHandle StartClient(const std::string& role, const std::string& tag, int index,
+                          const std::string& order, long lines, const std::string& extra) {
     const std::string exe = OwnPath();
-    std::string line = "\"" + exe + "\" --client " + tag + " " + std::to_string(index) + " " + order + " " +
-                       std::to_string(lines);
+    std::string line = "\"" + exe + "\" " + role + " " + tag + " " + std::to_string(index) + " " + order +
+                       " " + std::to_string(lines) + (extra.empty() ? "" : " " + extra);
     std::vector<char> mutableLine(line.begin(), line.end());
     mutableLine.push_back('\0');
     STARTUPINFOA startup = {};
@@ -56,8 +47,19 @@ TKernelHandle StartClient(const std::string& tag, int index, const std::string& 
 
 } // namespace
 
-ClientGroup::ClientGroup(int count, long linesEach, const std::string& order)
-    : count_(count), linesEach_(linesEach), order_(order), tag_(NewTag()) {}
+std::string ReadyName(const std::string& tag) {
+    return "DravikBenchReady" + tag;
+}
+std::string DoneName(const std::string& tag) {
+    return "DravikBenchDone" + tag;
+}
+std::string GateName(const std::string& tag, std::size_t block) {
+    return "DravikBenchGo" + tag + "_" + std::to_string(block);
+}
+
+ClientGroup::ClientGroup(int count, long linesEach, const std::string& order, const std::string& role,
+                         const std::string& extra)
+    : count_(count), linesEach_(linesEach), order_(order), role_(role), extra_(extra), tag_(NewTag()) {}
 
 ClientGroup::~ClientGroup() {
     for (TKernelHandle& process : processes_) {
@@ -82,7 +84,7 @@ bool ClientGroup::Start(std::string& problem) {
         return false;
     }
     for (int i = 0; i < count_; ++i) {
-        processes_.push_back(StartClient(tag_, i + 1, order_, linesEach_));
+        processes_.push_back(StartClient(role_, tag_, i + 1, order_, linesEach_, extra_));
         if (!processes_.back().Valid()) {
             problem = "could not start client process " + std::to_string(i + 1);
             return false;

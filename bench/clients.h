@@ -9,10 +9,12 @@ namespace bench {
 
 // Client processes (copies of this program) that print in blocks. Before each block they wait at its gate;
 // then each prints `linesEach` lines to the viewer that the block's letter in `order` names ('D' Dravik,
-// 'N' the null viewer), serialised by that viewer's clients' mutex.
+// 'N' the null viewer), serialised by that viewer's clients' mutex. With the role "--sender" they send
+// Windows debug output instead, `extra` giving the lines' width.
 class ClientGroup {
   public:
-    ClientGroup(int count, long linesEach, const std::string& order);
+    ClientGroup(int count, long linesEach, const std::string& order, const std::string& role = "--client",
+                const std::string& extra = "");
     ClientGroup(const ClientGroup&) = delete;
     ClientGroup& operator=(const ClientGroup&) = delete;
     // Ends clients that are still running.
@@ -29,6 +31,8 @@ class ClientGroup {
     int count_;
     long linesEach_;
     std::string order_;
+    std::string role_;
+    std::string extra_;
     std::string tag_;
     TKernelHandle ready_;
     TKernelHandle done_;
@@ -38,5 +42,10 @@ class ClientGroup {
 
 // The client side: `dravik-bench --client TAG INDEX ORDER LINES`. Returns the process exit code.
 int ClientMain(const std::string& tag, int index, const std::string& order, long linesEach);
+
+// The gates of a group, as its members find them.
+std::string ReadyName(const std::string& tag);
+std::string DoneName(const std::string& tag);
+std::string GateName(const std::string& tag, std::size_t block);
 
 } // namespace bench

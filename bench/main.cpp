@@ -1,15 +1,18 @@
 // Measures Dravik.exe against the null viewer (a window of its own class and region that only copies each
-// text out and answers 0), both started afresh from this program's folder, and prints the table of figures.
+// text out and answers 0), both started afresh from this program's folder, then Dravik capturing Windows'
+// own debug output against a minimal reader of that channel, and prints the tables of figures.
 //
-//   dravik-bench [--rounds N] [--markdown FILE] [--figures FILE]
+//   dravik-bench [--rounds N] [--only-windows-output] [--markdown FILE] [--figures FILE]
 //
 // N rounds (default 5) each start both viewers afresh; within a round the clients take turns between them,
-// so that both meet the same changes in the machine's load. The table pools all rounds.
+// so that both meet the same changes in the machine's load. The table pools all rounds. The rows of Windows'
+// debug output run N rounds of their own after those; --only-windows-output runs them alone.
 // --markdown writes the table and the checks as Markdown, --figures one tab-separated line per figure.
 // Exit code 0 when everything could be measured and every check passed, whether or not the targets are met.
 #include "clients.h"
 #include "measure.h"
 #include "report.h"
+#include "windows_output.h"
 #include "workspace.h"
 
 #include <algorithm>
@@ -58,8 +61,9 @@ std::vector<bench::Row> MakeRows(const bench::RunResults& run) {
     return rows;
 }
 
-std::string RatioList(const char* figure, const std::vector<double>& ratios) {
-    std::string text = std::string("- ") + figure + ", Dravik / null viewer in each round:";
+std::string RatioList(const char* figure, const std::vector<double>& ratios,
+                      const char* reference = "null viewer") {
+    std::string text = std::string("- ") + figure + ", Dravik / " + reference + " in each round:";
     for (double ratio : ratios) {
         char number[32];
         std::snprintf(number, sizeof number, " %.2f", ratio);
@@ -84,6 +88,36 @@ std::string CheckList(const bench::RunResults& run) {
     return text;
 }
 
+std::vector<bench::Row> MakeWindowsOutputRows(const bench::WindowsOutputResults& output) {
+    using bench::Row;
+    std::vector<Row> rows = {
+        Row{"Windows debug output, one sender, against the minimal reader", "messages/s",
+            output.dravikOneSender, output.readerOneSender, true, 0.9, 0},
+        Row{"Windows debug output, four senders, against the minimal reader", "messages/s",
+            output.dravikFourSenders, output.readerFourSenders, true, 0.9, 0},
+        Row{"Windows debug output, messages lost of " + std::to_string(output.dravikSent) + " and " +
+                std::to_string(output.readerSent) + " sent",
+            "messages", static_cast<double>(output.dravikLost), static_cast<double>(output.readerLost), false,
+            0, 0, true},
+    };
+    if (output.memoryLines > 0) {
+        // The pane was full before, so the capacity rule leaves nothing to grow but the heap's own slack.
+        rows.push_back(Row{"Private bytes after " + std::to_string(output.memoryLines) +
+                               " more captured lines, against before them",
+                           "MiB", output.after.privateBytes / kMiB, output.before.privateBytes / kMiB, false,
+                           1.1, 2});
+    }
+    return rows;
+}
+
+std::string WindowsOutputChecks(const bench::WindowsOutputResults& output) {
+    std::string text = RatioList("One sender", output.oneSenderRatios, "minimal reader") +
+                       RatioList("Four senders", output.fourSendersRatios, "minimal reader") + "\n";
+    for (const std::string& problem : output.problems)
+        text += "- **Windows debug output: " + problem + "**\n";
+    return text;
+}
+
 bool WriteText(const char* path, const std::string& text) {
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr)
@@ -97,10 +131,14 @@ bool WriteText(const char* path, const std::string& text) {
 int main(int argc, char** argv) {
     if (argc == 6 && std::string(argv[1]) == "--client")
         return bench::ClientMain(argv[2], std::atoi(argv[3]), argv[4], std::atol(argv[5]));
+    if (argc == 7 && std::string(argv[1]) == "--sender")
+        return bench::SenderMain(argv[2], std::atoi(argv[3]), argv[4], std::atol(argv[5]),
+                                 std::atoi(argv[6]));
 
     const char* markdownFile = nullptr;
     const char* figuresFile = nullptr;
     int rounds = 5;
+    bool onlyWindowsOutput = false;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--markdown" && i + 1 < argc)
@@ -109,24 +147,38 @@ int main(int argc, char** argv) {
             figuresFile = argv[++i];
         else if (option == "--rounds" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             rounds = std::atoi(argv[++i]);
+        else if (option == "--only-windows-output")
+            onlyWindowsOutput = true;
         else {
-            std::fputs("usage: dravik-bench [--rounds N] [--markdown FILE] [--figures FILE]\n", stderr);
+            std::fputs("usage: dravik-bench [--rounds N] [--only-windows-output] [--markdown FILE] "
+                       "[--figures FILE]\n",
+                       stderr);
             return 1;
         }
     }
 
     const std::string folder = bench::OwnFolder();
-    const bench::ChannelNames& nullNames = bench::kNullViewerNames;
-    const std::string nullArguments =
-        std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
-    const bench::RunResults run = bench::MeasureInTurns(
-        {"Dravik", folder + "Dravik.exe", "", bench::kDravikNames, true},
-        {"null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false}, rounds);
-
-    const std::vector<bench::Row> rows = MakeRows(run);
-    const std::string markdown = bench::MarkdownTable(rows) + "\n" +
-                                 RatioList("One client", run.oneClientRatios) +
-                                 RatioList("Four clients", run.fourClientsRatios) + "\n" + CheckList(run);
+    std::vector<bench::Row> rows;
+    std::string markdown;
+    bool measured = true;
+    if (!onlyWindowsOutput) {
+        const bench::ChannelNames& nullNames = bench::kNullViewerNames;
+        const std::string nullArguments =
+            std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
+        const bench::RunResults run = bench::MeasureInTurns(
+            {"Dravik", folder + "Dravik.exe", "", bench::kDravikNames, true},
+            {"null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false}, rounds);
+        rows = MakeRows(run);
+        markdown = bench::MarkdownTable(rows) + "\n" + RatioList("One client", run.oneClientRatios) +
+                   RatioList("Four clients", run.fourClientsRatios) + "\n" + CheckList(run) + "\n";
+        measured = run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
+    }
+    const bench::WindowsOutputResults output = bench::MeasureWindowsOutput(folder + "Dravik.exe", rounds);
+    const std::vector<bench::Row> outputRows = MakeWindowsOutputRows(output);
+    rows.insert(rows.end(), outputRows.begin(), outputRows.end());
+    markdown += "### Windows debug output\n\n" + bench::MarkdownTable(outputRows, "reference") + "\n" +
+                WindowsOutputChecks(output);
+    measured = measured && output.problems.empty();
     std::printf("\n%s", markdown.c_str());
     std::fflush(stdout);
 
@@ -137,7 +189,5 @@ int main(int argc, char** argv) {
         written = WriteText(figuresFile, bench::FigureLines(rows)) && written;
     if (!written)
         std::fputs("dravik-bench: could not write the result files\n", stderr);
-    const bool measured =
-        run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
     return written && measured ? 0 : 1;
 }

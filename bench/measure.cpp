@@ -194,19 +194,6 @@ bool FourClientsBlock(Contestant& contestant, ClientGroup& group, std::size_t bl
     return true;
 }
 
-// The order of the blocks in a round: A B B A B A A B (each viewer as often early as late), with the viewer
-// that goes first changing from round to round.
-std::string BlockOrder(int round) {
-    std::string order;
-    for (unsigned block = 0; block < 2 * kBlocks; ++block) {
-        unsigned parity = static_cast<unsigned>(round) & 1u;
-        for (unsigned bits = block; bits != 0; bits >>= 1)
-            parity ^= bits & 1u;
-        order += parity != 0 ? 'D' : 'N';
-    }
-    return order;
-}
-
 bool RunBlocks(Contestant& dravik, Contestant& null, const std::string& order, std::string& problem) {
     for (char letter : order) {
         Contestant& contestant = letter == 'D' ? dravik : null;
@@ -334,6 +321,17 @@ double RoundRatio(const std::vector<double>& dravikRates, const std::vector<doub
 }
 
 } // namespace
+
+std::string BlockOrder(int round) {
+    std::string order;
+    for (unsigned block = 0; block < 2 * kBlocks; ++block) {
+        unsigned parity = static_cast<unsigned>(round) & 1u;
+        for (unsigned bits = block; bits != 0; bits >>= 1)
+            parity ^= bits & 1u;
+        order += parity != 0 ? 'D' : 'N';
+    }
+    return order;
+}
 
 RunResults MeasureInTurns(const ViewerSetup& dravikSetup, const ViewerSetup& nullSetup, int rounds) {
     RunResults results;

@@ -52,4 +52,8 @@ struct RunResults {
 // shown (`--show`), for its memory.
 RunResults MeasureInTurns(const ViewerSetup& dravik, const ViewerSetup& null, int rounds);
 
+// The order of the blocks in a round: A B B A B A A B (each viewer as often early as late), 'D' for Dravik
+// and 'N' for the other, with the one that goes first changing from round to round.
+std::string BlockOrder(int round);
+
 } // namespace bench

@@ -13,13 +13,15 @@ std::string Number(double value, int decimals) {
 }
 
 std::string TargetText(const Row& row) {
+    if (row.absolute)
+        return "Dravik <= " + Number(row.target, row.decimals);
     if (row.target == 0)
         return "-";
     return std::string(row.higherIsBetter ? ">= " : "<= ") + Number(row.target, 2);
 }
 
 std::string ResultText(const Row& row) {
-    if (row.target == 0)
+    if (row.target == 0 && !row.absolute)
         return "-";
     return TargetMet(row) ? "met" : "**not met**";
 }
@@ -31,19 +33,23 @@ double Ratio(const Row& row) {
 }
 
 bool TargetMet(const Row& row) {
+    if (row.absolute)
+        return row.dravik <= row.target;
     const double ratio = Ratio(row);
     if (row.null <= 0 || row.dravik <= 0)
         return false;
     return row.higherIsBetter ? ratio >= row.target : ratio <= row.target;
 }
 
-std::string MarkdownTable(const std::vector<Row>& rows) {
-    std::string table = "| Figure | Dravik | null viewer | Dravik / null | Better | Target (Dravik / null) | "
-                        "Result |\n|---|---:|---:|---:|---|---|---|\n";
+std::string MarkdownTable(const std::vector<Row>& rows, const std::string& reference) {
+    const std::string shortName = reference == "null viewer" ? "null" : reference;
+    std::string table = "| Figure | Dravik | " + reference + " | Dravik / " + shortName +
+                        " | Better | Target (Dravik / " + shortName +
+                        ") | Result |\n|---|---:|---:|---:|---|---|---|\n";
     for (const Row& row : rows) {
         table += "| " + row.figure + " (" + row.unit + ") | " + Number(row.dravik, row.decimals) + " | " +
-                 Number(row.null, row.decimals) + " | " + Number(Ratio(row), 2) + " | " +
-                 (row.higherIsBetter ? "higher" : "lower") + " | " + TargetText(row) + " | " +
+                 Number(row.null, row.decimals) + " | " + (row.absolute ? "-" : Number(Ratio(row), 2)) +
+                 " | " + (row.higherIsBetter ? "higher" : "lower") + " | " + TargetText(row) + " | " +
                  ResultText(row) + " |\n";
     }
     return table;

@@ -15,11 +15,14 @@ struct Row {
     bool higherIsBetter = true;
     double target = 0;
     int decimals = 0;
+    // The target bounds Dravik's own figure (at most target), not the ratio.
+    bool absolute = false;
 };
 
 double Ratio(const Row& row);
 bool TargetMet(const Row& row);
-std::string MarkdownTable(const std::vector<Row>& rows);
+// The second figure of each row is the reference's, named in the header.
+std::string MarkdownTable(const std::vector<Row>& rows, const std::string& reference = "null viewer");
 // One line per figure, tab-separated: figure, Dravik, null viewer, ratio; for comparing runs.
 std::string FigureLines(const std::vector<Row>& rows);
 

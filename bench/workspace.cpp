@@ -75,4 +75,15 @@ bool DeleteViewerSettings() {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
+bool SetViewerSetting(const std::string& name, const std::string& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvane Software\\Dravik", 0, nullptr, 0,
+                        KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    const TRegKey owned(key);
+    return RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                          static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
+}
+
 } // namespace bench

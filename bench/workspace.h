@@ -26,5 +26,7 @@ class TempFolder {
 bool WriteWholeFile(const std::string& path, const std::string& text);
 // Removes the viewer's settings, so that it starts with its default placement and stays on top.
 bool DeleteViewerSettings();
+// Sets one of the viewer's settings, creating its key.
+bool SetViewerSetting(const std::string& name, const std::string& value);
 
 } // namespace bench

@@ -1,14 +1,23 @@
 #!/usr/bin/env bash
-# Measures Dravik.exe against the null viewer under Wine on a private X display and writes the method, the
-# machine and the table of the run to docs/performance.md. With RUNS above 1 the bench runs that many times;
-# the page then also shows the spread of every figure, and the table of the last run.
+# Measures Dravik.exe against the null viewer, and Dravik capturing Windows' own debug output against a
+# minimal reader of that channel, under Wine on a private X display, and writes the method, the machine and
+# the tables of the run to docs/performance.md. With RUNS above 1 the bench runs that many times; the page
+# then also shows the spread of every figure, and the tables of the last run. --only-windows-output runs the
+# rows of Windows' debug output alone and writes them to docs/performance-windows-output.md instead.
 #
-#   bash scripts/bench.sh [RUNS]
+#   bash scripts/bench.sh [--only-windows-output] [RUNS]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+only=()
+page=docs/performance.md
+if [ "${1:-}" = "--only-windows-output" ]; then
+    only=(--only-windows-output)
+    page=docs/performance-windows-output.md
+    shift
+fi
 runs="${1:-1}"
 if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: bash scripts/bench.sh [RUNS]" >&2
+    echo "usage: bash scripts/bench.sh [--only-windows-output] [RUNS]" >&2
     exit 1
 fi
 
@@ -36,8 +45,8 @@ failed=0
 for run in $(seq 1 "$runs"); do
     echo "=== Run $run of $runs"
     # Output to a file, not a pipe: Wine's own processes inherit it and would keep a pipe open.
-    (cd "$work" && exec timeout 1800 "$WINELOADER" "$bench" --markdown "table$run.md" --figures "figures$run.tsv" \
-        </dev/null >"log$run" 2>&1) &
+    (cd "$work" && exec timeout 2400 "$WINELOADER" "$bench" "${only[@]+"${only[@]}"}" --markdown "table$run.md" \
+        --figures "figures$run.tsv" </dev/null >"log$run" 2>&1) &
     pid=$!
     tail -n +1 -s 0.2 -f --pid="$pid" "$work/log$run" 2>/dev/null | tr -d '\r'
     status=0
@@ -50,7 +59,7 @@ done
 
 final="$work/table$runs.md"
 if [ ! -f "$final" ]; then
-    echo "No table was written; docs/performance.md is left as it was" >&2
+    echo "No table was written; $page is left as it was" >&2
     exit 1
 fi
 
@@ -61,20 +70,16 @@ spread() {
           for (c = 2; c <= 4; ++c) {
               if (!((key, c, "min") in v) || $c + 0 < v[key, c, "min"]) v[key, c, "min"] = $c + 0
               if (!((key, c, "max") in v) || $c + 0 > v[key, c, "max"]) v[key, c, "max"] = $c + 0 } }
-        END { print "| Figure | Dravik | null viewer | Dravik / null |"; print "|---|---:|---:|---:|"
+        END { print "| Figure | Dravik | null viewer or reference | ratio |"; print "|---|---:|---:|---:|"
               for (i = 1; i <= n; ++i) { k = order[i]; line = "| " k
                   for (c = 2; c <= 4; ++c) line = line " | " v[k, c, "min"] " to " v[k, c, "max"]
                   print line " |" } }' "$work"/figures*.tsv
 }
 
-cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
-{
+# The method of the rows against the null viewer.
+null_viewer_method() {
     cat <<'TEXT'
-# Performance: Dravik.exe against a null viewer
-
-Written by `bash scripts/bench.sh [RUNS]`; every figure below comes from the run(s) named here.
-
-## Method
+## Method: Dravik against a null viewer
 
 `build/windows/bin/dravik-bench.exe` runs under Wine on a private Xvfb display with the Wine prefix
 `build/wineprefix-bench`. It measures two viewers side by side:
@@ -136,9 +141,60 @@ the spread over several runs shows how much the figures move.
 The ratio column is Dravik / null viewer for every row. For "higher is better" rows the target is a minimum
 of that ratio, for "lower is better" rows a maximum (the targets of issue 4).
 
-## Machine
+TEXT
+}
+
+# The method of the rows of Windows' own debug output.
+windows_output_method() {
+    cat <<'TEXT'
+## Method: Windows debug output
+
+`dravik-bench` also measures the channel that `OutputDebugStringA` writes to ("DBWIN_BUFFER",
+"DBWIN_BUFFER_READY", "DBWIN_DATA_READY"), with Dravik capturing it (Capture Windows Output on, saved as
+"CaptureWindowsOutput" = "1" before it starts) against a minimal reader of the bench's own: a thread that waits
+for "DBWIN_DATA_READY", copies the process id and the text, signals "DBWIN_BUFFER_READY" and counts. Only one
+reader can hold the channel, so in each of five rounds the two take turns block by block, in the order
+A B B A B A A B (the minimal reader first in odd rounds); before each of the minimal reader's blocks
+Dravik's switch goes off through its menu command (`WM_COMMAND` 214), and the bench checks that the channel
+was released at once, and taken again when the switch goes back on. Each round starts Dravik afresh, its
+window shown.
+
+- **Senders**: one, then four sender processes (copies of the bench) wait at a gate before every block, then
+  send 1000 messages in all (250 each when there are four), each a short line such as `w1 000123` ended by LF,
+  through `OutputDebugStringA`, which serialises the senders with the mutex "DBWinMutex". A block's rate is
+  its messages over the time from the gate's opening until every sender has returned from its last call; the
+  table shows the median of the blocks, the per-round ratios under it the spread.
+- **Messages lost**: Dravik's pane is cleared (`WM_USER + 5`) before each of its blocks; a block of short
+  lines stays below the capacity rule, so afterwards every message is looked for in the pane (`WM_GETTEXT`,
+  waiting up to 10 s for late ones): each sender's numbers must follow one another without a gap. The minimal
+  reader counts the same way. The row shows the messages missing or out of order, of all sent in the timed
+  blocks; the target is none for Dravik.
+- **Memory**: after the last round's blocks, its pane full of captured lines, Dravik's private bytes
+  (`GetProcessMemoryInfo`; under Wine 8 its `PagefileUsage`); then four senders send 100000 lines of 80 characters, and its private bytes again once the pane ends
+  with each sender's last line. The capacity rule keeps the pane below 30000 characters, so the target leaves
+  room only for the heap's own slack (10 %).
 
 TEXT
+}
+
+cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
+{
+    if [ "${#only[@]}" -eq 0 ]; then
+        echo "# Performance: Dravik.exe against a null viewer"
+        echo
+        echo "Written by \`bash scripts/bench.sh [RUNS]\`; every figure below comes from the run(s) named here."
+        echo
+        null_viewer_method
+    else
+        echo "# Performance: Dravik capturing Windows debug output"
+        echo
+        echo "Written by \`bash scripts/bench.sh --only-windows-output [RUNS]\`; every figure below comes from the"
+        echo "run(s) named here."
+        echo
+    fi
+    windows_output_method
+    echo "## Machine"
+    echo
     echo "- Processors (nproc): $(nproc)"
     echo "- CPU: ${cpu:-unknown}"
     echo "- Build: $DRAVIK_ARCH (${DRAVIK_BIN#"$PWD"/}), Wine: $("$WINELOADER" --version 2>/dev/null || echo unknown)" \
@@ -156,6 +212,6 @@ TEXT
     echo "## Result of the last run"
     echo
     cat "$final"
-} >docs/performance.md
-echo "Wrote docs/performance.md"
+} >"$page"
+echo "Wrote $page"
 exit "$failed"

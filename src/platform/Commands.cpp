@@ -94,6 +94,8 @@ const TCommand Commands[] = {
      &TfrmDebug::mnuLogConnectClick,
      &TPopupMenuState::mnuLogConnectChecked,
      nullptr},
+    {mnuCapture, "Capture &Windows Output", nullptr, 0, 0, NoControl, &TfrmDebug::mnuCaptureClick,
+     &TPopupMenuState::mnuCaptureChecked, nullptr},
     Separator, // N3
     {mnuInfo,
      "I&nfo",

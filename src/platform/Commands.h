@@ -31,6 +31,7 @@ enum TCommandId : WORD {
     mnuDebugOutput,
     mnuLogConnect,
     mnuInfo,
+    mnuCapture,
 };
 
 enum class TControlKind { None, ImageButton, CheckBox };

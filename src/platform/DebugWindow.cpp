@@ -17,7 +17,8 @@ const TPlacement DesignedPlacement;
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
     : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, *this, FPane.Text(),
-                                                          FFiles, FRegistry, maps, FClock, FDialogs})) {}
+                                                          FFiles, FRegistry, maps, FClock, FDialogs,
+                                                          FWindowsOutput})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -46,6 +47,7 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
     ::CreateWindowExA(0, WindowClassName, InstanceCheckTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
+    FWindowsOutput.SetWindow(FWindow);
     return FWindow != nullptr;
 }
 
@@ -124,6 +126,14 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
             Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         });
         return 0;
+    case TWin32WindowsOutput::ArrivedMessage:
+        WindowsOutputArrived();
+        return 0;
+    case WM_TIMER:
+        if (wParam != TWin32WindowsOutput::TimerId)
+            return ::DefWindowProcA(FWindow, message, wParam, lParam);
+        WindowsOutputArrived();
+        return 0;
     case WM_DRAWITEM:
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
@@ -195,6 +205,9 @@ void TfrmDebugWindow::FormEndSession(bool ending) {
 }
 
 void TfrmDebugWindow::FormDestroy() {
+    // Also when the window goes without the close sequence: the channel is
+    // never kept from another reader by a window that is gone.
+    FWindowsOutput.StopCapture();
     ::SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
     FWindow = nullptr;
     ::PostQuitMessage(0);
@@ -208,6 +221,15 @@ void TfrmDebugWindow::ClientCommand(UINT message) {
             FPane.Sync();
         FForm->HandleClientCommand(message);
         FPane.CommandHandled(print);
+    });
+}
+
+// Windows' own debug output reaches the pane as client prints do, and the
+// timer's tick prints the lines that waited too long for their rest.
+void TfrmDebugWindow::WindowsOutputArrived() {
+    Guarded([this] {
+        if (FForm->WindowsOutputArrived(::GetTickCount()))
+            FPane.CommandHandled(true);
     });
 }
 

@@ -13,6 +13,7 @@
 #include "platform/Win32FileSystem.h"
 #include "platform/Win32Handles.h"
 #include "platform/Win32Registry.h"
+#include "platform/Win32WindowsOutput.h"
 #include "shell/DebugForm.h"
 #include "shell/MainWindow.h"
 
@@ -96,6 +97,7 @@ class TfrmDebugWindow : public IInstanceCheck,
     void FormResize();
     void FormDestroy();
     void ClientCommand(UINT message);
+    void WindowsOutputArrived();
     void Command(WORD id, WORD notification, HWND control);
     void ToolbarAccelerator(WORD id);
     void ContextMenu(HWND source, LPARAM position);
@@ -115,6 +117,7 @@ class TfrmDebugWindow : public IInstanceCheck,
     TWin32FileSystem FFiles;
     TWin32SettingsRegistry FRegistry;
     TWin32Clock FClock;
+    TWin32WindowsOutput FWindowsOutput;
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.
     bool FShown = false;

@@ -1,6 +1,7 @@
 // The user's commands: toolbar buttons, check boxes and popup menu items.
 #include "shell/DebugForm.h"
 
+#include "channel/WindowsOutput.h"
 #include "pane/PaneControl.h"
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
@@ -117,6 +118,24 @@ void TfrmDebug::mnuLogConnectClick() {
     WriteLogConnect();
 }
 
+// The setting is written only when the user's choice takes effect: a switch
+// that another reader keeps off stays as it was saved.
+void TfrmDebug::mnuCaptureClick() {
+    if (FCaptureWindowsOutput) {
+        FCaptureWindowsOutput = false;
+        ReleaseWindowsOutput();
+        FSettings.WriteRegString("CaptureWindowsOutput", "0");
+        return;
+    }
+    const TCaptureStart started = FServices.WindowsOutput.StartCapture();
+    if (started != TCaptureStart::Started) {
+        ShowException(CaptureRefusalText(started));
+        return;
+    }
+    FCaptureWindowsOutput = true;
+    FSettings.WriteRegString("CaptureWindowsOutput", "1");
+}
+
 void TfrmDebug::mnuCutClick() {
     FServices.Pane.CutToClipboard();
 }
@@ -141,6 +160,7 @@ TPopupMenuState TfrmDebug::PopupMenu1Popup() {
     state.mnuToolbarChecked = FServices.Switches.IsToolbarVisible();
     state.mnuDebugOutputChecked = FMenuDebugOutputChecked;
     state.mnuLogConnectChecked = Checked(TCheckBoxId::cbLogConnect);
+    state.mnuCaptureChecked = FCaptureWindowsOutput;
     const bool hasSelection = FServices.Pane.SelectionLength() >= 1;
     state.mnuCutEnabled = hasSelection;
     state.mnuCopyEnabled = hasSelection;

@@ -1,6 +1,7 @@
 #include "shell/DebugForm.h"
 
 #include "channel/MapList.h"
+#include "channel/WindowsOutput.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
 #include "pane/PanePacing.h"
@@ -10,6 +11,7 @@
 
 const char* const ViewerTitle = "Korvane Dravik";
 const char* const InstanceCheckTitle = "must not find current window";
+const char* const OtherReaderText = "Windows debug output is already captured by another program";
 
 namespace {
 const char* const DefaultLogFileName = "DebugLog.txt";
@@ -18,6 +20,13 @@ const char* const ChannelFailureText =
 
 const char* Flag(bool on) {
     return on ? "1" : "0";
+}
+
+std::string DroppedText(std::size_t dropped) {
+    return std::to_string(dropped) +
+           (dropped == 1 ? " message of Windows debug output was"
+                         : " messages of Windows debug output were") +
+           " dropped: the viewer fell behind";
 }
 
 std::string UpperCaseAscii(std::string text) {
@@ -49,6 +58,11 @@ TWindowState WindowStateFromInteger(std::int32_t value) {
     }
 }
 } // namespace
+
+std::string CaptureRefusalText(TCaptureStart started) {
+    return started == TCaptureStart::OtherReader ? OtherReaderText
+                                                 : "Windows debug output cannot be captured";
+}
 
 TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
     : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry) {}
@@ -104,6 +118,10 @@ void TfrmDebug::FormCreate() {
     SetToolbarShown(FSettings.ReadRegString("Toolbar", "") != "0");
     SetLogConnect(FSettings.ReadRegString("LogConnect", "0") != "0");
     WriteLogConnect();
+    // Only "1" takes the channel: the key of every viewer that ran before
+    // this switch existed lacks the value, which then reads as empty.
+    FCaptureWindowsOutput = FSettings.ReadRegString("CaptureWindowsOutput", "0") == "1";
+    ResumeWindowsOutput();
 
     ApplyPlacementSettings();
     const std::string state = FSettings.ReadRegString("WindowState", "");
@@ -143,21 +161,35 @@ void TfrmDebug::ApplyPlacementSettings() {
 }
 
 bool TfrmDebug::FormCloseQuery() {
-    SaveIntoLogFile();
-    SaveSettings();
+    SaveWithWindowsOutputReleased();
     FServices.Maps.CloseMap(CommandRegionKey);
     return true;
 }
 
 bool TfrmDebug::FormQueryEndSession() {
-    SaveIntoLogFile();
-    SaveSettings();
+    SaveWithWindowsOutputReleased();
     return true;
 }
 
 void TfrmDebug::FormEndSession(bool ending) {
     if (ending)
         FServices.Maps.CloseMap(CommandRegionKey);
+    else
+        ResumeWindowsOutput();
+}
+
+// Windows' debug output channel is released first, so that the log holds
+// everything captured until then. When the log cannot be written the window
+// stays open, and the capture goes on.
+void TfrmDebug::SaveWithWindowsOutputReleased() {
+    ReleaseWindowsOutput();
+    try {
+        SaveIntoLogFile();
+    } catch (...) {
+        ResumeWindowsOutput();
+        throw;
+    }
+    SaveSettings();
 }
 
 void TfrmDebug::SaveSettings() {
@@ -215,6 +247,58 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
 
 void TfrmDebug::ReleaseSender() {
     FServices.Sender.ReleaseSender();
+}
+
+bool TfrmDebug::WindowsOutputArrived(unsigned now) {
+    return TakeWindowsOutput(now, false);
+}
+
+// Takes the channel for a switch that is on. Where that fails, the switch goes
+// off and the pane says why: the user asked for no dialog here.
+void TfrmDebug::ResumeWindowsOutput() {
+    if (!FCaptureWindowsOutput)
+        return;
+    const TCaptureStart started = FServices.WindowsOutput.StartCapture();
+    if (started == TCaptureStart::Started)
+        return;
+    FCaptureWindowsOutput = false;
+    DoPrint(CaptureRefusalText(started));
+}
+
+// Stops reading the channel and prints everything read until then, the text
+// waiting for the rest of its line too: no rest can come any more.
+void TfrmDebug::ReleaseWindowsOutput() {
+    FServices.WindowsOutput.StopCapture();
+    TakeWindowsOutput(0, true);
+}
+
+bool TfrmDebug::TakeWindowsOutput(unsigned now, bool released) {
+    std::vector<TCapturedMessage> messages;
+    const std::size_t dropped = FServices.WindowsOutput.CollectMessages(messages);
+    std::vector<std::string> lines;
+    for (const TCapturedMessage& message : messages) {
+        // With Debug Output off a message is taken, so that its sender goes
+        // on, and dropped; what its process sent before cannot be joined
+        // across it.
+        if (DebugOutput())
+            FWindowsOutputLines.Add(message, lines);
+        else
+            FWindowsOutputLines.Forget(message.ProcessId);
+    }
+    if (dropped > 0) {
+        // The dropped messages may have held the rest of a waiting line.
+        FWindowsOutputLines.TakeAll(lines);
+        lines.push_back(DroppedText(dropped));
+    }
+    if (released)
+        FWindowsOutputLines.TakeAll(lines);
+    else
+        FWindowsOutputLines.TakeOverdue(now, lines);
+    if (!DebugOutput() || lines.empty())
+        return false;
+    for (const std::string& line : lines)
+        DoPrint(line);
+    return true;
 }
 
 void TfrmDebug::DoMark() {

@@ -2,8 +2,10 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 #include "channel/ClientCommands.h"
+#include "channel/WindowsOutputLines.h"
 #include "pane/MessagePane.h"
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
@@ -38,7 +40,13 @@ struct TfrmDebugServices {
     TMapList& Maps;
     IClock& Clock;
     IDialogs& Dialogs;
+    IWindowsOutput& WindowsOutput;
 };
+
+// Said when Windows' debug output channel has a reader already.
+extern const char* const OtherReaderText;
+// Why the channel could not be taken.
+std::string CaptureRefusalText(TCaptureStart started);
 
 // The viewer's main window: its switches, its log file, the start-up and
 // close sequences and the operations on the pane.
@@ -73,6 +81,11 @@ class TfrmDebug : public IClientCommandTarget {
     void ReleaseSender() override;
     void DoMark();
 
+    // Windows' own debug output has arrived, or the capture's timer ticked:
+    // prints the lines it makes. now is the channel reader's clock in
+    // milliseconds. True when anything reached the pane.
+    bool WindowsOutputArrived(unsigned now);
+
     // The check boxes. Changing one from code runs its click handler exactly
     // as a click by the user does, and only when the state really changes.
     bool Checked(TCheckBoxId box) const { return FChecked[Index(box)]; }
@@ -94,6 +107,7 @@ class TfrmDebug : public IClientCommandTarget {
     void mnuToolbarClick();
     void mnuDebugOutputClick();
     void mnuLogConnectClick();
+    void mnuCaptureClick();
     void mnuCutClick();
     void mnuCopyClick();
     void mnuPasteClick();
@@ -118,6 +132,10 @@ class TfrmDebug : public IClientCommandTarget {
     void SaveSettings();
     void ApplyPlacementSettings();
     void WriteLogConnect();
+    void SaveWithWindowsOutputReleased();
+    void ReleaseWindowsOutput();
+    void ResumeWindowsOutput();
+    bool TakeWindowsOutput(unsigned now, bool released);
     template <typename TOperation> void WithStayOnTopSuspended(TOperation&& operation);
     static int Index(TCheckBoxId box) { return static_cast<int>(box); }
 
@@ -135,4 +153,7 @@ class TfrmDebug : public IClientCommandTarget {
     // The log file could not be read: it must not be overwritten by the pane.
     bool FLogFileUnread = false;
     bool FOtherInstanceFound = false;
+    // The Capture Windows Output switch: on while the viewer reads the channel.
+    bool FCaptureWindowsOutput = false;
+    TWindowsOutputLines FWindowsOutputLines;
 };

@@ -11,6 +11,7 @@ struct TPopupMenuState {
     bool mnuToolbarChecked = true;
     bool mnuDebugOutputChecked = true;
     bool mnuLogConnectChecked = true;
+    bool mnuCaptureChecked = false;
     bool mnuCutEnabled = false;
     bool mnuCopyEnabled = false;
     bool mnuPasteEnabled = false;

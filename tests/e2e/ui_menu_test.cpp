@@ -23,12 +23,23 @@ enum Item {
     kToolbar,
     kDebugOutput,
     kLogConnect,
+    kCapture,
     kInfo,
     kItemCount
 };
-const char* const kItemNames[] = {"Clear",       "Cut",     "Copy",         "Paste",
-                                  "Select All",  "Import",  "Export",       "Mark",
-                                  "Stay on Top", "Toolbar", "Debug Output", "Log Client Connections",
+const char* const kItemNames[] = {"Clear",
+                                  "Cut",
+                                  "Copy",
+                                  "Paste",
+                                  "Select All",
+                                  "Import",
+                                  "Export",
+                                  "Mark",
+                                  "Stay on Top",
+                                  "Toolbar",
+                                  "Debug Output",
+                                  "Log Client Connections",
+                                  "Capture Windows Output",
                                   "Info"};
 
 bool StartWithText(ViewerRun& run, const std::string& line) {
@@ -89,6 +100,7 @@ void CheckMarksFollowTheSwitches() {
     CheckLook(items, kToolbar, true, true);
     CheckLook(items, kDebugOutput, true, true);
     CheckLook(items, kLogConnect, true, false);
+    CheckLook(items, kCapture, true, false);
     CheckLook(items, kInfo, true, false);
 
     // Every box flipped on the toolbar shows in the menu the next time it opens.
@@ -160,6 +172,9 @@ void ItemsInTheTablesOrder() {
     std::printf("  Log Client Connections\n");
     CHECK(ChooseByPosition(run, kLogConnect + 1));
     CHECK(IsBoxChecked(viewer, kCbLogConnect));
+    std::printf("  Capture Windows Output\n");
+    CHECK(ChooseByPosition(run, kCapture + 1));
+    CHECK_EQ(SettingOrAbsent("CaptureWindowsOutput"), "1");
     const struct {
         Item item;
         const char* title;

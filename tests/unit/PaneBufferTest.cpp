@@ -253,7 +253,7 @@ TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
     TFixedClock clock;
     TMemoryDialogs dialogs;
     TfrmDebug form(TfrmDebugServices{window, window, window, window, window, buffer, files, registry, maps,
-                                     clock, dialogs});
+                                     clock, dialogs, window});
 
     form.FormCreate();
     EXPECT_THROW(form.FormShow(pacing), TViewerError);

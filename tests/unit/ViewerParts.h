@@ -27,7 +27,7 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
     TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Window, Pane, Files, Registry, Maps,
-                                     Clock, Dialogs}};
+                                     Clock, Dialogs, Window}};
 
     void SetSetting(const std::string& name, const std::string& value) {
         Registry.SetString(SettingsKey, name, value);

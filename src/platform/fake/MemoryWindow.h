@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/MemoryWindowsOutput.h"
 #include "shell/Clock.h"
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
@@ -111,7 +112,8 @@ class TMemoryWindow : public TCallLog,
                       public TMemorySwitches,
                       public TMemoryPlacement,
                       public TMemoryBoxes,
-                      public TMemorySender {
+                      public TMemorySender,
+                      public TMemoryWindowsOutput {
   public:
     TMemoryWindow()
         : TMemoryInstanceCheck(Calls), TMemorySwitches(Calls), TMemoryPlacement(Calls), TMemoryBoxes(Calls) {}

@@ -35,6 +35,7 @@ enum MenuId : int {
     kMnuDebugOutput = 211,
     kMnuLogConnect = 212,
     kMnuInfo = 213,
+    kMnuCapture = 214,
 };
 
 bool WindowIsTopmost(HWND window);

@@ -1,0 +1,390 @@
+// Windows' own debug output in the viewer: programs that call OutputDebugStringA, one, two and eight at once,
+// with the Capture Windows Output switch on and off, Debug Output off, and another reader of the channel.
+// Started with --say or --flood, this program is one of those senders instead.
+#include "harness/fixture.h"
+#include "harness/ui.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <vector>
+
+using namespace e2e;
+
+namespace {
+
+const std::string kOtherReader = "Windows debug output is already captured by another program";
+// Capture Windows Output among the menu's items, separators left out.
+const std::size_t kMenuItems = 14;
+const std::size_t kCaptureItem = 12;
+// A sender is held up when a reader does not answer: OutputDebugStringA then waits up to 10 s.
+const DWORD kHeldUpMs = 5000;
+
+// --- The senders ------------------------------------------------------------------------------------------
+
+// Sends the text and tells whether the call came back before a sender counts as held up.
+bool Say(const std::string& text) {
+    const DWORD start = GetTickCount();
+    OutputDebugStringA(text.c_str());
+    return GetTickCount() - start < kHeldUpMs;
+}
+
+// "\n" and "\r" in a command line stand for LF and CR.
+std::string Unescaped(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'n' || text[i + 1] == 'r'))
+            out += text[++i] == 'n' ? '\n' : '\r';
+        else
+            out += text[i];
+    }
+    return out;
+}
+
+bool WaitForGate(const char* name) {
+    UniqueHandle gate(OpenEventA(SYNCHRONIZE, FALSE, name));
+    return gate.Valid() && WaitForSingleObject(gate.Get(), 30000) == WAIT_OBJECT_0;
+}
+
+std::string FloodLine(int sender, int number) {
+    char text[32];
+    std::snprintf(text, sizeof text, "s%d %04d", sender, number);
+    return text;
+}
+
+// The lines of one of the eight senders: whole, in two pieces, and two in one message.
+int Flood(int sender, int count) {
+    bool quick = true;
+    for (int k = 0; k < count;) {
+        if (k % 3 == 0) {
+            quick = Say(FloodLine(sender, k++) + "\n") && quick;
+        } else if (k % 3 == 1) {
+            quick = Say(FloodLine(sender, k++)) && quick;
+            quick = Say("\r\n") && quick;
+        } else {
+            std::string two = FloodLine(sender, k++) + "\r\n";
+            if (k < count)
+                two += FloodLine(sender, k++) + "\r\n";
+            quick = Say(two) && quick;
+        }
+    }
+    return quick ? 0 : 2;
+}
+
+// The sender side: e2e-capture --say GATE DONE TEXT, or --flood GATE SENDER COUNT. Exit code 2 when a call
+// was held up.
+int SenderMain(int argc, char** argv) {
+    const std::string mode = argv[1];
+    if (mode == "--say" && argc == 5) {
+        if (!WaitForGate(argv[2]))
+            return 3;
+        const bool quick = Say(Unescaped(argv[4]));
+        UniqueHandle done(OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]));
+        if (done.Valid())
+            SetEvent(done.Get());
+        return quick ? 0 : 2;
+    }
+    if (mode == "--flood" && argc == 5)
+        return WaitForGate(argv[2]) ? Flood(std::atoi(argv[3]), std::atoi(argv[4])) : 3;
+    return 1;
+}
+
+// Another copy of this program as a sender, waiting at a gate of ours.
+class Sender {
+  public:
+    explicit Sender(const std::string& arguments) {
+        const std::string exe = OwnFolder() + "e2e-capture.exe";
+        std::string line = "\"" + exe + "\" " + arguments;
+        std::vector<char> mutableLine(line.begin(), line.end());
+        mutableLine.push_back('\0');
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info = {};
+        if (CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                           &startup, &info)) {
+            CloseHandle(info.hThread);
+            process_ = UniqueHandle(info.hProcess);
+            id_ = info.dwProcessId;
+        }
+    }
+    ~Sender() {
+        if (process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT)
+            TerminateProcess(process_.Get(), 1);
+    }
+    bool Started() const { return process_.Valid(); }
+    DWORD Id() const { return id_; }
+    // The exit code, or -1 when it did not end in time.
+    long Finish(DWORD timeoutMs) {
+        DWORD code = 0;
+        if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0 ||
+            !GetExitCodeProcess(process_.Get(), &code))
+            return -1;
+        return static_cast<long>(code);
+    }
+
+  private:
+    UniqueHandle process_;
+    DWORD id_ = 0;
+};
+
+std::string OwnTag(const char* what) {
+    return std::string("DravikCaptureTest") + what + std::to_string(GetCurrentProcessId());
+}
+
+// --- Another reader ---------------------------------------------------------------------------------------
+
+// The reader's side of the channel, as another debug output viewer holds it; or a probe of whether anyone
+// holds it.
+class OtherReader {
+  public:
+    OtherReader() {
+        bufferReady_ = Created(CreateEventA(nullptr, FALSE, FALSE, "DBWIN_BUFFER_READY"));
+        dataReady_ = Created(CreateEventA(nullptr, FALSE, FALSE, "DBWIN_DATA_READY"));
+        mapping_ = Created(
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER"));
+        if (mapping_.Valid())
+            view_ = static_cast<const char*>(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 4096));
+    }
+    ~OtherReader() {
+        if (view_)
+            UnmapViewOfFile(view_);
+    }
+    bool Valid() const { return bufferReady_.Valid() && dataReady_.Valid() && view_ != nullptr; }
+    // Someone had made the channel's objects before.
+    bool FoundExisting() const { return existed_; }
+    // Reads a message this process sends: the channel works for this reader.
+    std::string Echo(const std::string& text) {
+        SetEvent(bufferReady_.Get());
+        OutputDebugStringA(text.c_str());
+        if (WaitForSingleObject(dataReady_.Get(), 5000) != WAIT_OBJECT_0)
+            return "<nothing read>";
+        DWORD sender = 0;
+        CopyMemory(&sender, view_, sizeof sender);
+        return std::to_string(sender) + " " + std::string(view_ + sizeof sender);
+    }
+
+  private:
+    UniqueHandle Created(HANDLE handle) {
+        existed_ = existed_ || (handle != nullptr && GetLastError() == ERROR_ALREADY_EXISTS);
+        return UniqueHandle(handle);
+    }
+    bool existed_ = false;
+    UniqueHandle bufferReady_;
+    UniqueHandle dataReady_;
+    UniqueHandle mapping_;
+    const char* view_ = nullptr;
+};
+
+bool ChannelHeld() {
+    return OtherReader().FoundExisting();
+}
+
+// --- Working the viewer -----------------------------------------------------------------------------------
+
+bool StartCapturing(ViewerRun& run, const char* setting) {
+    return CHECK(DeleteSettings()) && CHECK(SetSetting("CaptureWindowsOutput", setting)) && StartViewer(run);
+}
+
+// Whether the menu shows Capture Windows Output checked; reads it and closes the menu again.
+bool CaptureChecked(ViewerRun& run, bool& checked) {
+    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
+    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
+        return false;
+    std::string why;
+    const std::vector<MenuItemLook> items = ReadMenuLook(menu, kMenuItems, why);
+    CHECK(CloseMenu(menu));
+    if (!CHECK_MSG(items.size() == kMenuItems, why))
+        return false;
+    checked = items[kCaptureItem].checked;
+    return true;
+}
+
+void CheckMark(ViewerRun& run, bool expected) {
+    bool checked = !expected;
+    if (CaptureChecked(run, checked))
+        CHECK_MSG(checked == expected, expected ? "Capture Windows Output unchecked" : "... checked");
+}
+
+// Chooses Capture Windows Output by its letter.
+bool ChooseCapture(ViewerRun& run) {
+    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
+    return CHECK_MSG(menu != nullptr, "the popup menu did not open") && CHECK(ChooseMenuLetter(menu, 'w')) &&
+           CHECK(SettlePosted(run.Window()));
+}
+
+std::string Own(const std::string& text) {
+    return "[" + std::to_string(GetCurrentProcessId()) + "] " + text + "\r\n";
+}
+
+// --- Tests ------------------------------------------------------------------------------------------------
+
+void LinesOfOneProcessAndOfTwo() {
+    ViewerRun run;
+    if (!StartCapturing(run, "1"))
+        return;
+    const HWND viewer = run.Window();
+    CHECK(Say("one\r\ntwo\rthree\nempty next\r\n\r\n"));
+    std::string expected = Own("one") + Own("two") + Own("three") + Own("empty next") + Own("");
+    CHECK(WaitForPane(viewer, expected));
+
+    // Another process's line between the two pieces of ours: neither mixes with the other.
+    UniqueHandle gate(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Go").c_str()));
+    UniqueHandle done(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Done").c_str()));
+    Sender other("--say " + OwnTag("Go") + " " + OwnTag("Done") + " \"other process\\n\"");
+    if (!CHECK(other.Started()))
+        return;
+    CHECK(Say("frame took "));
+    SetEvent(gate.Get());
+    CHECK(WaitForSingleObject(done.Get(), 10000) == WAIT_OBJECT_0);
+    CHECK(Say("3 ms\n"));
+    expected += "[" + std::to_string(other.Id()) + "] other process\r\n" + Own("frame took 3 ms");
+    CHECK(WaitForPane(viewer, expected));
+    CHECK_EQ(other.Finish(10000), 0);
+
+    // Text without a line break: a line of its own after one second, not before.
+    const DWORD sent = GetTickCount();
+    CHECK(Say("left alone"));
+    Sleep(500);
+    CHECK_EQ(PaneText(viewer), expected);
+    expected += Own("left alone");
+    CHECK(WaitForPane(viewer, expected, 5000));
+    CHECK_MSG(GetTickCount() - sent >= 1000,
+              "printed after " + std::to_string(GetTickCount() - sent) + " ms");
+
+    // Debug Output off: the senders go on at once, and nothing reaches the pane, not even later.
+    CHECK(ClickControl(viewer, kCbDebugOutput));
+    CHECK(Say("while off\n"));
+    CHECK(Say("waiting while off"));
+    Sleep(1500);
+    CHECK(ClickControl(viewer, kCbDebugOutput));
+    CHECK(Say("back on\n"));
+    expected += Own("back on");
+    CHECK(WaitForPane(viewer, expected));
+    CHECK(run.Close());
+    std::string log;
+    CHECK(ReadFileBytes(run.LogPath(), log));
+    CHECK_EQ(log, expected);
+}
+
+void EightSendersAtOnce() {
+    ViewerRun run;
+    if (!StartCapturing(run, "1"))
+        return;
+    // 8 x 150 lines of about 17 characters stay below the pane's capacity: every line must be there.
+    const int kSenders = 8;
+    const int kLines = 150;
+    UniqueHandle gate(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Flood").c_str()));
+    std::vector<std::unique_ptr<Sender>> senders;
+    std::map<std::string, int> senderOfHead;
+    for (int i = 0; i < kSenders; ++i) {
+        senders.push_back(std::make_unique<Sender>("--flood " + OwnTag("Flood") + " " + std::to_string(i) +
+                                                   " " + std::to_string(kLines)));
+        if (!CHECK(senders.back()->Started()))
+            return;
+        senderOfHead["[" + std::to_string(senders.back()->Id()) + "] s" + std::to_string(i)] = i;
+    }
+    SetEvent(gate.Get());
+    for (int i = 0; i < kSenders; ++i)
+        CHECK_MSG(senders[i]->Finish(60000) == 0, "sender " + std::to_string(i) + " was held up or failed");
+
+    std::string pane;
+    WaitFor(
+        [&] {
+            pane = PaneText(run.Window());
+            std::size_t lines = 0;
+            for (char c : pane)
+                lines += c == '\n';
+            return lines >= static_cast<std::size_t>(kSenders * kLines);
+        },
+        10000);
+    // Every sender's lines, each whole, numbered without a gap.
+    std::vector<int> next(kSenders, 0);
+    std::size_t start = 0;
+    while (start < pane.size()) {
+        const std::size_t end = pane.find("\r\n", start);
+        if (!CHECK_MSG(end != std::string::npos, "the pane does not end with a line break"))
+            return;
+        const std::string line = pane.substr(start, end - start);
+        start = end + 2;
+        const auto sender = senderOfHead.find(line.substr(0, line.find(' ', line.find(' ') + 1)));
+        if (!CHECK_MSG(sender != senderOfHead.end(), "stray line " + ToText(line)))
+            return;
+        const int i = sender->second;
+        const std::string due = "[" + std::to_string(senders[i]->Id()) + "] " + FloodLine(i, next[i]);
+        if (!CHECK_EQ(line, due))
+            return;
+        ++next[i];
+    }
+    for (int i = 0; i < kSenders; ++i)
+        CHECK_MSG(next[i] == kLines,
+                  "sender " + std::to_string(i) + ": " + std::to_string(next[i]) + " lines");
+    CHECK(run.Close());
+}
+
+void AnotherReaderAndTheSettingAcrossRuns() {
+    std::unique_ptr<OtherReader> other = std::make_unique<OtherReader>();
+    if (!CHECK(other->Valid()) || !CHECK_MSG(!other->FoundExisting(), "the channel has a reader already"))
+        return;
+    ViewerRun run;
+    if (!StartCapturing(run, "1"))
+        return;
+    const HWND viewer = run.Window();
+    // Saved on, but the channel is taken: said in the pane, and the other reader keeps every message.
+    CHECK(WaitForPane(viewer, kOtherReader + "\r\n"));
+    CheckMark(run, false);
+    CHECK_EQ(other->Echo("still mine"), std::to_string(GetCurrentProcessId()) + " still mine");
+
+    // Turned on by the user: the general error display, and the switch stays off.
+    if (!ChooseCapture(run))
+        return;
+    const HWND box = WaitForMessageBox(run.ProcessId(), 10000);
+    if (CHECK_MSG(box != nullptr, "no error box")) {
+        CHECK_EQ(BoxText(box), kOtherReader + ".");
+        CHECK_EQ(BoxCaption(box), "Korvane Dravik");
+        CHECK(BoxShowsIcon(box, IDI_HAND));
+        CHECK(DismissBox(box));
+    }
+    CheckMark(run, false);
+    CHECK_EQ(SettingOrAbsent("CaptureWindowsOutput"), "1");
+    CHECK_EQ(other->Echo("mine again"), std::to_string(GetCurrentProcessId()) + " mine again");
+
+    // Once the other reader has gone, the switch takes the channel.
+    other.reset();
+    if (!ChooseCapture(run))
+        return;
+    CheckMark(run, true);
+    CHECK_EQ(SettingOrAbsent("CaptureWindowsOutput"), "1");
+    CHECK(Say("now captured\n"));
+    CHECK(WaitForPane(viewer, kOtherReader + "\r\n" + Own("now captured")));
+    CHECK(run.Close());
+
+    // The next run captures from the start...
+    if (!StartViewer(run))
+        return;
+    CHECK(ChannelHeld());
+    CHECK(Say("second run\n"));
+    CHECK(WaitForPane(run.Window(), kOtherReader + "\r\n" + Own("now captured") + Own("second run")));
+    // ... until the switch goes off, which releases the channel at once.
+    if (!ChooseCapture(run))
+        return;
+    CHECK_EQ(SettingOrAbsent("CaptureWindowsOutput"), "0");
+    CHECK_MSG(!ChannelHeld(), "the channel was not released");
+    CheckMark(run, false);
+    CHECK(run.Close());
+    if (!StartViewer(run))
+        return;
+    CHECK_MSG(!ChannelHeld(), "a viewer saved with the switch off took the channel");
+    CHECK(run.Close());
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc > 1)
+        return SenderMain(argc, argv);
+    RunTest("lines of one process and of two", LinesOfOneProcessAndOfTwo);
+    RunTest("eight senders at once", EightSendersAtOnce);
+    RunTest("another reader, and the setting across runs", AnotherReaderAndTheSettingAcrossRuns);
+    return Finish();
+}
