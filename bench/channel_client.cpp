@@ -2,18 +2,21 @@
 
 #include "clock.h"
 
+#include "dravik/protocol.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace bench {
 
 namespace {
-const UINT kPrintMessage = WM_USER + 1;
+const UINT kPrintMessage = DRAVIK_MSG_PRINT;
 // Generous: a viewer that takes this long for one line has failed the benchmark anyway.
 const UINT kSendTimeoutMs = 10000;
 } // namespace
 
-const ChannelNames kDravikNames = {"TfrmDebug", "Korvane Dravik", "DravikFileMap", "DravikClientMutex"};
+const ChannelNames kDravikNames = {DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE, DRAVIK_REGION_NAME,
+                                   DRAVIK_MUTEX_NAME};
 const ChannelNames kNullViewerNames = {"DravikBenchNullViewer", "DravikBenchNullViewer",
                                        "DravikBenchNullRegion", "DravikBenchNullMutex"};
 

@@ -25,6 +25,8 @@
  */
 #pragma once
 
+#include "protocol.h"
+
 #include <windows.h>
 
 #include <stdarg.h>
@@ -53,26 +55,11 @@ enum {
 #define DRAVIK_NULL NULL
 #endif
 
-#define DRAVIK_WINDOW_CLASS "TfrmDebug"
-#define DRAVIK_WINDOW_TITLE "Korvane Dravik"
-#define DRAVIK_REGION_NAME "DravikFileMap"
-#define DRAVIK_MUTEX_NAME "DravikClientMutex"
-#define DRAVIK_SETTINGS_KEY "SOFTWARE\\Korvane Software\\Dravik"
-/* The same key as registry virtualization keeps it for a 32-bit viewer on 64-bit Windows, under HKCU. */
-#define DRAVIK_VIRTUAL_STORE_KEY                                                                             \
-    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Korvane Software\\Dravik"
 /* Process environment variable holding the timeout in milliseconds; see dravik_set_timeout. */
 #define DRAVIK_TIMEOUT_VARIABLE "DRAVIK_TIMEOUT_MS"
 
-#define DRAVIK_MAX_TEXT 4094u
 #define DRAVIK_DEFAULT_TIMEOUT 2000u
 #define DRAVIK_MAX_TIMEOUT 999999999u
-
-#define DRAVIK_MSG_PRINT (WM_USER + 1)
-#define DRAVIK_MSG_LOADFROMFILE (WM_USER + 2)
-#define DRAVIK_MSG_SAVETOFILE (WM_USER + 3)
-#define DRAVIK_MSG_SETLOGFILE (WM_USER + 4)
-#define DRAVIK_MSG_CLEAR (WM_USER + 5)
 
 static inline const char* dravik_strerror(int code) {
     switch (code) {
@@ -342,7 +329,7 @@ static inline int dravik_detail_read_log_connect(HKEY root, const char* path, RE
     LONG status;
     if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return 0;
-    status = RegQueryValueExA(key, "LogConnect", DRAVIK_NULL, &type, (BYTE*)value, size);
+    status = RegQueryValueExA(key, DRAVIK_VALUE_LOG_CONNECT, DRAVIK_NULL, &type, (BYTE*)value, size);
     RegCloseKey(key);
     return status == ERROR_SUCCESS && type == REG_SZ;
 }

@@ -24,7 +24,7 @@ std::string Pattern(std::size_t length, char first) {
 
 // Ends while holding the clients' mutex, as a client killed in the middle of a print would.
 int ChildAbandonMutex() {
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, "DravikClientMutex");
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, DRAVIK_MUTEX_NAME);
     if (mutex == nullptr || WaitForSingleObject(mutex, 5000) != WAIT_OBJECT_0)
         return 1;
     ExitProcess(0); // deliberately without ReleaseMutex or CloseHandle
