@@ -6,18 +6,25 @@
  *   if (dravik_print("done") == DRAVIK_NO_VIEWER) { ... no viewer is running, nothing was sent ... }
  *
  * Plain C99 or C++11 and later, 32- or 64-bit Windows, any number of translation units (everything here is
- * static inline). Every call is thread-safe and independent: it finds the viewer's window again, opens the
- * shared region, takes the clients' mutex, sends, and releases everything before it returns, so a viewer
- * that is closed and started again between two calls is found again.
+ * static inline). The channel's names and numbers are in protocol.h beside this file: copy the whole folder.
+ *
+ * From its first call on, each translation unit that prints keeps the clients' mutex, the viewer's window, a
+ * handle of the viewer's process and a view of the shared region, so that a call only takes the mutex, fills
+ * the region, sends and releases the mutex. The one wait that takes the mutex also watches the viewer's
+ * process: a call never sends to a window whose viewer has ended (window handles are reused, and the
+ * commands mean other things to other windows), and when the viewer has ended or been restarted, the same
+ * call finds the one running now. dravik_disconnect lets go of all of it.
  *
  * What a caller can rely on:
+ * - Every call is thread-safe.
  * - No call waits longer than about the timeout (2000 ms unless dravik_set_timeout says otherwise): with no
  *   viewer it returns DRAVIK_NO_VIEWER at once; a viewer that does not answer gives DRAVIK_TIMEOUT.
  * - Text is 8-bit, passed on unchanged. A text longer than the region holds (4094 characters) is cut into
  *   pieces of at most that length, each printed as a line of its own; other clients' lines never land
  *   between those pieces. A file name that does not fit is refused with DRAVIK_ERROR, never cut.
  * - All clients (every thread and process using this header, and dravik-send) take the same named mutex
- *   around filling the region and sending, so two clients never overwrite each other's text.
+ *   around filling the region and sending, so two clients never overwrite each other's text. A client that
+ *   ended while holding it does not lock the others out.
  * - A short print allocates nothing; dravik_printf allocates only when its result exceeds 4094 characters.
  *
  * Known limit: when a call times out, the command stays queued at a hung viewer; if that viewer recovers it
@@ -117,12 +124,197 @@ static inline unsigned dravik_get_timeout(void) {
     return value == 0 ? DRAVIK_DEFAULT_TIMEOUT : value;
 }
 
-/* One command in progress: everything it opened, released by dravik_detail_end. */
-typedef struct dravik_detail_call {
+/*
+ * What a translation unit keeps between calls. A header has no place for one copy per process: each
+ * translation unit that includes it has its own, opened by its first call.
+ */
+
+/* Calls of one translation unit that can wait for the viewer's process at once; further ones wait for the
+   mutex alone and look at the viewer once they hold it. */
+#define DRAVIK_DETAIL_WATCHERS 16
+
+typedef struct dravik_detail_kept {
+    /* Made by the first call that needs it, then left alone until dravik_disconnect. */
+    void* volatile mutex;
+    /* The viewer's process, or null when no viewer is known or its process could not be opened. Calls read it
+       without holding the mutex, to wait for it; only the mutex's owner replaces it. */
+    void* volatile process;
+    /* The process handles that calls are waiting for at this moment: a replaced handle is closed only once no
+       slot holds it, since closing a handle that another thread waits for has undefined results. */
+    void* volatile watched[DRAVIK_DETAIL_WATCHERS];
+    /* The rest belongs to the mutex's owner. */
+    HANDLE retired[DRAVIK_DETAIL_WATCHERS + 1]; /* replaced process handles that a slot still holds */
+    int retired_count;
     HWND window;
     HANDLE mapping;
     char* view;
     size_t capacity; /* characters of text the region holds, not counting its first byte and the zero */
+} dravik_detail_kept;
+
+static inline dravik_detail_kept* dravik_detail_state(void) {
+    static dravik_detail_kept kept;
+    return &kept;
+}
+
+/* A read with a full barrier, as a slot's or the process's value must be seen in order with the others. */
+static inline HANDLE dravik_detail_read(void* volatile* shared) {
+    return InterlockedCompareExchangePointer(shared, DRAVIK_NULL, DRAVIK_NULL);
+}
+
+static inline HANDLE dravik_detail_mutex(dravik_detail_kept* kept) {
+    HANDLE mutex = dravik_detail_read(&kept->mutex);
+    HANDLE first;
+    if (mutex != DRAVIK_NULL)
+        return mutex;
+    mutex = CreateMutexA(DRAVIK_NULL, FALSE, DRAVIK_MUTEX_NAME);
+    if (mutex == DRAVIK_NULL)
+        return DRAVIK_NULL;
+    first = InterlockedCompareExchangePointer(&kept->mutex, mutex, DRAVIK_NULL);
+    if (first == DRAVIK_NULL)
+        return mutex;
+    CloseHandle(mutex); /* another thread made it at the same moment */
+    return first;
+}
+
+/*
+ * Takes a slot holding the viewer's process handle, for the time this call waits for it. Returns the slot,
+ * with the handle in *process; or -1, with *process null, when no viewer is known or every slot is taken.
+ */
+static inline int dravik_detail_watch(dravik_detail_kept* kept, HANDLE* process) {
+    HANDLE current = dravik_detail_read(&kept->process);
+    HANDLE now;
+    int slot;
+    *process = DRAVIK_NULL;
+    if (current == DRAVIK_NULL)
+        return -1;
+    for (slot = 0; slot < DRAVIK_DETAIL_WATCHERS; ++slot) {
+        if (InterlockedCompareExchangePointer(&kept->watched[slot], current, DRAVIK_NULL) != DRAVIK_NULL)
+            continue;
+        /* The owner may have replaced the handle before the slot held it, and then not seen the slot: follow
+           the replacement until the slot and the process agree. */
+        while ((now = dravik_detail_read(&kept->process)) != current) {
+            current = now;
+            InterlockedExchangePointer(&kept->watched[slot], current);
+            if (current == DRAVIK_NULL)
+                return -1;
+        }
+        *process = current;
+        return slot;
+    }
+    return -1;
+}
+
+static inline void dravik_detail_unwatch(dravik_detail_kept* kept, int slot) {
+    if (slot >= 0)
+        InterlockedExchangePointer(&kept->watched[slot], DRAVIK_NULL);
+}
+
+static inline int dravik_detail_watched(dravik_detail_kept* kept, HANDLE process) {
+    int slot;
+    for (slot = 0; slot < DRAVIK_DETAIL_WATCHERS; ++slot) {
+        if (dravik_detail_read(&kept->watched[slot]) == process)
+            return 1;
+    }
+    return 0;
+}
+
+/* Closes the replaced process handles that no call waits for any more. */
+static inline void dravik_detail_purge(dravik_detail_kept* kept) {
+    int i = 0;
+    while (i < kept->retired_count) {
+        if (dravik_detail_watched(kept, kept->retired[i])) {
+            ++i;
+            continue;
+        }
+        CloseHandle(kept->retired[i]);
+        kept->retired[i] = kept->retired[--kept->retired_count];
+    }
+}
+
+/* Lets go of the viewer that was known. After a purge every retired handle is in a slot of its own, so the
+   list never overflows. */
+static inline void dravik_detail_forget(dravik_detail_kept* kept) {
+    HANDLE process = InterlockedExchangePointer(&kept->process, DRAVIK_NULL);
+    if (process != DRAVIK_NULL) {
+        dravik_detail_purge(kept);
+        if (dravik_detail_watched(kept, process))
+            kept->retired[kept->retired_count++] = process;
+        else
+            CloseHandle(process);
+    }
+    if (kept->view != DRAVIK_NULL)
+        UnmapViewOfFile(kept->view);
+    if (kept->mapping != DRAVIK_NULL)
+        CloseHandle(kept->mapping);
+    kept->view = DRAVIK_NULL;
+    kept->mapping = DRAVIK_NULL;
+    kept->window = DRAVIK_NULL;
+    kept->capacity = 0;
+}
+
+/*
+ * Finds the viewer running now, with nothing kept: its window, its process (to notice its end) and a view of
+ * its region. A viewer whose process cannot be opened is used all the same, and found again by every call.
+ */
+static inline int dravik_detail_find(dravik_detail_kept* kept) {
+    MEMORY_BASIC_INFORMATION info;
+    DWORD id = 0;
+    DWORD owner = 0;
+    HANDLE process = DRAVIK_NULL;
+    HWND window = FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE);
+    if (window == DRAVIK_NULL)
+        return DRAVIK_NO_VIEWER;
+    GetWindowThreadProcessId(window, &id);
+    if (id != 0)
+        process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    /* An open process keeps its id: when the window still has that owner and the process still runs, the
+       window is that process's, and will be until the process ends. */
+    if (process != DRAVIK_NULL && (GetWindowThreadProcessId(window, &owner) == 0 || owner != id ||
+                                   WaitForSingleObject(process, 0) != WAIT_TIMEOUT)) {
+        CloseHandle(process);
+        return DRAVIK_NO_VIEWER;
+    }
+    kept->mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, DRAVIK_REGION_NAME);
+    if (kept->mapping != DRAVIK_NULL)
+        kept->view = (char*)MapViewOfFile(kept->mapping, FILE_MAP_WRITE, 0, 0, 0);
+    /* Another program may have created the object first with a different size: ask what was mapped. */
+    if (kept->view == DRAVIK_NULL || VirtualQuery(kept->view, &info, sizeof info) != sizeof info ||
+        info.RegionSize < 3) {
+        int status = kept->view == DRAVIK_NULL ? DRAVIK_NO_VIEWER : DRAVIK_ERROR;
+        if (process != DRAVIK_NULL)
+            CloseHandle(process);
+        dravik_detail_forget(kept);
+        return status;
+    }
+    kept->capacity = info.RegionSize - 2 < DRAVIK_MAX_TEXT ? info.RegionSize - 2 : DRAVIK_MAX_TEXT;
+    kept->window = window;
+    if (process != DRAVIK_NULL)
+        InterlockedExchangePointer(&kept->process, process);
+    return DRAVIK_OK;
+}
+
+/* The mutex's owner: whichever viewer runs now, the known one if it still does. */
+static inline int dravik_detail_refresh(dravik_detail_kept* kept) {
+    if (kept->process != DRAVIK_NULL && WaitForSingleObject(kept->process, 0) == WAIT_TIMEOUT)
+        return DRAVIK_OK;
+    dravik_detail_forget(kept);
+    return dravik_detail_find(kept);
+}
+
+/* The viewer has ended and none runs: let go of it now if the mutex is free, so that its region goes with it
+   and the next viewer makes its own, instead of waiting for the next viewer's first call. */
+static inline void dravik_detail_tidy(dravik_detail_kept* kept, HANDLE mutex) {
+    DWORD wait = WaitForSingleObject(mutex, 0);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
+        return;
+    if (kept->process != DRAVIK_NULL && WaitForSingleObject(kept->process, 0) == WAIT_OBJECT_0)
+        dravik_detail_forget(kept);
+    ReleaseMutex(mutex);
+}
+
+/* One command in progress. */
+typedef struct dravik_detail_call {
+    dravik_detail_kept* kept;
     HANDLE mutex;
     int owns_mutex;
     DWORD started;
@@ -134,90 +326,120 @@ static inline DWORD dravik_detail_remaining(const dravik_detail_call* call) {
     return elapsed >= call->timeout ? 0 : call->timeout - elapsed;
 }
 
-static inline void dravik_detail_end(dravik_detail_call* call) {
-    if (call->owns_mutex)
-        ReleaseMutex(call->mutex);
-    if (call->mutex != DRAVIK_NULL)
-        CloseHandle(call->mutex);
-    if (call->view != DRAVIK_NULL)
-        UnmapViewOfFile(call->view);
-    if (call->mapping != DRAVIK_NULL)
-        CloseHandle(call->mapping);
+static inline int dravik_detail_wait_failed(DWORD wait) {
+    return wait == WAIT_TIMEOUT ? DRAVIK_TIMEOUT : DRAVIK_ERROR;
 }
 
-/* Opens the region per call: a mapping kept from an earlier call could belong to a viewer that has since
-   closed, and a restarted viewer's region is a different object under the same name. The window and the
-   region are looked up once the mutex is ours, so that a wait for other clients cannot leave them stale. */
+/* Takes the mutex and makes sure of the viewer. An abandoned mutex is ours all the same: the region it
+   guarded is about to be overwritten anyway. */
 static inline int dravik_detail_begin(dravik_detail_call* call) {
-    MEMORY_BASIC_INFORMATION info;
+    dravik_detail_kept* kept = dravik_detail_state();
+    HANDLE process;
+    HANDLE both[2];
     DWORD wait;
+    int slot;
     memset(call, 0, sizeof *call);
+    call->kept = kept;
     call->started = GetTickCount();
     call->timeout = dravik_get_timeout();
 
+    slot = dravik_detail_watch(kept, &process);
     /* Without a viewer there is nothing to wait for: fail before touching the mutex. */
-    if (FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == DRAVIK_NULL)
+    if (process == DRAVIK_NULL && FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == DRAVIK_NULL)
         return DRAVIK_NO_VIEWER;
-    call->mutex = CreateMutexA(DRAVIK_NULL, FALSE, DRAVIK_MUTEX_NAME);
-    if (call->mutex == DRAVIK_NULL)
+    call->mutex = dravik_detail_mutex(kept);
+    if (call->mutex == DRAVIK_NULL) {
+        dravik_detail_unwatch(kept, slot);
         return DRAVIK_ERROR;
+    }
+    if (process != DRAVIK_NULL) {
+        /* One wait takes the mutex and notices the viewer's end. The process comes first: once it has ended,
+           the wait reports that and leaves the mutex alone, free or not. */
+        both[0] = process;
+        both[1] = call->mutex;
+        wait = WaitForMultipleObjects(2, both, FALSE, dravik_detail_remaining(call));
+        dravik_detail_unwatch(kept, slot);
+        if (wait == WAIT_OBJECT_0 + 1 || wait == WAIT_ABANDONED_0 + 1) {
+            call->owns_mutex = 1;
+            /* The wait vouches for the process it watched; another call may have replaced that meanwhile. */
+            return kept->process == process ? DRAVIK_OK : dravik_detail_refresh(kept);
+        }
+        if (wait != WAIT_OBJECT_0)
+            return dravik_detail_wait_failed(wait);
+        if (FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == DRAVIK_NULL) {
+            dravik_detail_tidy(kept, call->mutex);
+            return DRAVIK_NO_VIEWER;
+        }
+    }
+    /* No viewer was known, or it has ended and another runs: the mutex alone, then the viewer. */
     wait = WaitForSingleObject(call->mutex, dravik_detail_remaining(call));
-    /* An abandoned mutex is ours now; the region it guarded is about to be overwritten anyway. */
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
-        return wait == WAIT_TIMEOUT ? DRAVIK_TIMEOUT : DRAVIK_ERROR;
+        return dravik_detail_wait_failed(wait);
     call->owns_mutex = 1;
-
-    call->window = FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE);
-    if (call->window == DRAVIK_NULL)
-        return DRAVIK_NO_VIEWER;
-    call->mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, DRAVIK_REGION_NAME);
-    if (call->mapping == DRAVIK_NULL)
-        return DRAVIK_NO_VIEWER;
-    call->view = (char*)MapViewOfFile(call->mapping, FILE_MAP_WRITE, 0, 0, 0);
-    if (call->view == DRAVIK_NULL)
-        return DRAVIK_NO_VIEWER;
-    /* Another program may have created the object first with a different size: ask what was mapped. */
-    if (VirtualQuery(call->view, &info, sizeof info) != sizeof info || info.RegionSize < 3)
-        return DRAVIK_ERROR;
-    call->capacity = info.RegionSize - 2 < DRAVIK_MAX_TEXT ? info.RegionSize - 2 : DRAVIK_MAX_TEXT;
-    return DRAVIK_OK;
+    return dravik_detail_refresh(kept);
 }
+
+static inline void dravik_detail_end(dravik_detail_call* call) {
+    if (!call->owns_mutex)
+        return;
+    if (call->kept->retired_count > 0)
+        dravik_detail_purge(call->kept);
+    ReleaseMutex(call->mutex);
+}
+
+/* dravik_detail_send's answer when the window went away under it while its process still ran. */
+#define DRAVIK_DETAIL_GONE (-1)
 
 /* Caller holds the mutex and has checked that length fits. */
 static inline int dravik_detail_send(dravik_detail_call* call, UINT message, const char* text,
                                      size_t length) {
+    dravik_detail_kept* kept = call->kept;
     DWORD_PTR result = 0;
     DWORD remaining = dravik_detail_remaining(call);
     if (remaining == 0)
         return DRAVIK_TIMEOUT;
-    call->view[0] = 0;
+    kept->view[0] = 0;
     if (length > 0)
-        memcpy(call->view + 1, text, length);
-    call->view[1 + length] = 0;
-    if (SendMessageTimeoutA(call->window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, remaining, &result))
+        memcpy(kept->view + 1, text, length);
+    kept->view[1 + length] = 0;
+    if (SendMessageTimeoutA(kept->window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, remaining, &result))
         return DRAVIK_OK;
     switch (GetLastError()) {
     case ERROR_TIMEOUT:
     case ERROR_SUCCESS: /* older Windows versions reported a timeout without setting an error */
         return DRAVIK_TIMEOUT;
-    case ERROR_INVALID_WINDOW_HANDLE: /* the viewer closed after we found it */
-        return DRAVIK_NO_VIEWER;
     default:
-        return DRAVIK_ERROR;
+        /* A window that went away under the send gives one error or another (Wine: access denied when it
+           goes while the command waits for it), hence the look at the window itself. */
+        return IsWindow(kept->window) ? DRAVIK_ERROR : DRAVIK_DETAIL_GONE;
     }
+}
+
+/* After a window went away under a send (a viewer on its way out): once per call, the viewer running now
+   gets the text instead. */
+static inline int dravik_detail_after_gone(dravik_detail_call* call, int* retried) {
+    if ((*retried)++ > 0)
+        return DRAVIK_NO_VIEWER;
+    dravik_detail_forget(call->kept);
+    return dravik_detail_find(call->kept);
 }
 
 static inline int dravik_detail_print(const char* text, size_t length) {
     dravik_detail_call call;
+    size_t done = 0;
+    int retried = 0;
     int status = dravik_detail_begin(&call);
-    if (status == DRAVIK_OK) {
-        /* The mutex stays held across all pieces, so a long text arrives as consecutive lines. */
-        size_t done = 0;
-        do {
-            size_t piece = length - done < call.capacity ? length - done : call.capacity;
-            status = dravik_detail_send(&call, DRAVIK_MSG_PRINT, text + done, piece);
-            done += piece;
-        } while (status == DRAVIK_OK && done < length);
+    /* The mutex stays held across all pieces, so a long text arrives as consecutive lines. */
+    while (status == DRAVIK_OK) {
+        size_t piece = length - done < call.kept->capacity ? length - done : call.kept->capacity;
+        status = dravik_detail_send(&call, DRAVIK_MSG_PRINT, text + done, piece);
+        if (status == DRAVIK_DETAIL_GONE) {
+            status = dravik_detail_after_gone(&call, &retried);
+            continue;
+        }
+        done += piece;
+        if (done >= length)
+            break;
     }
     dravik_detail_end(&call);
     return status;
@@ -227,16 +449,23 @@ static inline int dravik_detail_print(const char* text, size_t length) {
 static inline int dravik_detail_command(UINT message, const char* text) {
     dravik_detail_call call;
     size_t length = text != DRAVIK_NULL ? strlen(text) : 0;
+    int retried = 0;
     int status;
     if (text == DRAVIK_NULL && message != DRAVIK_MSG_CLEAR)
         return DRAVIK_ERROR;
     if (length > DRAVIK_MAX_TEXT)
         return DRAVIK_ERROR;
     status = dravik_detail_begin(&call);
-    if (status == DRAVIK_OK && length > call.capacity)
-        status = DRAVIK_ERROR;
-    if (status == DRAVIK_OK)
+    while (status == DRAVIK_OK) {
+        if (length > call.kept->capacity) {
+            status = DRAVIK_ERROR;
+            break;
+        }
         status = dravik_detail_send(&call, message, text, length);
+        if (status != DRAVIK_DETAIL_GONE)
+            break;
+        status = dravik_detail_after_gone(&call, &retried);
+    }
     dravik_detail_end(&call);
     return status;
 }
@@ -315,6 +544,23 @@ static inline int dravik_save(const char* file) {
 
 static inline int dravik_setlog(const char* file) {
     return dravik_detail_command(DRAVIK_MSG_SETLOGFILE, file);
+}
+
+/*
+ * Lets go of what this translation unit keeps between calls (the mutex, the viewer's window and process, the
+ * region's view); the next call opens them again. A DLL that includes this header calls it before it is
+ * unloaded. No other thread may be inside a call of this translation unit meanwhile.
+ */
+static inline void dravik_disconnect(void) {
+    dravik_detail_kept* kept = dravik_detail_state();
+    HANDLE mutex = InterlockedExchangePointer(&kept->mutex, DRAVIK_NULL);
+    int i;
+    dravik_detail_forget(kept);
+    for (i = 0; i < kept->retired_count; ++i)
+        CloseHandle(kept->retired[i]);
+    kept->retired_count = 0;
+    if (mutex != DRAVIK_NULL)
+        CloseHandle(mutex);
 }
 
 /*
