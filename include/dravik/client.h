@@ -3,6 +3,7 @@
  *
  *   #include "dravik/client.h"              (link kernel32, user32, advapi32)
  *   dravik_printf("x = %d", x);             (one line in the viewer; returns DRAVIK_OK or an error code)
+ *   dravik_wprintf(L"user %ls", name);      (UTF-16 text, converted to the system's 8-bit code page)
  *   if (dravik_print("done") == DRAVIK_NO_VIEWER) { ... no viewer is running, nothing was sent ... }
  *
  * Plain C99 or C++11 and later, 32- or 64-bit Windows, any number of translation units (everything here is
@@ -22,10 +23,13 @@
  * - Text is 8-bit, passed on unchanged. A text longer than the region holds (4094 characters) is cut into
  *   pieces of at most that length, each printed as a line of its own; other clients' lines never land
  *   between those pieces. A file name that does not fit is refused with DRAVIK_ERROR, never cut.
+ * - Wide text (dravik_wprint, dravik_wprintf) is converted to the system's 8-bit code page (the ANSI code
+ *   page, GetACP); a character that it cannot hold becomes "?".
  * - All clients (every thread and process using this header, and dravik-send) take the same named mutex
  *   around filling the region and sending, so two clients never overwrite each other's text. A client that
  *   ended while holding it does not lock the others out.
- * - A short print allocates nothing; dravik_printf allocates only when its result exceeds 4094 characters.
+ * - A short print allocates nothing; dravik_printf allocates only when its result exceeds 4094 characters,
+ *   the wide forms only when their text does, before or after the conversion.
  *
  * Known limit: when a call times out, the command stays queued at a hung viewer; if that viewer recovers it
  * still carries it out, with whatever text the region holds by then.
@@ -40,6 +44,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -525,6 +530,132 @@ static inline int dravik_printf(const char* format, ...) {
     va_list args;
     va_start(args, format);
     status = dravik_vprintf(format, args);
+    va_end(args);
+    return status;
+}
+
+/* Longer wide texts are refused: every count below then fits an int, whatever the conversion makes of it. */
+#define DRAVIK_DETAIL_WIDE_LIMIT 0x1FFFFFFFu
+
+/* A character beyond the Basic Multilingual Plane: converted half by half it would make two "?". */
+static inline int dravik_detail_pair_at(const wchar_t* text, size_t at, size_t length) {
+    return at + 1 < length && text[at] >= 0xD800 && text[at] <= 0xDBFF && text[at + 1] >= 0xDC00 &&
+           text[at + 1] <= 0xDFFF;
+}
+
+/*
+ * Converts text to the system's 8-bit code page into out, at most capacity bytes; with out null, only counts
+ * them. Returns 1 with the count in *made, or 0 when the conversion failed or did not fit. A code page of
+ * UTF-8 holds every character; any other holds none beyond the Basic Multilingual Plane, and must not map a
+ * character to a look-alike ("best fit"): what it cannot hold becomes "?".
+ */
+static inline int dravik_detail_narrow(const wchar_t* text, size_t length, char* out, size_t capacity,
+                                       size_t* made) {
+    UINT page = GetACP();
+    int utf8 = page == CP_UTF8;
+    DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* unknown = utf8 ? DRAVIK_NULL : "?";
+    size_t done = 0;
+    size_t start = 0;
+    size_t at = 0;
+    while (start < length) {
+        while (at < length && (utf8 || !dravik_detail_pair_at(text, at, length)))
+            ++at;
+        if (at > start) {
+            int room = out != DRAVIK_NULL ? (int)(capacity - done) : 0;
+            int piece = room == 0 && out != DRAVIK_NULL
+                            ? 0
+                            : WideCharToMultiByte(page, flags, text + start, (int)(at - start),
+                                                  out != DRAVIK_NULL ? out + done : DRAVIK_NULL, room,
+                                                  unknown, DRAVIK_NULL);
+            if (piece <= 0)
+                return 0;
+            done += (size_t)piece;
+        }
+        if (at < length) {
+            if (out != DRAVIK_NULL) {
+                if (done >= capacity)
+                    return 0;
+                out[done] = '?';
+            }
+            ++done;
+            at += 2;
+        }
+        start = at;
+    }
+    *made = done;
+    return 1;
+}
+
+static inline int dravik_detail_wprint(const wchar_t* text, size_t length) {
+    char line[DRAVIK_MAX_TEXT];
+    char* whole;
+    size_t made = 0;
+    int status;
+    if (length > DRAVIK_DETAIL_WIDE_LIMIT)
+        return DRAVIK_ERROR;
+    if (dravik_detail_narrow(text, length, line, sizeof line, &made))
+        return dravik_detail_print(line, made);
+    /* Too long for the line, or not convertible at all: counting tells which. */
+    if (!dravik_detail_narrow(text, length, DRAVIK_NULL, 0, &made))
+        return DRAVIK_ERROR;
+    whole = (char*)malloc(made);
+    if (whole == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    status = dravik_detail_narrow(text, length, whole, made, &made) ? dravik_detail_print(whole, made)
+                                                                    : DRAVIK_ERROR;
+    free(whole);
+    return status;
+}
+
+/* Prints UTF-16 text as one line (several if its conversion is longer than 4094 characters). */
+static inline int dravik_wprint(const wchar_t* text) {
+    if (text == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    return dravik_detail_wprint(text, wcslen(text));
+}
+
+/* MSVC deprecates _vsnwprintf; both it and _vsnwprintf_s agree with _vscwprintf on what each conversion
+   means, which C's vswprintf does not on MinGW (%s is a wide string in the Microsoft runtimes). */
+#if defined(_MSC_VER)
+#define DRAVIK_DETAIL_VSNWPRINTF(buffer, count, format, args)                                                \
+    _vsnwprintf_s(buffer, count, _TRUNCATE, format, args)
+#else
+#define DRAVIK_DETAIL_VSNWPRINTF(buffer, count, format, args) _vsnwprintf(buffer, count, format, args)
+#endif
+
+/*
+ * Formats with the C runtime's wide printf: %ls is a wide string and %hs an 8-bit one everywhere; what %s is
+ * depends on the runtime (a wide string in Microsoft's). The result is converted as by dravik_wprint.
+ */
+static inline int dravik_vwprintf(const wchar_t* format, va_list args) {
+    wchar_t line[DRAVIK_MAX_TEXT + 1];
+    wchar_t* whole = line;
+    int needed;
+    int status = DRAVIK_ERROR;
+    va_list again;
+    if (format == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    va_copy(again, args);
+    needed = _vscwprintf(format, args);
+    if (needed >= 0 && (size_t)needed <= DRAVIK_DETAIL_WIDE_LIMIT) {
+        if ((size_t)needed >= sizeof line / sizeof line[0])
+            whole = (wchar_t*)malloc(((size_t)needed + 1) * sizeof(wchar_t));
+        if (whole != DRAVIK_NULL &&
+            DRAVIK_DETAIL_VSNWPRINTF(whole, (size_t)needed + 1, format, again) == needed)
+            status = dravik_detail_wprint(whole, (size_t)needed);
+        if (whole != line)
+            free(whole);
+    }
+    va_end(again);
+    return status;
+}
+
+static inline int dravik_wprintf(const wchar_t* format, ...) {
+    int status;
+    va_list args;
+    va_start(args, format);
+    status = dravik_vwprintf(format, args);
     va_end(args);
     return status;
 }

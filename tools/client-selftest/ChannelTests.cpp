@@ -48,8 +48,10 @@ void TextLengthsAroundTheRegionSize() {
     CHECK_EQ(viewer.Records(), expected);
 }
 
-// Formatting past the stack buffer still delivers the whole result.
-void PrintfShortAndLong() {
+// Formatting past the stack buffer still delivers the whole result. Wide text arrives in the system's code
+// page (1252 under Wine here), with "?" for every character the code page cannot hold: no look-alikes, and
+// one "?" for a character beyond the Basic Multilingual Plane (two UTF-16 units) as for any other.
+void PrintfAndWideText() {
     NullViewer viewer;
     if (!CHECK(viewer.Start(Scratch().File("printf.txt"))))
         return;
@@ -61,6 +63,29 @@ void PrintfShortAndLong() {
     std::string whole = body + "|00007";
     Records expected = {Print("x=-42, done"), Print(""), Print(whole.substr(0, 4094)),
                         Print(whole.substr(4094))};
+
+    if (!CHECK_EQ(GetACP(), 1252u))
+        return;
+    CHECK_EQ(dravik_wprint(L"caf\u00e9 \u20ac|\u03a9|\u0101|\u4e2d|\U0001F600|\xD800|end"), DRAVIK_OK);
+    CHECK_EQ(dravik_wprint(L""), DRAVIK_OK);
+    CHECK_EQ(dravik_wprintf(L"%ls=%d, %hs", L"\u00e9t\u00e9", 7, "narrow"), DRAVIK_OK);
+    // 5000 characters, each fifth an e acute: past both the wide and the 8-bit stack buffer.
+    std::wstring longWide;
+    std::string longNarrow;
+    for (char c : Pattern(5000, 'w')) {
+        bool accent = longWide.size() % 5 == 4;
+        longWide += accent ? L'\u00e9' : static_cast<wchar_t>(c);
+        longNarrow += accent ? '\xe9' : c;
+    }
+    CHECK_EQ(dravik_wprint(longWide.c_str()), DRAVIK_OK);
+    CHECK_EQ(dravik_wprintf(L"%ls", longWide.c_str()), DRAVIK_OK);
+    CHECK_EQ(dravik_wprint(nullptr), DRAVIK_ERROR);
+    CHECK_EQ(dravik_wprintf(nullptr), DRAVIK_ERROR);
+    Records wide = {Print("caf\xe9 \x80|?|?|?|?|?|end"), Print(""),
+                    Print("\xe9t\xe9=7, narrow"),        Print(longNarrow.substr(0, 4094)),
+                    Print(longNarrow.substr(4094)),      Print(longNarrow.substr(0, 4094)),
+                    Print(longNarrow.substr(4094))};
+    expected.insert(expected.end(), wide.begin(), wide.end());
     CHECK_EQ(viewer.Records(), expected);
 }
 
@@ -358,7 +383,7 @@ void LogConnectSetting() {
 void RunChannelTests(TestResults& results) {
     RunTest(results, "no viewer: every call returns at once", NoViewerReturnsAtOnce);
     RunTest(results, "texts of 0, 4094, 4095, 10000 characters", TextLengthsAroundTheRegionSize);
-    RunTest(results, "printf, short and past the stack buffer", PrintfShortAndLong);
+    RunTest(results, "printf and the wide forms, short and past the stack buffers", PrintfAndWideText);
     RunTest(results, "file commands and over-long names", FileCommands);
     RunTest(results, "a larger region still takes 4094 characters per line", LargerRegionKeepsPieceSize);
     RunTest(results, "a restarted viewer is found again", RestartedViewerIsFoundAgain);
