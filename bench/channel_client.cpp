@@ -56,6 +56,15 @@ bool ChannelClient::Print(const std::string& text) {
     return Print(text, ignored);
 }
 
+bool ChannelClient::Send(const std::string& text) {
+    if (text.size() + 2 > size_)
+        return false;
+    std::memcpy(static_cast<char*>(view_.Get()) + 1, text.c_str(), text.size() + 1);
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(window_, kPrintMessage, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                               &answer) != 0;
+}
+
 std::string ChannelClient::RegionText() const {
     if (!view_)
         return std::string();

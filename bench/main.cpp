@@ -1,12 +1,16 @@
 // Measures Dravik.exe against the null viewer (a window of its own class and region that only copies each
 // text out and answers 0), both started afresh from this program's folder, and prints the table of figures.
 //
-//   dravik-bench [--rounds N] [--markdown FILE] [--figures FILE]
+//   dravik-bench [--rounds N] [--markdown FILE] [--figures FILE] [--client-figures FILE] [--clients-only]
 //
 // N rounds (default 5) each start both viewers afresh; within a round the clients take turns between them,
-// so that both meet the same changes in the machine's load. The table pools all rounds.
-// --markdown writes the table and the checks as Markdown, --figures one tab-separated line per figure.
+// so that both meet the same changes in the machine's load. The table pools all rounds. Then a second
+// table compares what clients pay per line with the bare channel, both to Dravik (see client_cost.h);
+// --clients-only measures only that.
+// --markdown writes the tables and the checks as Markdown, --figures one tab-separated line per figure of
+// the first table, --client-figures the same for the second.
 // Exit code 0 when everything could be measured and every check passed, whether or not the targets are met.
+#include "client_cost.h"
 #include "clients.h"
 #include "measure.h"
 #include "report.h"
@@ -58,8 +62,8 @@ std::vector<bench::Row> MakeRows(const bench::RunResults& run) {
     return rows;
 }
 
-std::string RatioList(const char* figure, const std::vector<double>& ratios) {
-    std::string text = std::string("- ") + figure + ", Dravik / null viewer in each round:";
+std::string RatioList(const std::string& what, const std::vector<double>& ratios) {
+    std::string text = "- " + what + ":";
     for (double ratio : ratios) {
         char number[32];
         std::snprintf(number, sizeof number, " %.2f", ratio);
@@ -84,6 +88,24 @@ std::string CheckList(const bench::RunResults& run) {
     return text;
 }
 
+std::string ClientSection(const bench::ClientCostResults& clients) {
+    std::string text =
+        "### Clients against the bare channel, both to Dravik\n\n" +
+        bench::MarkdownTable(bench::ClientRows(clients),
+                             bench::Columns{"client", "bare channel", "client / bare"}) +
+        "\n" + RatioList("Cost per print, header / bare channel in each round", clients.printRatios) +
+        RatioList("Cost per print, bare channel with the mutex / without it in each round",
+                  clients.mutexedRatios) +
+        RatioList("dravik-send -, client / bare channel in each pair of rounds", clients.sendRatios) + "\n";
+    for (const std::string& problem : clients.problems)
+        text += "- **clients: " + problem + "**\n";
+    if (clients.panesChecked > 0) {
+        text += "- Clients: after " + std::to_string(clients.panesChecked) +
+                " of their rounds, Dravik's pane, read at once, ended with the last line sent.\n";
+    }
+    return text;
+}
+
 bool WriteText(const char* path, const std::string& text) {
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr)
@@ -100,6 +122,8 @@ int main(int argc, char** argv) {
 
     const char* markdownFile = nullptr;
     const char* figuresFile = nullptr;
+    const char* clientFiguresFile = nullptr;
+    bool clientsOnly = false;
     int rounds = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -107,37 +131,54 @@ int main(int argc, char** argv) {
             markdownFile = argv[++i];
         else if (option == "--figures" && i + 1 < argc)
             figuresFile = argv[++i];
+        else if (option == "--client-figures" && i + 1 < argc)
+            clientFiguresFile = argv[++i];
+        else if (option == "--clients-only")
+            clientsOnly = true;
         else if (option == "--rounds" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             rounds = std::atoi(argv[++i]);
         else {
-            std::fputs("usage: dravik-bench [--rounds N] [--markdown FILE] [--figures FILE]\n", stderr);
+            std::fputs(
+                "usage: dravik-bench [--rounds N] [--markdown FILE] [--figures FILE] [--client-figures FILE] "
+                "[--clients-only]\n",
+                stderr);
             return 1;
         }
     }
 
     const std::string folder = bench::OwnFolder();
-    const bench::ChannelNames& nullNames = bench::kNullViewerNames;
-    const std::string nullArguments =
-        std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
-    const bench::RunResults run = bench::MeasureInTurns(
-        {"Dravik", folder + "Dravik.exe", "", bench::kDravikNames, true},
-        {"null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false}, rounds);
-
-    const std::vector<bench::Row> rows = MakeRows(run);
-    const std::string markdown = bench::MarkdownTable(rows) + "\n" +
-                                 RatioList("One client", run.oneClientRatios) +
-                                 RatioList("Four clients", run.fourClientsRatios) + "\n" + CheckList(run);
+    std::string markdown;
+    std::vector<bench::Row> rows;
+    bool measured = true;
+    if (!clientsOnly) {
+        const bench::ChannelNames& nullNames = bench::kNullViewerNames;
+        const std::string nullArguments =
+            std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
+        const bench::RunResults run = bench::MeasureInTurns(
+            {"Dravik", folder + "Dravik.exe", "", bench::kDravikNames, true},
+            {"null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false}, rounds);
+        rows = MakeRows(run);
+        markdown = bench::MarkdownTable(rows) + "\n" +
+                   RatioList("One client, Dravik / null viewer in each round", run.oneClientRatios) +
+                   RatioList("Four clients, Dravik / null viewer in each round", run.fourClientsRatios) +
+                   "\n" + CheckList(run) + "\n";
+        measured = run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
+    }
+    const bench::ClientCostResults clients =
+        bench::MeasureClientCost(folder + "Dravik.exe", folder + "dravik-send.exe");
+    markdown += ClientSection(clients);
+    measured = measured && clients.problems.empty();
     std::printf("\n%s", markdown.c_str());
     std::fflush(stdout);
 
     bool written = true;
     if (markdownFile != nullptr)
         written = WriteText(markdownFile, markdown) && written;
-    if (figuresFile != nullptr)
+    if (figuresFile != nullptr && !clientsOnly)
         written = WriteText(figuresFile, bench::FigureLines(rows)) && written;
+    if (clientFiguresFile != nullptr)
+        written = WriteText(clientFiguresFile, bench::FigureLines(bench::ClientRows(clients))) && written;
     if (!written)
         std::fputs("dravik-bench: could not write the result files\n", stderr);
-    const bool measured =
-        run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
     return written && measured ? 0 : 1;
 }

@@ -37,9 +37,10 @@ bool TargetMet(const Row& row) {
     return row.higherIsBetter ? ratio >= row.target : ratio <= row.target;
 }
 
-std::string MarkdownTable(const std::vector<Row>& rows) {
-    std::string table = "| Figure | Dravik | null viewer | Dravik / null | Better | Target (Dravik / null) | "
-                        "Result |\n|---|---:|---:|---:|---|---|---|\n";
+std::string MarkdownTable(const std::vector<Row>& rows, const Columns& columns) {
+    std::string table = "| Figure | " + columns.measured + " | " + columns.baseline + " | " + columns.ratio +
+                        " | Better | Target (" + columns.ratio +
+                        ") | Result |\n|---|---:|---:|---:|---|---|---|\n";
     for (const Row& row : rows) {
         table += "| " + row.figure + " (" + row.unit + ") | " + Number(row.dravik, row.decimals) + " | " +
                  Number(row.null, row.decimals) + " | " + Number(Ratio(row), 2) + " | " +

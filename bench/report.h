@@ -17,9 +17,16 @@ struct Row {
     int decimals = 0;
 };
 
+// What the two figures of a row are: by default Dravik and the null viewer.
+struct Columns {
+    std::string measured = "Dravik";
+    std::string baseline = "null viewer";
+    std::string ratio = "Dravik / null";
+};
+
 double Ratio(const Row& row);
 bool TargetMet(const Row& row);
-std::string MarkdownTable(const std::vector<Row>& rows);
+std::string MarkdownTable(const std::vector<Row>& rows, const Columns& columns = Columns());
 // One line per figure, tab-separated: figure, Dravik, null viewer, ratio; for comparing runs.
 std::string FigureLines(const std::vector<Row>& rows);
 
