@@ -2,18 +2,21 @@
 
 #include "clock.h"
 
+#include "dravik/protocol.h"
+
 #include <cstdio>
 #include <cstring>
 
 namespace bench {
 
 namespace {
-const UINT kPrintMessage = WM_USER + 1;
+const UINT kPrintMessage = DRAVIK_MSG_PRINT;
 // Generous: a viewer that takes this long for one line has failed the benchmark anyway.
 const UINT kSendTimeoutMs = 10000;
 } // namespace
 
-const ChannelNames kDravikNames = {"TfrmDebug", "Korvane Dravik", "DravikFileMap", "DravikClientMutex"};
+const ChannelNames kDravikNames = {DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE, DRAVIK_REGION_NAME,
+                                   DRAVIK_MUTEX_NAME};
 const ChannelNames kNullViewerNames = {"DravikBenchNullViewer", "DravikBenchNullViewer",
                                        "DravikBenchNullRegion", "DravikBenchNullMutex"};
 
@@ -51,6 +54,15 @@ bool ChannelClient::Print(const std::string& text, double& sendSeconds) {
 bool ChannelClient::Print(const std::string& text) {
     double ignored = 0;
     return Print(text, ignored);
+}
+
+bool ChannelClient::Send(const std::string& text) {
+    if (text.size() + 2 > size_)
+        return false;
+    std::memcpy(static_cast<char*>(view_.Get()) + 1, text.c_str(), text.size() + 1);
+    DWORD_PTR answer = 0;
+    return SendMessageTimeoutA(window_, kPrintMessage, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                               &answer) != 0;
 }
 
 std::string ChannelClient::RegionText() const {

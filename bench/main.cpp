@@ -1,14 +1,20 @@
 // Measures Dravik.exe against the null viewer (a window of its own class and region that only copies each
-// text out and answers 0), both started afresh from this program's folder, then Dravik capturing Windows'
-// own debug output against a minimal reader of that channel, and prints the tables of figures.
+// text out and answers 0), both started afresh from this program's folder; what clients pay per line against
+// the bare channel to Dravik; and Dravik capturing Windows' own debug output against a minimal reader of that
+// channel. Prints the tables of figures.
 //
-//   dravik-bench [--rounds N] [--only-windows-output] [--markdown FILE] [--figures FILE]
+//   dravik-bench [--rounds N] [--clients-only | --only-windows-output] [--markdown FILE] [--figures FILE]
+//                [--client-figures FILE]
 //
 // N rounds (default 5) each start both viewers afresh; within a round the clients take turns between them,
-// so that both meet the same changes in the machine's load. The table pools all rounds. The rows of Windows'
-// debug output run N rounds of their own after those; --only-windows-output runs them alone.
-// --markdown writes the table and the checks as Markdown, --figures one tab-separated line per figure.
+// so that both meet the same changes in the machine's load. The table pools all rounds. Then a second
+// table compares what clients pay per line with the bare channel, both to Dravik (see client_cost.h), and
+// the rows of Windows' debug output run N rounds of their own. --clients-only and --only-windows-output
+// measure only those.
+// --markdown writes the tables and the checks as Markdown, --figures one tab-separated line per figure of
+// the first and the last table, --client-figures the same for the second.
 // Exit code 0 when everything could be measured and every check passed, whether or not the targets are met.
+#include "client_cost.h"
 #include "clients.h"
 #include "measure.h"
 #include "report.h"
@@ -61,9 +67,8 @@ std::vector<bench::Row> MakeRows(const bench::RunResults& run) {
     return rows;
 }
 
-std::string RatioList(const char* figure, const std::vector<double>& ratios,
-                      const char* reference = "null viewer") {
-    std::string text = std::string("- ") + figure + ", Dravik / " + reference + " in each round:";
+std::string RatioList(const std::string& what, const std::vector<double>& ratios) {
+    std::string text = "- " + what + ":";
     for (double ratio : ratios) {
         char number[32];
         std::snprintf(number, sizeof number, " %.2f", ratio);
@@ -84,6 +89,24 @@ std::string CheckList(const bench::RunResults& run) {
     if (dravik.panesChecked > 0) {
         text += "- Dravik: after " + std::to_string(dravik.panesChecked) +
                 " of its blocks, the pane, read at once, ended with the last line sent.\n";
+    }
+    return text;
+}
+
+std::string ClientSection(const bench::ClientCostResults& clients) {
+    std::string text =
+        "### Clients against the bare channel, both to Dravik\n\n" +
+        bench::MarkdownTable(bench::ClientRows(clients),
+                             bench::Columns{"client", "bare channel", "client / bare"}) +
+        "\n" + RatioList("Cost per print, header / bare channel in each round", clients.printRatios) +
+        RatioList("Cost per print, bare channel with the mutex / without it in each round",
+                  clients.mutexedRatios) +
+        RatioList("dravik-send -, client / bare channel in each pair of rounds", clients.sendRatios) + "\n";
+    for (const std::string& problem : clients.problems)
+        text += "- **clients: " + problem + "**\n";
+    if (clients.panesChecked > 0) {
+        text += "- Clients: after " + std::to_string(clients.panesChecked) +
+                " of their rounds, Dravik's pane, read at once, ended with the last line sent.\n";
     }
     return text;
 }
@@ -111,8 +134,9 @@ std::vector<bench::Row> MakeWindowsOutputRows(const bench::WindowsOutputResults&
 }
 
 std::string WindowsOutputChecks(const bench::WindowsOutputResults& output) {
-    std::string text = RatioList("One sender", output.oneSenderRatios, "minimal reader") +
-                       RatioList("Four senders", output.fourSendersRatios, "minimal reader") + "\n";
+    std::string text =
+        "\n" + RatioList("One sender, Dravik / minimal reader in each round", output.oneSenderRatios) +
+        RatioList("Four senders, Dravik / minimal reader in each round", output.fourSendersRatios) + "\n";
     for (const std::string& problem : output.problems)
         text += "- **Windows debug output: " + problem + "**\n";
     return text;
@@ -137,31 +161,37 @@ int main(int argc, char** argv) {
 
     const char* markdownFile = nullptr;
     const char* figuresFile = nullptr;
-    int rounds = 5;
+    const char* clientFiguresFile = nullptr;
+    bool clientsOnly = false;
     bool onlyWindowsOutput = false;
+    int rounds = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
         if (option == "--markdown" && i + 1 < argc)
             markdownFile = argv[++i];
         else if (option == "--figures" && i + 1 < argc)
             figuresFile = argv[++i];
-        else if (option == "--rounds" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
-            rounds = std::atoi(argv[++i]);
+        else if (option == "--client-figures" && i + 1 < argc)
+            clientFiguresFile = argv[++i];
+        else if (option == "--clients-only")
+            clientsOnly = true;
         else if (option == "--only-windows-output")
             onlyWindowsOutput = true;
+        else if (option == "--rounds" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
+            rounds = std::atoi(argv[++i]);
         else {
-            std::fputs("usage: dravik-bench [--rounds N] [--only-windows-output] [--markdown FILE] "
-                       "[--figures FILE]\n",
+            std::fputs("usage: dravik-bench [--rounds N] [--clients-only | --only-windows-output] "
+                       "[--markdown FILE] [--figures FILE] [--client-figures FILE]\n",
                        stderr);
             return 1;
         }
     }
 
     const std::string folder = bench::OwnFolder();
-    std::vector<bench::Row> rows;
     std::string markdown;
+    std::vector<bench::Row> rows;
     bool measured = true;
-    if (!onlyWindowsOutput) {
+    if (!clientsOnly && !onlyWindowsOutput) {
         const bench::ChannelNames& nullNames = bench::kNullViewerNames;
         const std::string nullArguments =
             std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
@@ -169,24 +199,38 @@ int main(int argc, char** argv) {
             {"Dravik", folder + "Dravik.exe", "", bench::kDravikNames, true},
             {"null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false}, rounds);
         rows = MakeRows(run);
-        markdown = bench::MarkdownTable(rows) + "\n" + RatioList("One client", run.oneClientRatios) +
-                   RatioList("Four clients", run.fourClientsRatios) + "\n" + CheckList(run) + "\n";
+        markdown = bench::MarkdownTable(rows) + "\n" +
+                   RatioList("One client, Dravik / null viewer in each round", run.oneClientRatios) +
+                   RatioList("Four clients, Dravik / null viewer in each round", run.fourClientsRatios) +
+                   "\n" + CheckList(run) + "\n";
         measured = run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
     }
-    const bench::WindowsOutputResults output = bench::MeasureWindowsOutput(folder + "Dravik.exe", rounds);
-    const std::vector<bench::Row> outputRows = MakeWindowsOutputRows(output);
-    rows.insert(rows.end(), outputRows.begin(), outputRows.end());
-    markdown += "### Windows debug output\n\n" + bench::MarkdownTable(outputRows, "reference") + "\n" +
-                WindowsOutputChecks(output);
-    measured = measured && output.problems.empty();
+    bench::ClientCostResults clients;
+    if (!onlyWindowsOutput) {
+        clients = bench::MeasureClientCost(folder + "Dravik.exe", folder + "dravik-send.exe");
+        markdown += ClientSection(clients);
+        measured = measured && clients.problems.empty();
+    }
+    if (!clientsOnly) {
+        const bench::WindowsOutputResults output = bench::MeasureWindowsOutput(folder + "Dravik.exe", rounds);
+        const std::vector<bench::Row> outputRows = MakeWindowsOutputRows(output);
+        rows.insert(rows.end(), outputRows.begin(), outputRows.end());
+        markdown +=
+            "\n### Windows debug output\n\n" +
+            bench::MarkdownTable(outputRows, bench::Columns{"Dravik", "minimal reader", "Dravik / reader"}) +
+            WindowsOutputChecks(output);
+        measured = measured && output.problems.empty();
+    }
     std::printf("\n%s", markdown.c_str());
     std::fflush(stdout);
 
     bool written = true;
     if (markdownFile != nullptr)
         written = WriteText(markdownFile, markdown) && written;
-    if (figuresFile != nullptr)
+    if (figuresFile != nullptr && !clientsOnly)
         written = WriteText(figuresFile, bench::FigureLines(rows)) && written;
+    if (clientFiguresFile != nullptr && !onlyWindowsOutput)
+        written = WriteText(clientFiguresFile, bench::FigureLines(bench::ClientRows(clients))) && written;
     if (!written)
         std::fputs("dravik-bench: could not write the result files\n", stderr);
     return written && measured ? 0 : 1;

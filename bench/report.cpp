@@ -41,10 +41,9 @@ bool TargetMet(const Row& row) {
     return row.higherIsBetter ? ratio >= row.target : ratio <= row.target;
 }
 
-std::string MarkdownTable(const std::vector<Row>& rows, const std::string& reference) {
-    const std::string shortName = reference == "null viewer" ? "null" : reference;
-    std::string table = "| Figure | Dravik | " + reference + " | Dravik / " + shortName +
-                        " | Better | Target (Dravik / " + shortName +
+std::string MarkdownTable(const std::vector<Row>& rows, const Columns& columns) {
+    std::string table = "| Figure | " + columns.measured + " | " + columns.baseline + " | " + columns.ratio +
+                        " | Better | Target (" + columns.ratio +
                         ") | Result |\n|---|---:|---:|---:|---|---|---|\n";
     for (const Row& row : rows) {
         table += "| " + row.figure + " (" + row.unit + ") | " + Number(row.dravik, row.decimals) + " | " +

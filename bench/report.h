@@ -19,10 +19,16 @@ struct Row {
     bool absolute = false;
 };
 
+// What the two figures of a row are: by default Dravik and the null viewer.
+struct Columns {
+    std::string measured = "Dravik";
+    std::string baseline = "null viewer";
+    std::string ratio = "Dravik / null";
+};
+
 double Ratio(const Row& row);
 bool TargetMet(const Row& row);
-// The second figure of each row is the reference's, named in the header.
-std::string MarkdownTable(const std::vector<Row>& rows, const std::string& reference = "null viewer");
+std::string MarkdownTable(const std::vector<Row>& rows, const Columns& columns = Columns());
 // One line per figure, tab-separated: figure, Dravik, null viewer, ratio; for comparing runs.
 std::string FigureLines(const std::vector<Row>& rows);
 

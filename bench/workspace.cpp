@@ -2,6 +2,8 @@
 
 #include "platform/Win32Handles.h"
 
+#include "dravik/protocol.h"
+
 #include <windows.h>
 
 namespace bench {
@@ -64,14 +66,14 @@ bool WriteWholeFile(const std::string& path, const std::string& text) {
 bool DeleteViewerSettings() {
     // Both builds keep their settings in the registry's 32-bit view.
     HKEY parent = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvane Software", 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY,
-                      &parent) != ERROR_SUCCESS) {
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_VENDOR_KEY, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, &parent) !=
+        ERROR_SUCCESS) {
         return true;
     }
-    const LSTATUS status = RegDeleteTreeA(parent, "Dravik");
+    const LSTATUS status = RegDeleteTreeA(parent, DRAVIK_SETTINGS_SUBKEY);
     RegCloseKey(parent);
     // Some systems leave the emptied key itself behind.
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Korvane Software\\Dravik", KEY_WOW64_32KEY, 0);
+    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, KEY_WOW64_32KEY, 0);
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 

@@ -27,6 +27,9 @@ int main(void) {
         status = dravik_print("example-c: hello from C");
     for (i = 1; i <= 3 && status == DRAVIK_OK; ++i)
         status = dravik_printf("example-c: line %d of %d", i, 3);
+    /* Wide text arrives in the system's code page. */
+    if (status == DRAVIK_OK)
+        status = dravik_wprintf(L"example-c: wide text, %ls", L"caf\u00e9");
 
     if (status != DRAVIK_OK)
         fprintf(stderr, "example-c: %s\n", dravik_strerror(status));

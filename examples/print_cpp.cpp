@@ -42,6 +42,8 @@ int main() {
     }
     if (status == DRAVIK_OK)
         status = dravik_printf("example-cpp: first %d, last %d", samples.front(), samples.back());
+    if (status == DRAVIK_OK)
+        status = dravik_wprint(L"example-cpp: wide text, na\u00efve");
 
     if (status != DRAVIK_OK)
         std::fprintf(stderr, "example-cpp: %s\n", dravik_strerror(status));

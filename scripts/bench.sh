@@ -1,25 +1,33 @@
 #!/usr/bin/env bash
-# Measures Dravik.exe against the null viewer, and Dravik capturing Windows' own debug output against a
-# minimal reader of that channel, under Wine on a private X display, and writes the method, the machine and
-# the tables of the run to docs/performance.md. With RUNS above 1 the bench runs that many times; the page
-# then also shows the spread of every figure, and the tables of the last run. --only-windows-output runs the
-# rows of Windows' debug output alone and writes them to docs/performance-windows-output.md instead.
+# Measures Dravik.exe against the null viewer, what clients pay per line against the bare channel, and Dravik
+# capturing Windows' own debug output against a minimal reader of that channel, under Wine on a private X
+# display, and writes the method, the machine and the tables of the run to docs/performance.md. With RUNS
+# above 1 the bench runs that many times; the page then also shows the spread of every figure, and the tables
+# of the last run. --clients measures only what clients pay per line (a few minutes instead of about twenty),
+# prints that table and leaves docs/performance.md as it is. --only-windows-output runs the rows of Windows'
+# debug output alone and writes them to docs/performance-windows-output.md instead.
 #
-#   bash scripts/bench.sh [--only-windows-output] [RUNS]
+#   bash scripts/bench.sh [--clients | --only-windows-output] [RUNS]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+clients_only=0
 only=()
 page=docs/performance.md
-if [ "${1:-}" = "--only-windows-output" ]; then
+if [ "${1:-}" = --clients ]; then
+    clients_only=1
+    shift
+elif [ "${1:-}" = --only-windows-output ]; then
     only=(--only-windows-output)
     page=docs/performance-windows-output.md
     shift
 fi
 runs="${1:-1}"
 if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: bash scripts/bench.sh [--only-windows-output] [RUNS]" >&2
+    echo "usage: bash scripts/bench.sh [--clients | --only-windows-output] [RUNS]" >&2
     exit 1
 fi
+bench_options=("${only[@]+"${only[@]}"}")
+[ "$clients_only" -eq 0 ] || bench_options=(--clients-only)
 
 # A prefix of its own: the bench deletes the viewer's settings before every start.
 export DRAVIK_PREFIX_NAME="${DRAVIK_PREFIX_NAME:-wineprefix-bench}"
@@ -45,8 +53,9 @@ failed=0
 for run in $(seq 1 "$runs"); do
     echo "=== Run $run of $runs"
     # Output to a file, not a pipe: Wine's own processes inherit it and would keep a pipe open.
-    (cd "$work" && exec timeout 2400 "$WINELOADER" "$bench" "${only[@]+"${only[@]}"}" --markdown "table$run.md" \
-        --figures "figures$run.tsv" </dev/null >"log$run" 2>&1) &
+    (cd "$work" && exec timeout 2400 "$WINELOADER" "$bench" ${bench_options[@]+"${bench_options[@]}"} \
+        --markdown "table$run.md" --figures "figures$run.tsv" --client-figures "clientfigures$run.tsv" \
+        </dev/null >"log$run" 2>&1) &
     pid=$!
     tail -n +1 -s 0.2 -f --pid="$pid" "$work/log$run" 2>/dev/null | tr -d '\r'
     status=0
@@ -62,26 +71,32 @@ if [ ! -f "$final" ]; then
     echo "No table was written; $page is left as it was" >&2
     exit 1
 fi
+if [ "$clients_only" -eq 1 ]; then
+    echo "docs/performance.md is left as it was (--clients)"
+    exit "$failed"
+fi
 
-# Lowest and highest value of each figure over all runs.
+# Lowest and highest value of each figure over all runs, from the files named PREFIX*.tsv, under the column
+# heads given.
 spread() {
-    awk -F '\t' '
+    local prefix=$1 heads=$2
+    awk -F '\t' -v heads="$heads" '
         { key = $1; if (!(key in seen)) { seen[key] = 1; order[++n] = key }
           for (c = 2; c <= 4; ++c) {
               if (!((key, c, "min") in v) || $c + 0 < v[key, c, "min"]) v[key, c, "min"] = $c + 0
               if (!((key, c, "max") in v) || $c + 0 > v[key, c, "max"]) v[key, c, "max"] = $c + 0 } }
-        END { print "| Figure | Dravik | null viewer or reference | ratio |"; print "|---|---:|---:|---:|"
+        END { print "| Figure | " heads " |"; print "|---|---:|---:|---:|"
               for (i = 1; i <= n; ++i) { k = order[i]; line = "| " k
                   for (c = 2; c <= 4; ++c) line = line " | " v[k, c, "min"] " to " v[k, c, "max"]
-                  print line " |" } }' "$work"/figures*.tsv
+                  print line " |" } }' "$work/$prefix"*.tsv
 }
 
-# The method of the rows against the null viewer.
+# The method of the rows against the null viewer and of the clients' rows.
 null_viewer_method() {
     cat <<'TEXT'
 ## Method: Dravik against a null viewer
 
-`build/windows/bin/dravik-bench.exe` runs under Wine on a private Xvfb display with the Wine prefix
+`dravik-bench.exe` of the Windows build this machine runs (see the machine below) runs under Wine on a private Xvfb display with the Wine prefix
 `build/wineprefix-bench`. It measures two viewers side by side:
 
 - **Dravik**: `Dravik.exe` copied into a fresh temporary folder, its settings key
@@ -135,11 +150,28 @@ release the mutex. That is the least a client can pay per line, so the viewer's 
 - **Check**: after every block of Dravik's, the text of its pane (`WM_GETTEXT` of its Edit child, read at
   once) must end with the last line sent, which the bench reads back from the region.
 
+**Clients against the bare channel.** After the rounds (or alone, with `--clients`), one more copy of
+`Dravik.exe` starts (shown normally, 1000 lines first) and the clients take turns with the bare channel to
+it: the text written into the region and `WM_USER + 1` sent with `SendMessageTimeout`, without the clients'
+mutex. Each round ends once Dravik has answered `WM_GETTEXTLENGTH` and its pane ends with the last line
+sent, then a rest of 200 ms.
+
+- **Cost per print through `include/dravik/client.h`**: per round the bench's own process prints 3000 lines
+  of 80 characters with `dravik_print` (after a first, untimed call that opens what the header keeps), 3000
+  through the bare channel and 3000 through the bare channel with the clients' mutex taken around each line,
+  the least a client that keeps to the protocol pays (the row without a target). Six rounds, in which each
+  of the three takes each place twice. The time of the printing loop divided by its lines; the table shows
+  the medians, and the ratios of each round follow it.
+- **`dravik-send -` from standard input**: `dravik-send.exe -` reads 10000 such lines from a file, timed from
+  `CreateProcess` to its end (its start-up included), against 10000 lines through the bare channel; four
+  rounds of each, in the order A B B A, the medians of lines per second.
+
 The figures depend on what else the machine runs: the load average below is that of the whole machine, and
 the spread over several runs shows how much the figures move.
 
-The ratio column is Dravik / null viewer for every row. For "higher is better" rows the target is a minimum
-of that ratio, for "lower is better" rows a maximum (the targets of issue 4).
+The ratio column is Dravik / null viewer in the first table and client / bare channel in the second. For
+"higher is better" rows the target is a minimum of that ratio, for "lower is better" rows a maximum (the
+targets of issues 4 and 19).
 
 TEXT
 }
@@ -206,8 +238,12 @@ cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
     if [ "$runs" -gt 1 ]; then
         echo "## Spread over the $runs runs (lowest to highest)"
         echo
-        spread
+        spread figures "Dravik | null viewer or reader | ratio"
         echo
+        if [ "${#only[@]}" -eq 0 ]; then
+            spread clientfigures "client | bare channel | client / bare"
+            echo
+        fi
     fi
     echo "## Result of the last run"
     echo

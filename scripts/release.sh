@@ -47,8 +47,8 @@ for tree in windows windows-x64; do
     echo "Made dist/$name.zip"
     [ "$check" -eq 1 ] || continue
 
-    expected="$(printf '%s\n' Dravik.exe dravik-send.exe ReadMe.txt include/dravik/client.h examples/README.md \
-        examples/print_c.c examples/print_cpp.cpp examples/show-output.bat | sort)"
+    expected="$(printf '%s\n' Dravik.exe dravik-send.exe ReadMe.txt include/dravik/client.h include/dravik/protocol.h \
+        examples/README.md examples/print_c.c examples/print_cpp.cpp examples/show-output.bat | sort)"
     actual="$(cmake -E tar tf "dist/$name.zip" | grep -v '/$' | sort)"
     if [ "$actual" != "$expected" ]; then
         echo "dist/$name.zip holds:"

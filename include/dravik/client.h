@@ -3,27 +3,40 @@
  *
  *   #include "dravik/client.h"              (link kernel32, user32, advapi32)
  *   dravik_printf("x = %d", x);             (one line in the viewer; returns DRAVIK_OK or an error code)
+ *   dravik_wprintf(L"user %ls", name);      (UTF-16 text, converted to the system's 8-bit code page)
  *   if (dravik_print("done") == DRAVIK_NO_VIEWER) { ... no viewer is running, nothing was sent ... }
  *
  * Plain C99 or C++11 and later, 32- or 64-bit Windows, any number of translation units (everything here is
- * static inline). Every call is thread-safe and independent: it finds the viewer's window again, opens the
- * shared region, takes the clients' mutex, sends, and releases everything before it returns, so a viewer
- * that is closed and started again between two calls is found again.
+ * static inline). The channel's names and numbers are in protocol.h beside this file: copy the whole folder.
+ *
+ * From its first call on, each translation unit that prints keeps the clients' mutex, the viewer's window, a
+ * handle of the viewer's process and a view of the shared region, so that a call only takes the mutex, fills
+ * the region, sends and releases the mutex. The one wait that takes the mutex also watches the viewer's
+ * process: a call never sends to a window whose viewer has ended (window handles are reused, and the
+ * commands mean other things to other windows), and when the viewer has ended or been restarted, the same
+ * call finds the one running now. dravik_disconnect lets go of all of it.
  *
  * What a caller can rely on:
+ * - Every call is thread-safe.
  * - No call waits longer than about the timeout (2000 ms unless dravik_set_timeout says otherwise): with no
  *   viewer it returns DRAVIK_NO_VIEWER at once; a viewer that does not answer gives DRAVIK_TIMEOUT.
  * - Text is 8-bit, passed on unchanged. A text longer than the region holds (4094 characters) is cut into
  *   pieces of at most that length, each printed as a line of its own; other clients' lines never land
  *   between those pieces. A file name that does not fit is refused with DRAVIK_ERROR, never cut.
+ * - Wide text (dravik_wprint, dravik_wprintf) is converted to the system's 8-bit code page (the ANSI code
+ *   page, GetACP); a character that it cannot hold becomes "?".
  * - All clients (every thread and process using this header, and dravik-send) take the same named mutex
- *   around filling the region and sending, so two clients never overwrite each other's text.
- * - A short print allocates nothing; dravik_printf allocates only when its result exceeds 4094 characters.
+ *   around filling the region and sending, so two clients never overwrite each other's text. A client that
+ *   ended while holding it does not lock the others out.
+ * - A short print allocates nothing; dravik_printf allocates only when its result exceeds 4094 characters,
+ *   the wide forms only when their text does, before or after the conversion.
  *
  * Known limit: when a call times out, the command stays queued at a hung viewer; if that viewer recovers it
  * still carries it out, with whatever text the region holds by then.
  */
 #pragma once
+
+#include "protocol.h"
 
 #include <windows.h>
 
@@ -31,6 +44,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <wchar.h>
 
 #ifdef __cplusplus
 extern "C" {
@@ -53,26 +67,11 @@ enum {
 #define DRAVIK_NULL NULL
 #endif
 
-#define DRAVIK_WINDOW_CLASS "TfrmDebug"
-#define DRAVIK_WINDOW_TITLE "Korvane Dravik"
-#define DRAVIK_REGION_NAME "DravikFileMap"
-#define DRAVIK_MUTEX_NAME "DravikClientMutex"
-#define DRAVIK_SETTINGS_KEY "SOFTWARE\\Korvane Software\\Dravik"
-/* The same key as registry virtualization keeps it for a 32-bit viewer on 64-bit Windows, under HKCU. */
-#define DRAVIK_VIRTUAL_STORE_KEY                                                                             \
-    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\Korvane Software\\Dravik"
 /* Process environment variable holding the timeout in milliseconds; see dravik_set_timeout. */
 #define DRAVIK_TIMEOUT_VARIABLE "DRAVIK_TIMEOUT_MS"
 
-#define DRAVIK_MAX_TEXT 4094u
 #define DRAVIK_DEFAULT_TIMEOUT 2000u
 #define DRAVIK_MAX_TIMEOUT 999999999u
-
-#define DRAVIK_MSG_PRINT (WM_USER + 1)
-#define DRAVIK_MSG_LOADFROMFILE (WM_USER + 2)
-#define DRAVIK_MSG_SAVETOFILE (WM_USER + 3)
-#define DRAVIK_MSG_SETLOGFILE (WM_USER + 4)
-#define DRAVIK_MSG_CLEAR (WM_USER + 5)
 
 static inline const char* dravik_strerror(int code) {
     switch (code) {
@@ -130,12 +129,197 @@ static inline unsigned dravik_get_timeout(void) {
     return value == 0 ? DRAVIK_DEFAULT_TIMEOUT : value;
 }
 
-/* One command in progress: everything it opened, released by dravik_detail_end. */
-typedef struct dravik_detail_call {
+/*
+ * What a translation unit keeps between calls. A header has no place for one copy per process: each
+ * translation unit that includes it has its own, opened by its first call.
+ */
+
+/* Calls of one translation unit that can wait for the viewer's process at once; further ones wait for the
+   mutex alone and look at the viewer once they hold it. */
+#define DRAVIK_DETAIL_WATCHERS 16
+
+typedef struct dravik_detail_kept {
+    /* Made by the first call that needs it, then left alone until dravik_disconnect. */
+    void* volatile mutex;
+    /* The viewer's process, or null when no viewer is known or its process could not be opened. Calls read it
+       without holding the mutex, to wait for it; only the mutex's owner replaces it. */
+    void* volatile process;
+    /* The process handles that calls are waiting for at this moment: a replaced handle is closed only once no
+       slot holds it, since closing a handle that another thread waits for has undefined results. */
+    void* volatile watched[DRAVIK_DETAIL_WATCHERS];
+    /* The rest belongs to the mutex's owner. */
+    HANDLE retired[DRAVIK_DETAIL_WATCHERS + 1]; /* replaced process handles that a slot still holds */
+    int retired_count;
     HWND window;
     HANDLE mapping;
     char* view;
     size_t capacity; /* characters of text the region holds, not counting its first byte and the zero */
+} dravik_detail_kept;
+
+static inline dravik_detail_kept* dravik_detail_state(void) {
+    static dravik_detail_kept kept;
+    return &kept;
+}
+
+/* A read with a full barrier, as a slot's or the process's value must be seen in order with the others. */
+static inline HANDLE dravik_detail_read(void* volatile* shared) {
+    return InterlockedCompareExchangePointer(shared, DRAVIK_NULL, DRAVIK_NULL);
+}
+
+static inline HANDLE dravik_detail_mutex(dravik_detail_kept* kept) {
+    HANDLE mutex = dravik_detail_read(&kept->mutex);
+    HANDLE first;
+    if (mutex != DRAVIK_NULL)
+        return mutex;
+    mutex = CreateMutexA(DRAVIK_NULL, FALSE, DRAVIK_MUTEX_NAME);
+    if (mutex == DRAVIK_NULL)
+        return DRAVIK_NULL;
+    first = InterlockedCompareExchangePointer(&kept->mutex, mutex, DRAVIK_NULL);
+    if (first == DRAVIK_NULL)
+        return mutex;
+    CloseHandle(mutex); /* another thread made it at the same moment */
+    return first;
+}
+
+/*
+ * Takes a slot holding the viewer's process handle, for the time this call waits for it. Returns the slot,
+ * with the handle in *process; or -1, with *process null, when no viewer is known or every slot is taken.
+ */
+static inline int dravik_detail_watch(dravik_detail_kept* kept, HANDLE* process) {
+    HANDLE current = dravik_detail_read(&kept->process);
+    HANDLE now;
+    int slot;
+    *process = DRAVIK_NULL;
+    if (current == DRAVIK_NULL)
+        return -1;
+    for (slot = 0; slot < DRAVIK_DETAIL_WATCHERS; ++slot) {
+        if (InterlockedCompareExchangePointer(&kept->watched[slot], current, DRAVIK_NULL) != DRAVIK_NULL)
+            continue;
+        /* The owner may have replaced the handle before the slot held it, and then not seen the slot: follow
+           the replacement until the slot and the process agree. */
+        while ((now = dravik_detail_read(&kept->process)) != current) {
+            current = now;
+            InterlockedExchangePointer(&kept->watched[slot], current);
+            if (current == DRAVIK_NULL)
+                return -1;
+        }
+        *process = current;
+        return slot;
+    }
+    return -1;
+}
+
+static inline void dravik_detail_unwatch(dravik_detail_kept* kept, int slot) {
+    if (slot >= 0)
+        InterlockedExchangePointer(&kept->watched[slot], DRAVIK_NULL);
+}
+
+static inline int dravik_detail_watched(dravik_detail_kept* kept, HANDLE process) {
+    int slot;
+    for (slot = 0; slot < DRAVIK_DETAIL_WATCHERS; ++slot) {
+        if (dravik_detail_read(&kept->watched[slot]) == process)
+            return 1;
+    }
+    return 0;
+}
+
+/* Closes the replaced process handles that no call waits for any more. */
+static inline void dravik_detail_purge(dravik_detail_kept* kept) {
+    int i = 0;
+    while (i < kept->retired_count) {
+        if (dravik_detail_watched(kept, kept->retired[i])) {
+            ++i;
+            continue;
+        }
+        CloseHandle(kept->retired[i]);
+        kept->retired[i] = kept->retired[--kept->retired_count];
+    }
+}
+
+/* Lets go of the viewer that was known. After a purge every retired handle is in a slot of its own, so the
+   list never overflows. */
+static inline void dravik_detail_forget(dravik_detail_kept* kept) {
+    HANDLE process = InterlockedExchangePointer(&kept->process, DRAVIK_NULL);
+    if (process != DRAVIK_NULL) {
+        dravik_detail_purge(kept);
+        if (dravik_detail_watched(kept, process))
+            kept->retired[kept->retired_count++] = process;
+        else
+            CloseHandle(process);
+    }
+    if (kept->view != DRAVIK_NULL)
+        UnmapViewOfFile(kept->view);
+    if (kept->mapping != DRAVIK_NULL)
+        CloseHandle(kept->mapping);
+    kept->view = DRAVIK_NULL;
+    kept->mapping = DRAVIK_NULL;
+    kept->window = DRAVIK_NULL;
+    kept->capacity = 0;
+}
+
+/*
+ * Finds the viewer running now, with nothing kept: its window, its process (to notice its end) and a view of
+ * its region. A viewer whose process cannot be opened is used all the same, and found again by every call.
+ */
+static inline int dravik_detail_find(dravik_detail_kept* kept) {
+    MEMORY_BASIC_INFORMATION info;
+    DWORD id = 0;
+    DWORD owner = 0;
+    HANDLE process = DRAVIK_NULL;
+    HWND window = FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE);
+    if (window == DRAVIK_NULL)
+        return DRAVIK_NO_VIEWER;
+    GetWindowThreadProcessId(window, &id);
+    if (id != 0)
+        process = OpenProcess(SYNCHRONIZE, FALSE, id);
+    /* An open process keeps its id: when the window still has that owner and the process still runs, the
+       window is that process's, and will be until the process ends. */
+    if (process != DRAVIK_NULL && (GetWindowThreadProcessId(window, &owner) == 0 || owner != id ||
+                                   WaitForSingleObject(process, 0) != WAIT_TIMEOUT)) {
+        CloseHandle(process);
+        return DRAVIK_NO_VIEWER;
+    }
+    kept->mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, DRAVIK_REGION_NAME);
+    if (kept->mapping != DRAVIK_NULL)
+        kept->view = (char*)MapViewOfFile(kept->mapping, FILE_MAP_WRITE, 0, 0, 0);
+    /* Another program may have created the object first with a different size: ask what was mapped. */
+    if (kept->view == DRAVIK_NULL || VirtualQuery(kept->view, &info, sizeof info) != sizeof info ||
+        info.RegionSize < 3) {
+        int status = kept->view == DRAVIK_NULL ? DRAVIK_NO_VIEWER : DRAVIK_ERROR;
+        if (process != DRAVIK_NULL)
+            CloseHandle(process);
+        dravik_detail_forget(kept);
+        return status;
+    }
+    kept->capacity = info.RegionSize - 2 < DRAVIK_MAX_TEXT ? info.RegionSize - 2 : DRAVIK_MAX_TEXT;
+    kept->window = window;
+    if (process != DRAVIK_NULL)
+        InterlockedExchangePointer(&kept->process, process);
+    return DRAVIK_OK;
+}
+
+/* The mutex's owner: whichever viewer runs now, the known one if it still does. */
+static inline int dravik_detail_refresh(dravik_detail_kept* kept) {
+    if (kept->process != DRAVIK_NULL && WaitForSingleObject(kept->process, 0) == WAIT_TIMEOUT)
+        return DRAVIK_OK;
+    dravik_detail_forget(kept);
+    return dravik_detail_find(kept);
+}
+
+/* The viewer has ended and none runs: let go of it now if the mutex is free, so that its region goes with it
+   and the next viewer makes its own, instead of waiting for the next viewer's first call. */
+static inline void dravik_detail_tidy(dravik_detail_kept* kept, HANDLE mutex) {
+    DWORD wait = WaitForSingleObject(mutex, 0);
+    if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
+        return;
+    if (kept->process != DRAVIK_NULL && WaitForSingleObject(kept->process, 0) == WAIT_OBJECT_0)
+        dravik_detail_forget(kept);
+    ReleaseMutex(mutex);
+}
+
+/* One command in progress. */
+typedef struct dravik_detail_call {
+    dravik_detail_kept* kept;
     HANDLE mutex;
     int owns_mutex;
     DWORD started;
@@ -147,90 +331,120 @@ static inline DWORD dravik_detail_remaining(const dravik_detail_call* call) {
     return elapsed >= call->timeout ? 0 : call->timeout - elapsed;
 }
 
-static inline void dravik_detail_end(dravik_detail_call* call) {
-    if (call->owns_mutex)
-        ReleaseMutex(call->mutex);
-    if (call->mutex != DRAVIK_NULL)
-        CloseHandle(call->mutex);
-    if (call->view != DRAVIK_NULL)
-        UnmapViewOfFile(call->view);
-    if (call->mapping != DRAVIK_NULL)
-        CloseHandle(call->mapping);
+static inline int dravik_detail_wait_failed(DWORD wait) {
+    return wait == WAIT_TIMEOUT ? DRAVIK_TIMEOUT : DRAVIK_ERROR;
 }
 
-/* Opens the region per call: a mapping kept from an earlier call could belong to a viewer that has since
-   closed, and a restarted viewer's region is a different object under the same name. The window and the
-   region are looked up once the mutex is ours, so that a wait for other clients cannot leave them stale. */
+/* Takes the mutex and makes sure of the viewer. An abandoned mutex is ours all the same: the region it
+   guarded is about to be overwritten anyway. */
 static inline int dravik_detail_begin(dravik_detail_call* call) {
-    MEMORY_BASIC_INFORMATION info;
+    dravik_detail_kept* kept = dravik_detail_state();
+    HANDLE process;
+    HANDLE both[2];
     DWORD wait;
+    int slot;
     memset(call, 0, sizeof *call);
+    call->kept = kept;
     call->started = GetTickCount();
     call->timeout = dravik_get_timeout();
 
+    slot = dravik_detail_watch(kept, &process);
     /* Without a viewer there is nothing to wait for: fail before touching the mutex. */
-    if (FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == DRAVIK_NULL)
+    if (process == DRAVIK_NULL && FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == DRAVIK_NULL)
         return DRAVIK_NO_VIEWER;
-    call->mutex = CreateMutexA(DRAVIK_NULL, FALSE, DRAVIK_MUTEX_NAME);
-    if (call->mutex == DRAVIK_NULL)
+    call->mutex = dravik_detail_mutex(kept);
+    if (call->mutex == DRAVIK_NULL) {
+        dravik_detail_unwatch(kept, slot);
         return DRAVIK_ERROR;
+    }
+    if (process != DRAVIK_NULL) {
+        /* One wait takes the mutex and notices the viewer's end. The process comes first: once it has ended,
+           the wait reports that and leaves the mutex alone, free or not. */
+        both[0] = process;
+        both[1] = call->mutex;
+        wait = WaitForMultipleObjects(2, both, FALSE, dravik_detail_remaining(call));
+        dravik_detail_unwatch(kept, slot);
+        if (wait == WAIT_OBJECT_0 + 1 || wait == WAIT_ABANDONED_0 + 1) {
+            call->owns_mutex = 1;
+            /* The wait vouches for the process it watched; another call may have replaced that meanwhile. */
+            return kept->process == process ? DRAVIK_OK : dravik_detail_refresh(kept);
+        }
+        if (wait != WAIT_OBJECT_0)
+            return dravik_detail_wait_failed(wait);
+        if (FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE) == DRAVIK_NULL) {
+            dravik_detail_tidy(kept, call->mutex);
+            return DRAVIK_NO_VIEWER;
+        }
+    }
+    /* No viewer was known, or it has ended and another runs: the mutex alone, then the viewer. */
     wait = WaitForSingleObject(call->mutex, dravik_detail_remaining(call));
-    /* An abandoned mutex is ours now; the region it guarded is about to be overwritten anyway. */
     if (wait != WAIT_OBJECT_0 && wait != WAIT_ABANDONED)
-        return wait == WAIT_TIMEOUT ? DRAVIK_TIMEOUT : DRAVIK_ERROR;
+        return dravik_detail_wait_failed(wait);
     call->owns_mutex = 1;
-
-    call->window = FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE);
-    if (call->window == DRAVIK_NULL)
-        return DRAVIK_NO_VIEWER;
-    call->mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, DRAVIK_REGION_NAME);
-    if (call->mapping == DRAVIK_NULL)
-        return DRAVIK_NO_VIEWER;
-    call->view = (char*)MapViewOfFile(call->mapping, FILE_MAP_WRITE, 0, 0, 0);
-    if (call->view == DRAVIK_NULL)
-        return DRAVIK_NO_VIEWER;
-    /* Another program may have created the object first with a different size: ask what was mapped. */
-    if (VirtualQuery(call->view, &info, sizeof info) != sizeof info || info.RegionSize < 3)
-        return DRAVIK_ERROR;
-    call->capacity = info.RegionSize - 2 < DRAVIK_MAX_TEXT ? info.RegionSize - 2 : DRAVIK_MAX_TEXT;
-    return DRAVIK_OK;
+    return dravik_detail_refresh(kept);
 }
+
+static inline void dravik_detail_end(dravik_detail_call* call) {
+    if (!call->owns_mutex)
+        return;
+    if (call->kept->retired_count > 0)
+        dravik_detail_purge(call->kept);
+    ReleaseMutex(call->mutex);
+}
+
+/* dravik_detail_send's answer when the window went away under it while its process still ran. */
+#define DRAVIK_DETAIL_GONE (-1)
 
 /* Caller holds the mutex and has checked that length fits. */
 static inline int dravik_detail_send(dravik_detail_call* call, UINT message, const char* text,
                                      size_t length) {
+    dravik_detail_kept* kept = call->kept;
     DWORD_PTR result = 0;
     DWORD remaining = dravik_detail_remaining(call);
     if (remaining == 0)
         return DRAVIK_TIMEOUT;
-    call->view[0] = 0;
+    kept->view[0] = 0;
     if (length > 0)
-        memcpy(call->view + 1, text, length);
-    call->view[1 + length] = 0;
-    if (SendMessageTimeoutA(call->window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, remaining, &result))
+        memcpy(kept->view + 1, text, length);
+    kept->view[1 + length] = 0;
+    if (SendMessageTimeoutA(kept->window, message, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, remaining, &result))
         return DRAVIK_OK;
     switch (GetLastError()) {
     case ERROR_TIMEOUT:
     case ERROR_SUCCESS: /* older Windows versions reported a timeout without setting an error */
         return DRAVIK_TIMEOUT;
-    case ERROR_INVALID_WINDOW_HANDLE: /* the viewer closed after we found it */
-        return DRAVIK_NO_VIEWER;
     default:
-        return DRAVIK_ERROR;
+        /* A window that went away under the send gives one error or another (Wine: access denied when it
+           goes while the command waits for it), hence the look at the window itself. */
+        return IsWindow(kept->window) ? DRAVIK_ERROR : DRAVIK_DETAIL_GONE;
     }
+}
+
+/* After a window went away under a send (a viewer on its way out): once per call, the viewer running now
+   gets the text instead. */
+static inline int dravik_detail_after_gone(dravik_detail_call* call, int* retried) {
+    if ((*retried)++ > 0)
+        return DRAVIK_NO_VIEWER;
+    dravik_detail_forget(call->kept);
+    return dravik_detail_find(call->kept);
 }
 
 static inline int dravik_detail_print(const char* text, size_t length) {
     dravik_detail_call call;
+    size_t done = 0;
+    int retried = 0;
     int status = dravik_detail_begin(&call);
-    if (status == DRAVIK_OK) {
-        /* The mutex stays held across all pieces, so a long text arrives as consecutive lines. */
-        size_t done = 0;
-        do {
-            size_t piece = length - done < call.capacity ? length - done : call.capacity;
-            status = dravik_detail_send(&call, DRAVIK_MSG_PRINT, text + done, piece);
-            done += piece;
-        } while (status == DRAVIK_OK && done < length);
+    /* The mutex stays held across all pieces, so a long text arrives as consecutive lines. */
+    while (status == DRAVIK_OK) {
+        size_t piece = length - done < call.kept->capacity ? length - done : call.kept->capacity;
+        status = dravik_detail_send(&call, DRAVIK_MSG_PRINT, text + done, piece);
+        if (status == DRAVIK_DETAIL_GONE) {
+            status = dravik_detail_after_gone(&call, &retried);
+            continue;
+        }
+        done += piece;
+        if (done >= length)
+            break;
     }
     dravik_detail_end(&call);
     return status;
@@ -240,16 +454,23 @@ static inline int dravik_detail_print(const char* text, size_t length) {
 static inline int dravik_detail_command(UINT message, const char* text) {
     dravik_detail_call call;
     size_t length = text != DRAVIK_NULL ? strlen(text) : 0;
+    int retried = 0;
     int status;
     if (text == DRAVIK_NULL && message != DRAVIK_MSG_CLEAR)
         return DRAVIK_ERROR;
     if (length > DRAVIK_MAX_TEXT)
         return DRAVIK_ERROR;
     status = dravik_detail_begin(&call);
-    if (status == DRAVIK_OK && length > call.capacity)
-        status = DRAVIK_ERROR;
-    if (status == DRAVIK_OK)
+    while (status == DRAVIK_OK) {
+        if (length > call.kept->capacity) {
+            status = DRAVIK_ERROR;
+            break;
+        }
         status = dravik_detail_send(&call, message, text, length);
+        if (status != DRAVIK_DETAIL_GONE)
+            break;
+        status = dravik_detail_after_gone(&call, &retried);
+    }
     dravik_detail_end(&call);
     return status;
 }
@@ -313,6 +534,132 @@ static inline int dravik_printf(const char* format, ...) {
     return status;
 }
 
+/* Longer wide texts are refused: every count below then fits an int, whatever the conversion makes of it. */
+#define DRAVIK_DETAIL_WIDE_LIMIT 0x1FFFFFFFu
+
+/* A character beyond the Basic Multilingual Plane: converted half by half it would make two "?". */
+static inline int dravik_detail_pair_at(const wchar_t* text, size_t at, size_t length) {
+    return at + 1 < length && text[at] >= 0xD800 && text[at] <= 0xDBFF && text[at + 1] >= 0xDC00 &&
+           text[at + 1] <= 0xDFFF;
+}
+
+/*
+ * Converts text to the system's 8-bit code page into out, at most capacity bytes; with out null, only counts
+ * them. Returns 1 with the count in *made, or 0 when the conversion failed or did not fit. A code page of
+ * UTF-8 holds every character; any other holds none beyond the Basic Multilingual Plane, and must not map a
+ * character to a look-alike ("best fit"): what it cannot hold becomes "?".
+ */
+static inline int dravik_detail_narrow(const wchar_t* text, size_t length, char* out, size_t capacity,
+                                       size_t* made) {
+    UINT page = GetACP();
+    int utf8 = page == CP_UTF8;
+    DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* unknown = utf8 ? DRAVIK_NULL : "?";
+    size_t done = 0;
+    size_t start = 0;
+    size_t at = 0;
+    while (start < length) {
+        while (at < length && (utf8 || !dravik_detail_pair_at(text, at, length)))
+            ++at;
+        if (at > start) {
+            int room = out != DRAVIK_NULL ? (int)(capacity - done) : 0;
+            int piece = room == 0 && out != DRAVIK_NULL
+                            ? 0
+                            : WideCharToMultiByte(page, flags, text + start, (int)(at - start),
+                                                  out != DRAVIK_NULL ? out + done : DRAVIK_NULL, room,
+                                                  unknown, DRAVIK_NULL);
+            if (piece <= 0)
+                return 0;
+            done += (size_t)piece;
+        }
+        if (at < length) {
+            if (out != DRAVIK_NULL) {
+                if (done >= capacity)
+                    return 0;
+                out[done] = '?';
+            }
+            ++done;
+            at += 2;
+        }
+        start = at;
+    }
+    *made = done;
+    return 1;
+}
+
+static inline int dravik_detail_wprint(const wchar_t* text, size_t length) {
+    char line[DRAVIK_MAX_TEXT];
+    char* whole;
+    size_t made = 0;
+    int status;
+    if (length > DRAVIK_DETAIL_WIDE_LIMIT)
+        return DRAVIK_ERROR;
+    if (dravik_detail_narrow(text, length, line, sizeof line, &made))
+        return dravik_detail_print(line, made);
+    /* Too long for the line, or not convertible at all: counting tells which. */
+    if (!dravik_detail_narrow(text, length, DRAVIK_NULL, 0, &made))
+        return DRAVIK_ERROR;
+    whole = (char*)malloc(made);
+    if (whole == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    status = dravik_detail_narrow(text, length, whole, made, &made) ? dravik_detail_print(whole, made)
+                                                                    : DRAVIK_ERROR;
+    free(whole);
+    return status;
+}
+
+/* Prints UTF-16 text as one line (several if its conversion is longer than 4094 characters). */
+static inline int dravik_wprint(const wchar_t* text) {
+    if (text == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    return dravik_detail_wprint(text, wcslen(text));
+}
+
+/* MSVC deprecates _vsnwprintf; both it and _vsnwprintf_s agree with _vscwprintf on what each conversion
+   means, which C's vswprintf does not on MinGW (%s is a wide string in the Microsoft runtimes). */
+#if defined(_MSC_VER)
+#define DRAVIK_DETAIL_VSNWPRINTF(buffer, count, format, args)                                                \
+    _vsnwprintf_s(buffer, count, _TRUNCATE, format, args)
+#else
+#define DRAVIK_DETAIL_VSNWPRINTF(buffer, count, format, args) _vsnwprintf(buffer, count, format, args)
+#endif
+
+/*
+ * Formats with the C runtime's wide printf: %ls is a wide string and %hs an 8-bit one everywhere; what %s is
+ * depends on the runtime (a wide string in Microsoft's). The result is converted as by dravik_wprint.
+ */
+static inline int dravik_vwprintf(const wchar_t* format, va_list args) {
+    wchar_t line[DRAVIK_MAX_TEXT + 1];
+    wchar_t* whole = line;
+    int needed;
+    int status = DRAVIK_ERROR;
+    va_list again;
+    if (format == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    va_copy(again, args);
+    needed = _vscwprintf(format, args);
+    if (needed >= 0 && (size_t)needed <= DRAVIK_DETAIL_WIDE_LIMIT) {
+        if ((size_t)needed >= sizeof line / sizeof line[0])
+            whole = (wchar_t*)malloc(((size_t)needed + 1) * sizeof(wchar_t));
+        if (whole != DRAVIK_NULL &&
+            DRAVIK_DETAIL_VSNWPRINTF(whole, (size_t)needed + 1, format, again) == needed)
+            status = dravik_detail_wprint(whole, (size_t)needed);
+        if (whole != line)
+            free(whole);
+    }
+    va_end(again);
+    return status;
+}
+
+static inline int dravik_wprintf(const wchar_t* format, ...) {
+    int status;
+    va_list args;
+    va_start(args, format);
+    status = dravik_vwprintf(format, args);
+    va_end(args);
+    return status;
+}
+
 static inline int dravik_clear(void) {
     return dravik_detail_command(DRAVIK_MSG_CLEAR, DRAVIK_NULL);
 }
@@ -331,6 +678,23 @@ static inline int dravik_setlog(const char* file) {
 }
 
 /*
+ * Lets go of what this translation unit keeps between calls (the mutex, the viewer's window and process, the
+ * region's view); the next call opens them again. A DLL that includes this header calls it before it is
+ * unloaded. No other thread may be inside a call of this translation unit meanwhile.
+ */
+static inline void dravik_disconnect(void) {
+    dravik_detail_kept* kept = dravik_detail_state();
+    HANDLE mutex = InterlockedExchangePointer(&kept->mutex, DRAVIK_NULL);
+    int i;
+    dravik_detail_forget(kept);
+    for (i = 0; i < kept->retired_count; ++i)
+        CloseHandle(kept->retired[i]);
+    kept->retired_count = 0;
+    if (mutex != DRAVIK_NULL)
+        CloseHandle(mutex);
+}
+
+/*
  * Reads the viewer's Log Client Connections option ("LogConnect": "1" on, "0" off) into *on. The viewer need
  * not be running; a missing or unreadable setting sets *on to 0 and returns DRAVIK_ERROR.
  */
@@ -342,7 +706,7 @@ static inline int dravik_detail_read_log_connect(HKEY root, const char* path, RE
     LONG status;
     if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE | view, &key) != ERROR_SUCCESS)
         return 0;
-    status = RegQueryValueExA(key, "LogConnect", DRAVIK_NULL, &type, (BYTE*)value, size);
+    status = RegQueryValueExA(key, DRAVIK_VALUE_LOG_CONNECT, DRAVIK_NULL, &type, (BYTE*)value, size);
     RegCloseKey(key);
     return status == ERROR_SUCCESS && type == REG_SZ;
 }

@@ -2,7 +2,7 @@
 
 #include "channel/MapList.h"
 
-const char* const CommandRegionKey = "MSG_PARAM";
+const char* const CommandRegionKey = DRAVIK_REGION_KEY;
 
 void DispatchClientCommand(unsigned message, bool debugOutput, const TMapList& maps,
                            IClientCommandTarget& target) {

@@ -1,22 +1,24 @@
 #pragma once
 
+#include "dravik/protocol.h"
+
 #include <string>
 
 class TMapList;
 
 // The messages clients send to the viewer's window. Both message parameters
 // are ignored and every one of them answers 0.
-constexpr unsigned WM_DBG_FIRST = 0x0400 + 1;
-constexpr unsigned WM_DBG_PRINT = 0x0400 + 1;
-constexpr unsigned WM_DBG_LOADFROMFILE = 0x0400 + 2;
-constexpr unsigned WM_DBG_SAVETOFILE = 0x0400 + 3;
-constexpr unsigned WM_DBG_SETLOGFILE = 0x0400 + 4;
-constexpr unsigned WM_DBG_CLEAR = 0x0400 + 5;
+constexpr unsigned WM_DBG_FIRST = DRAVIK_MSG_PRINT;
+constexpr unsigned WM_DBG_PRINT = DRAVIK_MSG_PRINT;
+constexpr unsigned WM_DBG_LOADFROMFILE = DRAVIK_MSG_LOADFROMFILE;
+constexpr unsigned WM_DBG_SAVETOFILE = DRAVIK_MSG_SAVETOFILE;
+constexpr unsigned WM_DBG_SETLOGFILE = DRAVIK_MSG_SETLOGFILE;
+constexpr unsigned WM_DBG_CLEAR = DRAVIK_MSG_CLEAR;
 constexpr unsigned WM_DBG_LAST = WM_DBG_CLEAR;
 
 // The region key under which the viewer registers the command text region.
 extern const char* const CommandRegionKey;
-constexpr int CommandRegionSize = 4096;
+constexpr int CommandRegionSize = DRAVIK_REGION_SIZE;
 
 inline bool IsClientCommand(unsigned message) {
     return message >= WM_DBG_FIRST && message <= WM_DBG_LAST;

@@ -1,10 +1,12 @@
 #include "channel/MapList.h"
 
+#include "dravik/protocol.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
 
-const char* const RegionName = "DravikFileMap";
+const char* const RegionName = DRAVIK_REGION_NAME;
 
 namespace {
 bool SameKey(const std::string& a, const std::string& b) {

@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "channel/ClientCommands.h"
+#include "dravik/protocol.h"
 #include "platform/Commands.h"
 #include "platform/Win32Paint.h"
 #include "resource.h"
 
 namespace {
-const char* const WindowClassName = "TfrmDebug";
+const char* const WindowClassName = DRAVIK_WINDOW_CLASS;
 const char* const InformationCaption = "Information";
 const int ToolbarHeight = 57;
 const TPlacement DesignedPlacement;

@@ -1,6 +1,8 @@
 // The user's commands: toolbar buttons, check boxes and popup menu items.
 #include "shell/DebugForm.h"
 
+#include "dravik/protocol.h"
+
 #include "channel/WindowsOutput.h"
 #include "pane/PaneControl.h"
 #include "shell/Dialogs.h"
@@ -124,7 +126,7 @@ void TfrmDebug::mnuCaptureClick() {
     if (FCaptureWindowsOutput) {
         FCaptureWindowsOutput = false;
         ReleaseWindowsOutput();
-        FSettings.WriteRegString("CaptureWindowsOutput", "0");
+        FSettings.WriteRegString(DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT, "0");
         return;
     }
     const TCaptureStart started = FServices.WindowsOutput.StartCapture();
@@ -133,7 +135,7 @@ void TfrmDebug::mnuCaptureClick() {
         return;
     }
     FCaptureWindowsOutput = true;
-    FSettings.WriteRegString("CaptureWindowsOutput", "1");
+    FSettings.WriteRegString(DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT, "1");
 }
 
 void TfrmDebug::mnuCutClick() {

@@ -2,6 +2,7 @@
 
 #include "channel/MapList.h"
 #include "channel/WindowsOutput.h"
+#include "dravik/protocol.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
 #include "pane/PanePacing.h"
@@ -9,7 +10,7 @@
 #include "shell/IntegerText.h"
 #include "shell/MainWindow.h"
 
-const char* const ViewerTitle = "Korvane Dravik";
+const char* const ViewerTitle = DRAVIK_WINDOW_TITLE;
 const char* const InstanceCheckTitle = "must not find current window";
 const char* const OtherReaderText = "Windows debug output is already captured by another program";
 
@@ -99,7 +100,7 @@ void TfrmDebug::FormCreate() {
         window.RequestTermination();
     }
 
-    FSettings.ReadRegString("LogFile", "", FLogFile);
+    FSettings.ReadRegString(DRAVIK_VALUE_LOG_FILE, "", FLogFile);
     if (!FServices.Files.IsExistingFile(FLogFile))
         FLogFile = FServices.Files.ExecutableDirectory() + DefaultLogFileName;
 
@@ -114,17 +115,17 @@ void TfrmDebug::FormCreate() {
 
     // The boxes start checked, so setting them may run no click handler:
     // each switch is applied explicitly as well.
-    SetStayOnTop(FSettings.ReadRegString("Floating", "") != "0");
-    SetToolbarShown(FSettings.ReadRegString("Toolbar", "") != "0");
-    SetLogConnect(FSettings.ReadRegString("LogConnect", "0") != "0");
+    SetStayOnTop(FSettings.ReadRegString(DRAVIK_VALUE_FLOATING, "") != "0");
+    SetToolbarShown(FSettings.ReadRegString(DRAVIK_VALUE_TOOLBAR, "") != "0");
+    SetLogConnect(FSettings.ReadRegString(DRAVIK_VALUE_LOG_CONNECT, "0") != "0");
     WriteLogConnect();
     // Only "1" takes the channel: the key of every viewer that ran before
     // this switch existed lacks the value, which then reads as empty.
-    FCaptureWindowsOutput = FSettings.ReadRegString("CaptureWindowsOutput", "0") == "1";
+    FCaptureWindowsOutput = FSettings.ReadRegString(DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT, "0") == "1";
     ResumeWindowsOutput();
 
     ApplyPlacementSettings();
-    const std::string state = FSettings.ReadRegString("WindowState", "");
+    const std::string state = FSettings.ReadRegString(DRAVIK_VALUE_WINDOW_STATE, "");
     if (!state.empty())
         FServices.Placement.SetWindowState(WindowStateFromInteger(StrToInt(state)));
 }
@@ -146,10 +147,10 @@ void TfrmDebug::ApplyPlacementSettings() {
         const char* Name;
         int TPlacement::*Field;
     };
-    static const TPlacementValue values[] = {{"Top", &TPlacement::Top},
-                                             {"Left", &TPlacement::Left},
-                                             {"Width", &TPlacement::Width},
-                                             {"Height", &TPlacement::Height}};
+    static const TPlacementValue values[] = {{DRAVIK_VALUE_TOP, &TPlacement::Top},
+                                             {DRAVIK_VALUE_LEFT, &TPlacement::Left},
+                                             {DRAVIK_VALUE_WIDTH, &TPlacement::Width},
+                                             {DRAVIK_VALUE_HEIGHT, &TPlacement::Height}};
     for (const TPlacementValue& value : values) {
         const std::string text = FSettings.ReadRegString(value.Name, "");
         if (text.empty())
@@ -193,18 +194,18 @@ void TfrmDebug::SaveWithWindowsOutputReleased() {
 }
 
 void TfrmDebug::SaveSettings() {
-    FSettings.WriteRegString("Floating", Flag(FServices.Switches.IsTopmost()));
-    FSettings.WriteRegString("Toolbar", Flag(FServices.Switches.IsToolbarVisible()));
+    FSettings.WriteRegString(DRAVIK_VALUE_FLOATING, Flag(FServices.Switches.IsTopmost()));
+    FSettings.WriteRegString(DRAVIK_VALUE_TOOLBAR, Flag(FServices.Switches.IsToolbarVisible()));
     const TWindowState state = FServices.Placement.WindowState();
     if (state == TWindowState::Normal) {
         const TPlacement placement = FServices.Placement.Placement();
-        FSettings.WriteRegString("Top", std::to_string(placement.Top));
-        FSettings.WriteRegString("Left", std::to_string(placement.Left));
-        FSettings.WriteRegString("Width", std::to_string(placement.Width));
-        FSettings.WriteRegString("Height", std::to_string(placement.Height));
+        FSettings.WriteRegString(DRAVIK_VALUE_TOP, std::to_string(placement.Top));
+        FSettings.WriteRegString(DRAVIK_VALUE_LEFT, std::to_string(placement.Left));
+        FSettings.WriteRegString(DRAVIK_VALUE_WIDTH, std::to_string(placement.Width));
+        FSettings.WriteRegString(DRAVIK_VALUE_HEIGHT, std::to_string(placement.Height));
     }
-    FSettings.WriteRegString("WindowState", std::to_string(static_cast<int>(state)));
-    FSettings.WriteRegString("LogFile", FLogFile);
+    FSettings.WriteRegString(DRAVIK_VALUE_WINDOW_STATE, std::to_string(static_cast<int>(state)));
+    FSettings.WriteRegString(DRAVIK_VALUE_LOG_FILE, FLogFile);
 }
 
 void TfrmDebug::ShowException(const std::exception& error) {
@@ -337,5 +338,5 @@ void TfrmDebug::SetToolbarShown(bool shown) {
 }
 
 void TfrmDebug::WriteLogConnect() {
-    FSettings.WriteRegString("LogConnect", Flag(LogConnect()));
+    FSettings.WriteRegString(DRAVIK_VALUE_LOG_CONNECT, Flag(LogConnect()));
 }

@@ -2,7 +2,9 @@
 
 #include "shell/Registry.h"
 
-const char* const SettingsKey = "SOFTWARE\\Korvane Software\\Dravik";
+#include "dravik/protocol.h"
+
+const char* const SettingsKey = DRAVIK_SETTINGS_KEY;
 
 namespace {
 const std::size_t ValueBufferSize = 254;

@@ -1,6 +1,7 @@
 // dravik-send, the command-line client, against the real viewer.
 #include "harness/fixture.h"
 #include "harness/process.h"
+#include "harness/ui.h"
 
 #include <memory>
 #include <vector>
@@ -100,6 +101,22 @@ void StandardInputAndLongTexts() {
     CHECK(run.Close());
 }
 
+// dravik-send keeps the viewer from line to line: one closed and started again while standard input is still
+// open gets the lines that follow.
+void StandardInputAcrossAViewerRestart() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    ChildProgram send("\"" + SendTool() + "\" -", OwnFolder(), "before the restart\n", true);
+    CHECK(WaitForPane(run.Window(), "before the restart\r\n", 10000));
+    if (!CHECK(run.Close()) || !StartViewer(run))
+        return;
+    CHECK(send.Write("after the restart\n"));
+    CheckExit(send.Finish(20000), 0, "dravik-send - across a restart");
+    CHECK_EQ(PaneText(run.Window()), "before the restart\r\nafter the restart\r\n");
+    CHECK(run.Close());
+}
+
 void CopiesRunningTogetherDoNotMixTheirLines() {
     ViewerRun run;
     if (!StartFirstRun(run))
@@ -164,6 +181,7 @@ int main() {
     }
     RunTest("prints and commands", PrintsAndCommands);
     RunTest("standard input and long texts", StandardInputAndLongTexts);
+    RunTest("standard input across a viewer restart", StandardInputAcrossAViewerRestart);
     RunTest("copies running together do not mix their lines", CopiesRunningTogetherDoNotMixTheirLines);
     RunTest("exit codes", ExitCodes);
     return Finish();

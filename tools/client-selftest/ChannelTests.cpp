@@ -3,6 +3,7 @@
 
 #include "dravik/client.h"
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -47,8 +48,10 @@ void TextLengthsAroundTheRegionSize() {
     CHECK_EQ(viewer.Records(), expected);
 }
 
-// Formatting past the stack buffer still delivers the whole result.
-void PrintfShortAndLong() {
+// Formatting past the stack buffer still delivers the whole result. Wide text arrives in the system's code
+// page (1252 under Wine here), with "?" for every character the code page cannot hold: no look-alikes, and
+// one "?" for a character beyond the Basic Multilingual Plane (two UTF-16 units) as for any other.
+void PrintfAndWideText() {
     NullViewer viewer;
     if (!CHECK(viewer.Start(Scratch().File("printf.txt"))))
         return;
@@ -60,6 +63,29 @@ void PrintfShortAndLong() {
     std::string whole = body + "|00007";
     Records expected = {Print("x=-42, done"), Print(""), Print(whole.substr(0, 4094)),
                         Print(whole.substr(4094))};
+
+    if (!CHECK_EQ(GetACP(), 1252u))
+        return;
+    CHECK_EQ(dravik_wprint(L"caf\u00e9 \u20ac|\u03a9|\u0101|\u4e2d|\U0001F600|\xD800|end"), DRAVIK_OK);
+    CHECK_EQ(dravik_wprint(L""), DRAVIK_OK);
+    CHECK_EQ(dravik_wprintf(L"%ls=%d, %hs", L"\u00e9t\u00e9", 7, "narrow"), DRAVIK_OK);
+    // 5000 characters, each fifth an e acute: past both the wide and the 8-bit stack buffer.
+    std::wstring longWide;
+    std::string longNarrow;
+    for (char c : Pattern(5000, 'w')) {
+        bool accent = longWide.size() % 5 == 4;
+        longWide += accent ? L'\u00e9' : static_cast<wchar_t>(c);
+        longNarrow += accent ? '\xe9' : c;
+    }
+    CHECK_EQ(dravik_wprint(longWide.c_str()), DRAVIK_OK);
+    CHECK_EQ(dravik_wprintf(L"%ls", longWide.c_str()), DRAVIK_OK);
+    CHECK_EQ(dravik_wprint(nullptr), DRAVIK_ERROR);
+    CHECK_EQ(dravik_wprintf(nullptr), DRAVIK_ERROR);
+    Records wide = {Print("caf\xe9 \x80|?|?|?|?|?|end"), Print(""),
+                    Print("\xe9t\xe9=7, narrow"),        Print(longNarrow.substr(0, 4094)),
+                    Print(longNarrow.substr(4094)),      Print(longNarrow.substr(0, 4094)),
+                    Print(longNarrow.substr(4094))};
+    expected.insert(expected.end(), wide.begin(), wide.end());
     CHECK_EQ(viewer.Records(), expected);
 }
 
@@ -84,6 +110,8 @@ void FileCommands() {
 
 // A region made larger by whoever created it first still carries at most 4094 characters per line.
 void LargerRegionKeepsPieceSize() {
+    // The view this program keeps of the last viewer's region would keep that region, and its size, alive.
+    dravik_disconnect();
     NullViewer viewer;
     if (!CHECK(viewer.Start(Scratch().File("larger.txt"), "--size 65536")))
         return;
@@ -94,21 +122,91 @@ void LargerRegionKeepsPieceSize() {
     CHECK_EQ(viewer.Records(), expected);
 }
 
-// Nothing is cached between calls: a viewer started again is found, with its new region.
+// The header keeps the viewer between calls, yet a viewer closed and started again is found by the next call:
+// straight away, after calls that found none (which return at once), and after dravik_disconnect.
 void RestartedViewerIsFoundAgain() {
-    std::string firstFile = Scratch().File("first-run.txt"), secondFile = Scratch().File("second-run.txt");
-    NullViewer first;
-    if (!CHECK(first.Start(firstFile)))
+    NullViewer first, second, third;
+    if (!CHECK(first.Start(Scratch().File("first-run.txt"))))
         return;
-    CHECK_EQ(dravik_print("before"), DRAVIK_OK);
+    CHECK_EQ(dravik_print("first"), DRAVIK_OK);
     first.Close();
-    CHECK_EQ(dravik_print("while closed"), DRAVIK_NO_VIEWER);
-    NullViewer second;
-    if (!CHECK(second.Start(secondFile)))
+    if (!CHECK(second.Start(Scratch().File("second-run.txt"))))
         return;
-    CHECK_EQ(dravik_print("after"), DRAVIK_OK);
-    CHECK_EQ(first.Records(), Records{Print("before")});
-    CHECK_EQ(second.Records(), Records{Print("after")});
+    CHECK_EQ(dravik_print("second"), DRAVIK_OK);
+    CHECK_EQ(dravik_clear(), DRAVIK_OK);
+    second.Close();
+    DWORD start = GetTickCount();
+    CHECK_EQ(dravik_print("while closed"), DRAVIK_NO_VIEWER);
+    CHECK_EQ(dravik_clear(), DRAVIK_NO_VIEWER);
+    CHECK(GetTickCount() - start < 500);
+    if (!CHECK(third.Start(Scratch().File("third-run.txt"))))
+        return;
+    CHECK_EQ(dravik_print("third"), DRAVIK_OK);
+    dravik_disconnect();
+    CHECK_EQ(dravik_print("third again"), DRAVIK_OK);
+    CHECK_EQ(first.Records(), Records{Print("first")});
+    CHECK_EQ(second.Records(), (Records{Print("second"), "CLEAR"}));
+    CHECK_EQ(third.Records(), (Records{Print("third"), Print("third again")}));
+}
+
+const char* const kDecoyReady = "DravikSelftestDecoyReady";
+const char* const kDecoyHunt = "DravikSelftestDecoyHunt";
+const char* const kDecoyHolding = "DravikSelftestDecoyHolding";
+const char* const kDecoyQuit = "DravikSelftestDecoyQuit";
+// The decoy's exit codes beyond the count of commands it received.
+const DWORD kDecoyMissed = 100;
+const DWORD kDecoyFailed = 101;
+
+bool RunningUnderWine() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// Window handle values come back: once the viewer has ended, another program's window may carry the very
+// handle the header kept, and the commands mean other things to other windows. The decoy (a child process)
+// makes its own window take over the ended viewer's handle, and counts the commands that reach it. Under
+// Wine a handle's slot is reused last freed first, with a generation counter that wraps after 65534 uses,
+// so cycling a menu handle through the slot brings the exact value back in seconds; elsewhere the decoy may
+// not get there, and then only checks that nothing reaches its windows.
+void EndedViewersHandleTakenOver() {
+    NullViewer viewer;
+    if (!CHECK(viewer.Start(Scratch().File("decoy-viewer.txt"))) ||
+        !CHECK_EQ(dravik_print("kept"), DRAVIK_OK))
+        return;
+    UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, kDecoyReady));
+    UniqueHandle hunt(CreateEventA(nullptr, TRUE, FALSE, kDecoyHunt));
+    UniqueHandle holding(CreateEventA(nullptr, TRUE, FALSE, kDecoyHolding));
+    UniqueHandle quit(CreateEventA(nullptr, TRUE, FALSE, kDecoyQuit));
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    // Started while the viewer runs: its first window, and what the system makes with it, must not take the
+    // slot the viewer is about to free.
+    UniqueHandle decoy = StartProcess("\"" + std::string(self) + "\" --child-decoy " +
+                                      std::to_string(reinterpret_cast<UINT_PTR>(viewer.Window())));
+    if (!CHECK(decoy != nullptr) || !CHECK(ready && hunt && holding && quit))
+        return;
+    HANDLE readyOrEnded[] = {ready.get(), decoy.get()};
+    if (!CHECK(WaitForMultipleObjects(2, readyOrEnded, FALSE, 30000) == WAIT_OBJECT_0))
+        return;
+    viewer.Close();
+    SetEvent(hunt.get());
+    HANDLE holdingOrEnded[] = {holding.get(), decoy.get()};
+    bool took = WaitForMultipleObjects(2, holdingOrEnded, FALSE, 120000) == WAIT_OBJECT_0;
+    // Every command, while a window of another program may carry the kept handle.
+    CHECK_EQ(dravik_print("after the end"), DRAVIK_NO_VIEWER);
+    CHECK_EQ(dravik_printf("%s", "after the end"), DRAVIK_NO_VIEWER);
+    CHECK_EQ(dravik_clear(), DRAVIK_NO_VIEWER);
+    CHECK_EQ(dravik_save("after the end.txt"), DRAVIK_NO_VIEWER);
+    SetEvent(quit.get());
+    DWORD received = kDecoyFailed;
+    if (CHECK(WaitForSingleObject(decoy.get(), 30000) == WAIT_OBJECT_0))
+        GetExitCodeProcess(decoy.get(), &received);
+    if (!took && RunningUnderWine())
+        ReportFailure(__FILE__, __LINE__, "the decoy could not take over the viewer's window handle");
+    else if (!took)
+        std::printf("    (the decoy could not take over the viewer's window handle here)\n");
+    CHECK_EQ(received, took ? 0ul : kDecoyMissed);
+    CHECK_EQ(viewer.Records(), Records{Print("kept")});
 }
 
 // One print made on a thread of its own, with its result and how long it took.
@@ -160,8 +258,9 @@ void HeldMutexBlocksUntilTimeout() {
     NullViewer viewer;
     if (!CHECK(viewer.Start(Scratch().File("held.txt"))))
         return;
-    UniqueHandle mutex(CreateMutexA(nullptr, TRUE, "DravikClientMutex"));
-    if (!CHECK(mutex != nullptr))
+    // Taken by a wait: the header keeps the mutex open, so creating it does not make this thread its owner.
+    UniqueHandle mutex(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
+    if (!CHECK(mutex != nullptr) || !CHECK(WaitForSingleObject(mutex.get(), 0) == WAIT_OBJECT_0))
         return;
     dravik_set_timeout(300);
     TimedCall blocked{"waited for the mutex"};
@@ -284,14 +383,106 @@ void LogConnectSetting() {
 void RunChannelTests(TestResults& results) {
     RunTest(results, "no viewer: every call returns at once", NoViewerReturnsAtOnce);
     RunTest(results, "texts of 0, 4094, 4095, 10000 characters", TextLengthsAroundTheRegionSize);
-    RunTest(results, "printf, short and past the stack buffer", PrintfShortAndLong);
+    RunTest(results, "printf and the wide forms, short and past the stack buffers", PrintfAndWideText);
     RunTest(results, "file commands and over-long names", FileCommands);
     RunTest(results, "a larger region still takes 4094 characters per line", LargerRegionKeepsPieceSize);
     RunTest(results, "a restarted viewer is found again", RestartedViewerIsFoundAgain);
+    RunTest(results, "nothing reaches a window that took over an ended viewer's handle",
+            EndedViewersHandleTakenOver);
     RunTest(results, "a stalled viewer makes calls time out", StalledViewerTimesOut);
     RunTest(results, "a mutex held by another client makes calls wait, then time out",
             HeldMutexBlocksUntilTimeout);
     RunTest(results, "an abandoned mutex is taken over", AbandonedMutexIsTakenOver);
     RunTest(results, "the timeout setting", TimeoutSetting);
     RunTest(results, "reading LogConnect", LogConnectSetting);
+}
+
+namespace {
+
+UINT decoyCommands = 0;
+
+LRESULT CALLBACK DecoyProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message >= DRAVIK_MSG_PRINT && message <= DRAVIK_MSG_CLEAR) {
+        ++decoyCommands;
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeDecoyWindow() {
+    return CreateWindowA("DravikSelftestDecoy", "decoy", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+// The parts of a window or menu handle under Wine: the slot in the low word, the generation in the high one.
+WORD Slot(const void* handle) {
+    return LOWORD(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(handle)));
+}
+WORD Generation(const void* handle) {
+    return HIWORD(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(handle)));
+}
+
+// Makes a window whose handle equals target: takes menu handles until one lands in target's slot, cycles
+// that slot until the generation before target's, and frees it for the window. Null when it cannot.
+HWND TakeOverHandle(HWND target) {
+    std::vector<HMENU> taken;
+    HMENU menu = nullptr;
+    while (taken.size() < 20000) {
+        menu = CreateMenu();
+        if (menu == nullptr || Slot(menu) == Slot(target))
+            break;
+        taken.push_back(menu);
+        menu = nullptr;
+    }
+    const WORD previous = Generation(target) > 1 ? Generation(target) - 1 : 0xfffe;
+    for (int cycles = 0;
+         menu != nullptr && Slot(menu) == Slot(target) && Generation(menu) != previous && cycles < 70000;
+         ++cycles) {
+        DestroyMenu(menu);
+        menu = CreateMenu();
+    }
+    HWND window = nullptr;
+    if (menu != nullptr && Slot(menu) == Slot(target) && Generation(menu) == previous) {
+        DestroyMenu(menu);
+        window = MakeDecoyWindow();
+    } else if (menu != nullptr) {
+        DestroyMenu(menu);
+    }
+    for (HMENU other : taken)
+        DestroyMenu(other);
+    if (window != nullptr && window != target) {
+        DestroyWindow(window);
+        window = nullptr;
+    }
+    return window;
+}
+
+} // namespace
+
+int ChildDecoy(UINT_PTR target) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = DecoyProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.lpszClassName = "DravikSelftestDecoy";
+    UniqueHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDecoyReady));
+    UniqueHandle hunt(OpenEventA(SYNCHRONIZE, FALSE, kDecoyHunt));
+    UniqueHandle holding(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDecoyHolding));
+    UniqueHandle quit(OpenEventA(SYNCHRONIZE, FALSE, kDecoyQuit));
+    HWND first = nullptr;
+    if (!ready || !hunt || !holding || !quit || RegisterClassA(&windowClass) == 0 ||
+        (first = MakeDecoyWindow()) == nullptr || !SetEvent(ready.get()) ||
+        WaitForSingleObject(hunt.get(), 30000) != WAIT_OBJECT_0)
+        return static_cast<int>(kDecoyFailed);
+    HWND taken = TakeOverHandle(reinterpret_cast<HWND>(target));
+    if (taken != nullptr)
+        SetEvent(holding.get());
+    // Answers whatever is sent to its windows until told to stop.
+    HANDLE stop = quit.get();
+    while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&message);
+    }
+    DestroyWindow(first);
+    return taken == nullptr ? static_cast<int>(kDecoyMissed) : static_cast<int>(decoyCommands);
 }

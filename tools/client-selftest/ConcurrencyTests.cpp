@@ -120,6 +120,100 @@ void ManyProcessesAndThreads() {
     CheckInterleaving(viewer.Records());
 }
 
+// One thread of a program that prints while its viewer is closed and another one started.
+struct Burst {
+    int thread = 0;
+    volatile LONG* stop = nullptr;
+    std::vector<int> statuses; // of each line, by its index
+};
+
+std::string BurstLine(int thread, std::size_t index) {
+    return "burst t" + std::to_string(thread) + " " + std::to_string(index);
+}
+
+DWORD WINAPI PrintBurst(void* parameter) {
+    auto* burst = static_cast<Burst*>(parameter);
+    while (InterlockedCompareExchange(burst->stop, 0, 0) == 0)
+        burst->statuses.push_back(dravik_print(BurstLine(burst->thread, burst->statuses.size()).c_str()));
+    return 0;
+}
+
+bool ParseBurstRecord(const std::string& record, int& thread, int& index) {
+    const char lead[] = "PRINT burst t";
+    if (record.compare(0, sizeof lead - 1, lead) != 0)
+        return false;
+    const char* at = record.c_str() + sizeof lead - 1;
+    char* end = nullptr;
+    thread = static_cast<int>(std::strtol(at, &end, 10));
+    if (end == at || *end != ' ')
+        return false;
+    at = end + 1;
+    index = static_cast<int>(std::strtol(at, &end, 10));
+    return end != at && *end == 0;
+}
+
+// Threads keep printing while the viewer is closed and another one started: every line answered DRAVIK_OK
+// arrives once, whole and in its thread's order, at the first viewer and then at the second; a line answered
+// otherwise arrives nowhere, and no answer is other than DRAVIK_OK or DRAVIK_NO_VIEWER.
+void ViewerRestartedWithinABurst() {
+    const int threads = 4;
+    NullViewer first, second;
+    if (!CHECK(first.Start(Scratch().File("burst-first.txt"))))
+        return;
+    volatile LONG stop = 0;
+    std::vector<Burst> bursts(threads);
+    std::vector<UniqueHandle> running;
+    for (int thread = 0; thread < threads; ++thread) {
+        bursts[thread].thread = thread;
+        bursts[thread].stop = &stop;
+        running.emplace_back(CreateThread(nullptr, 0, PrintBurst, &bursts[thread], 0, nullptr));
+        CHECK(running.back() != nullptr);
+    }
+    Sleep(300);
+    first.Close();
+    Sleep(100);
+    const bool restarted = CHECK(second.Start(Scratch().File("burst-second.txt")));
+    Sleep(300);
+    InterlockedExchange(&stop, 1);
+    for (const UniqueHandle& thread : running) {
+        if (thread)
+            CHECK(WaitForSingleObject(thread.get(), 30000) == WAIT_OBJECT_0);
+    }
+    if (!restarted)
+        return;
+
+    const std::vector<std::string> atFirst = first.Records(), atSecond = second.Records();
+    std::vector<std::vector<int>> arrived(threads);
+    for (const std::vector<std::string>* records : {&atFirst, &atSecond}) {
+        for (const std::string& record : *records) {
+            int thread = -1, index = -1;
+            if (!ParseBurstRecord(record, thread, index) || thread < 0 || thread >= threads) {
+                ReportFailure(__FILE__, __LINE__, "not a line of the burst: " + Describe(record));
+                return;
+            }
+            arrived[thread].push_back(index);
+        }
+    }
+    CHECK(!atFirst.empty() && !atSecond.empty());
+    for (int thread = 0; thread < threads; ++thread) {
+        std::vector<int> sent;
+        const std::vector<int>& statuses = bursts[thread].statuses;
+        for (std::size_t index = 0; index < statuses.size(); ++index) {
+            if (statuses[index] == DRAVIK_OK)
+                sent.push_back(static_cast<int>(index));
+            else if (statuses[index] != DRAVIK_NO_VIEWER)
+                ReportFailure(__FILE__, __LINE__,
+                              BurstLine(thread, index) + ": " + dravik_strerror(statuses[index]));
+        }
+        if (!CHECK(arrived[thread] == sent)) {
+            ReportFailure(__FILE__, __LINE__,
+                          "thread " + std::to_string(thread) + ": " + std::to_string(sent.size()) +
+                              " lines answered DRAVIK_OK, " + std::to_string(arrived[thread].size()) +
+                              " arrived");
+        }
+    }
+}
+
 } // namespace
 
 int ChildPrint(int child, int threads, int lines) {
@@ -143,4 +237,6 @@ int ChildPrint(int child, int threads, int lines) {
 
 void RunConcurrencyTests(TestResults& results) {
     RunTest(results, "4 processes x 2 threads printing at once", ManyProcessesAndThreads);
+    RunTest(results, "a viewer restarted within a burst of prints from 4 threads",
+            ViewerRestartedWithinABurst);
 }

@@ -23,7 +23,8 @@ void ExamplesPrintThroughTheHeader() {
     CHECK_EQ(RunSibling("example-cpp.exe"), 0);
     const std::vector<std::string> records = viewer.Records();
     const std::vector<std::string> fromC = {"PRINT example-c: hello from C", "PRINT example-c: line 1 of 3",
-                                            "PRINT example-c: line 2 of 3", "PRINT example-c: line 3 of 3"};
+                                            "PRINT example-c: line 2 of 3", "PRINT example-c: line 3 of 3",
+                                            "PRINT example-c: wide text, caf\xe9"};
     if (!CHECK(records.size() > fromC.size()))
         return;
     // "LogConnect" may make each example announce itself first; what follows is fixed.

@@ -1,5 +1,7 @@
 #include "Process.h"
 
+#include "dravik/protocol.h"
+
 #include <fstream>
 #include <iterator>
 
@@ -33,8 +35,8 @@ bool NullViewer::Start(const std::string& recordFile, const std::string& options
     processId_ = GetProcessId(process_.get());
     // Several viewers may briefly coexist while an old one closes: only our own window counts.
     for (int attempt = 0; attempt < 200; ++attempt) {
-        for (HWND found = FindWindowA("TfrmDebug", "Korvane Dravik"); found != nullptr;
-             found = FindWindowExA(nullptr, found, "TfrmDebug", "Korvane Dravik")) {
+        for (HWND found = FindWindowA(DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE); found != nullptr;
+             found = FindWindowExA(nullptr, found, DRAVIK_WINDOW_CLASS, DRAVIK_WINDOW_TITLE)) {
             DWORD owner = 0;
             GetWindowThreadProcessId(found, &owner);
             if (owner == processId_) {

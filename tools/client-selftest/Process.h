@@ -34,6 +34,7 @@ class NullViewer {
 
     // The commands received so far, one record each: "PRINT text", "CLEAR", "LOADFROMFILE name", ...
     std::vector<std::string> Records() const;
+    HWND Window() const { return window_; }
 
   private:
     UniqueHandle process_;

@@ -19,3 +19,6 @@ void RunExampleTests(TestResults& results);
 
 // The body of one child process of the concurrency test.
 int ChildPrint(int child, int threads, int lines);
+// The decoy of the handle test: takes over the handle of the ended viewer's window, and answers with the
+// number of commands that reached its windows.
+int ChildDecoy(UINT_PTR target);

@@ -24,7 +24,7 @@ std::string Pattern(std::size_t length, char first) {
 
 // Ends while holding the clients' mutex, as a client killed in the middle of a print would.
 int ChildAbandonMutex() {
-    HANDLE mutex = CreateMutexA(nullptr, FALSE, "DravikClientMutex");
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, DRAVIK_MUTEX_NAME);
     if (mutex == nullptr || WaitForSingleObject(mutex, 5000) != WAIT_OBJECT_0)
         return 1;
     ExitProcess(0); // deliberately without ReleaseMutex or CloseHandle
@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
         return ChildPrint(std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]));
     if (argc == 2 && std::strcmp(argv[1], "--child-abandon-mutex") == 0)
         return ChildAbandonMutex();
+    if (argc == 3 && std::strcmp(argv[1], "--child-decoy") == 0)
+        return ChildDecoy(static_cast<UINT_PTR>(std::strtoull(argv[2], nullptr, 10)));
 
     SetEnvironmentVariableA(DRAVIK_TIMEOUT_VARIABLE, nullptr); // the tests expect the default to start with
     TestResults results;

@@ -14,6 +14,8 @@
 // --class and --region offer the channel under other names (NAME is then also the window's title), so that
 // it can run beside Dravik.exe and clients can take turns between the two.
 // --show shows the window and makes it the active one, as a viewer's window is; otherwise it stays hidden.
+#include "dravik/protocol.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -36,12 +38,12 @@ using UniqueView = std::unique_ptr<void, ViewUnmapper>;
 
 struct Options {
     std::string outputFile;
-    DWORD regionSize = 4096;
+    DWORD regionSize = DRAVIK_REGION_SIZE;
     long stallAfter = -1;
     DWORD stallMs = 10000;
-    std::string windowClass = "TfrmDebug";
-    std::string title = "Korvane Dravik";
-    std::string region = "DravikFileMap";
+    std::string windowClass = DRAVIK_WINDOW_CLASS;
+    std::string title = DRAVIK_WINDOW_TITLE;
+    std::string region = DRAVIK_REGION_NAME;
     bool show = false;
 };
 
@@ -60,15 +62,15 @@ struct Viewer {
 
 const char* CommandWord(UINT message) {
     switch (message) {
-    case WM_USER + 1:
+    case DRAVIK_MSG_PRINT:
         return "PRINT";
-    case WM_USER + 2:
+    case DRAVIK_MSG_LOADFROMFILE:
         return "LOADFROMFILE";
-    case WM_USER + 3:
+    case DRAVIK_MSG_SAVETOFILE:
         return "SAVETOFILE";
-    case WM_USER + 4:
+    case DRAVIK_MSG_SETLOGFILE:
         return "SETLOGFILE";
-    case WM_USER + 5:
+    case DRAVIK_MSG_CLEAR:
         return "CLEAR";
     default:
         return nullptr;
@@ -89,12 +91,12 @@ std::string ReadText(const Viewer& viewer) {
 
 void Record(Viewer& viewer, UINT message) {
     if (viewer.discard) {
-        if (message != WM_USER + 5)
+        if (message != DRAVIK_MSG_CLEAR)
             viewer.lastText = ReadText(viewer);
         return;
     }
     std::string record = CommandWord(message);
-    if (message != WM_USER + 5)
+    if (message != DRAVIK_MSG_CLEAR)
         record += " " + ReadText(viewer);
     record += "\n";
     DWORD written = 0;

@@ -7,7 +7,7 @@
 
 namespace e2e {
 
-const char* const kRegionName = "DravikFileMap";
+const char* const kRegionName = DRAVIK_REGION_NAME;
 
 Region Region::Mapped(HANDLE mapping) {
     Region region;
@@ -76,7 +76,8 @@ CommandResult Fill(const std::string& bytes, std::size_t offset, bool asText) {
     CommandResult result;
     Region region = Region::Open();
     if (!region.Valid()) {
-        result.why = "cannot open the region DravikFileMap, error " + std::to_string(region.LastError());
+        result.why =
+            "cannot open the region " DRAVIK_REGION_NAME ", error " + std::to_string(region.LastError());
         return result;
     }
     if (!(asText ? region.WriteText(bytes) : region.Write(offset, bytes))) {

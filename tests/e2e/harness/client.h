@@ -2,6 +2,8 @@
 
 #include "handle.h"
 
+#include "dravik/protocol.h"
+
 #include <string>
 
 // The client side of the channel, written the way a program being debugged would talk to the viewer:
@@ -9,15 +11,15 @@
 namespace e2e {
 
 enum Command : UINT {
-    kPrint = WM_USER + 1,
-    kLoadFromFile = WM_USER + 2,
-    kSaveToFile = WM_USER + 3,
-    kSetLogFile = WM_USER + 4,
-    kClear = WM_USER + 5,
+    kPrint = DRAVIK_MSG_PRINT,
+    kLoadFromFile = DRAVIK_MSG_LOADFROMFILE,
+    kSaveToFile = DRAVIK_MSG_SAVETOFILE,
+    kSetLogFile = DRAVIK_MSG_SETLOGFILE,
+    kClear = DRAVIK_MSG_CLEAR,
 };
 
 extern const char* const kRegionName;
-const std::size_t kRegionSize = 4096;
+const std::size_t kRegionSize = DRAVIK_REGION_SIZE;
 const std::size_t kLongestText = kRegionSize - 2;
 
 // One mapped view of the shared region.

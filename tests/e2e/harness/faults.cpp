@@ -4,6 +4,8 @@
 #include "pane.h"
 #include "process.h"
 
+#include "dravik/protocol.h"
+
 #include <cstdio>
 
 namespace e2e {
@@ -57,7 +59,7 @@ BOOL CALLBACK CollectViewer(HWND window, LPARAM parameter) {
     char title[64] = {};
     GetClassNameA(window, className, sizeof className);
     GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(className, "TfrmDebug") == 0 && lstrcmpA(title, "Korvane Dravik") == 0)
+    if (lstrcmpA(className, DRAVIK_WINDOW_CLASS) == 0 && lstrcmpA(title, DRAVIK_WINDOW_TITLE) == 0)
         reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
     return TRUE;
 }
@@ -125,7 +127,7 @@ DWORD FedProgram::ExitCode() const {
     return code;
 }
 
-ClientTurn::ClientTurn() : mutex_(CreateMutexA(nullptr, FALSE, "DravikClientMutex")) {}
+ClientTurn::ClientTurn() : mutex_(CreateMutexA(nullptr, FALSE, DRAVIK_MUTEX_NAME)) {}
 
 bool ClientTurn::Take(DWORD timeoutMs) {
     if (!mutex_.Valid())

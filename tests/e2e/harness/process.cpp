@@ -1,5 +1,6 @@
 #include "process.h"
 
+#include <utility>
 #include <vector>
 
 namespace e2e {
@@ -40,7 +41,7 @@ UniqueHandle StartWithStandardHandles(const std::string& commandLine, const std:
 }
 
 ChildProgram::ChildProgram(const std::string& commandLine, const std::string& folder,
-                           const std::string& input) {
+                           const std::string& input, bool keepInputOpen) {
     SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE inputRead = nullptr, inputWrite = nullptr, outputRead = nullptr, outputWrite = nullptr;
     if (!CreatePipe(&inputRead, &inputWrite, &inherit, 0))
@@ -58,10 +59,19 @@ ChildProgram::ChildProgram(const std::string& commandLine, const std::string& fo
         return;
     result_.started = true;
 
+    input_ = std::move(ourInput);
     // The inputs used here are far below a pipe's buffer, so writing them all now cannot block.
+    Write(input);
+    if (!keepInputOpen)
+        CloseInput();
+}
+
+bool ChildProgram::Write(const std::string& input) {
     DWORD written = 0;
-    if (!input.empty())
-        WriteFile(ourInput.Get(), input.data(), static_cast<DWORD>(input.size()), &written, nullptr);
+    return input.empty() ||
+           (input_.Valid() &&
+            WriteFile(input_.Get(), input.data(), static_cast<DWORD>(input.size()), &written, nullptr) &&
+            written == input.size());
 }
 
 ChildProgram::~ChildProgram() {
@@ -72,6 +82,7 @@ ChildProgram::~ChildProgram() {
 }
 
 ProgramResult ChildProgram::Finish(DWORD timeoutMs) {
+    CloseInput();
     if (!process_.Valid())
         return result_;
     const DWORD start = GetTickCount();

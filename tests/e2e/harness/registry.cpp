@@ -1,15 +1,17 @@
 #include "registry.h"
 
+#include "dravik/protocol.h"
+
 #include <vector>
 
 namespace e2e {
 
-const char* const kSettingsKey = "SOFTWARE\\Korvane Software\\Dravik";
+const char* const kSettingsKey = DRAVIK_SETTINGS_KEY;
 const REGSAM kSettingsView = KEY_WOW64_32KEY;
 
 namespace {
-const char* const kSettingsParent = "SOFTWARE\\Korvane Software";
-const char* const kSettingsLeaf = "Dravik";
+const char* const kSettingsParent = DRAVIK_VENDOR_KEY;
+const char* const kSettingsLeaf = DRAVIK_SETTINGS_SUBKEY;
 } // namespace
 
 namespace {

@@ -3,13 +3,15 @@
 #include "files.h"
 #include "wait.h"
 
+#include "dravik/protocol.h"
+
 #include <vector>
 
 namespace e2e {
 
 namespace {
-const char* const kViewerClass = "TfrmDebug";
-const char* const kViewerTitle = "Korvane Dravik";
+const char* const kViewerClass = DRAVIK_WINDOW_CLASS;
+const char* const kViewerTitle = DRAVIK_WINDOW_TITLE;
 } // namespace
 
 HWND FindViewerWindow(DWORD processId) {

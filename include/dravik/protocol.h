@@ -1,0 +1,66 @@
+/*
+ * Korvane Dravik's channel and settings as the viewer and its clients share them: the names and numbers a
+ * client needs to find the viewer, hand it a text and send it a command, and where the viewer keeps its
+ * settings. Clients built against any version rely on these values; changing one breaks them.
+ *
+ * Plain C99 or C++, no Windows header needed: the viewer's platform-free core uses it as well as
+ * dravik/client.h, which includes it, so include/dravik/ copied alone is complete.
+ */
+#pragma once
+
+/* The viewer's main window, which receives the commands: clients find it by class and title together. */
+#define DRAVIK_WINDOW_CLASS "TfrmDebug"
+#define DRAVIK_WINDOW_TITLE "Korvane Dravik"
+
+/*
+ * The shared memory region (a named file mapping backed by the paging file) that carries a command's text:
+ * byte 0 is not read, the text starts at byte 1 and ends at a zero byte within the region, so it holds at
+ * most DRAVIK_MAX_TEXT characters.
+ */
+#define DRAVIK_REGION_NAME "DravikFileMap"
+#define DRAVIK_REGION_SIZE 4096
+#define DRAVIK_MAX_TEXT 4094u
+/* The key under which the viewer registers the region among its own. */
+#define DRAVIK_REGION_KEY "MSG_PARAM"
+
+/* Every client takes this named mutex around filling the region and sending, so no two overwrite each
+   other's text; the viewer itself never takes it. */
+#define DRAVIK_MUTEX_NAME "DravikClientMutex"
+
+/*
+ * The commands: window messages from WM_USER (0x0400) + 1 on, sent synchronously to the viewer's window.
+ * Both message parameters are ignored and the viewer answers 0. All but CLEAR take the region's text (a
+ * line to print, or a file name as the viewer sees it).
+ */
+#define DRAVIK_MSG_PRINT (0x0400 + 1)
+#define DRAVIK_MSG_LOADFROMFILE (0x0400 + 2)
+#define DRAVIK_MSG_SAVETOFILE (0x0400 + 3)
+#define DRAVIK_MSG_SETLOGFILE (0x0400 + 4)
+#define DRAVIK_MSG_CLEAR (0x0400 + 5)
+
+/*
+ * The settings: string values under one key of HKEY_LOCAL_MACHINE, in the registry's 32-bit view (on
+ * 64-bit Windows under WOW6432Node). For a user who is not an administrator, Windows keeps the 32-bit
+ * viewer's writes in the user's VirtualStore instead, under HKEY_CURRENT_USER.
+ */
+#define DRAVIK_VENDOR "Korvane Software"
+#define DRAVIK_VENDOR_KEY "SOFTWARE\\" DRAVIK_VENDOR
+#define DRAVIK_SETTINGS_SUBKEY "Dravik"
+#define DRAVIK_SETTINGS_KEY DRAVIK_VENDOR_KEY "\\" DRAVIK_SETTINGS_SUBKEY
+#define DRAVIK_VIRTUAL_STORE_KEY                                                                             \
+    "Software\\Classes\\VirtualStore\\MACHINE\\SOFTWARE\\WOW6432Node\\" DRAVIK_VENDOR                        \
+    "\\" DRAVIK_SETTINGS_SUBKEY
+
+/* The values under the key. "LogConnect" ("1" on, "0" off) is stored for the clients: the viewer writes it
+   and never acts on it. */
+#define DRAVIK_VALUE_LOG_CONNECT "LogConnect"
+#define DRAVIK_VALUE_FLOATING "Floating"
+#define DRAVIK_VALUE_TOOLBAR "Toolbar"
+#define DRAVIK_VALUE_TOP "Top"
+#define DRAVIK_VALUE_LEFT "Left"
+#define DRAVIK_VALUE_WIDTH "Width"
+#define DRAVIK_VALUE_HEIGHT "Height"
+#define DRAVIK_VALUE_WINDOW_STATE "WindowState"
+#define DRAVIK_VALUE_LOG_FILE "LogFile"
+/* "1" while the viewer captures Windows' own debug output (OutputDebugString), anything else off. */
+#define DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT "CaptureWindowsOutput"
