@@ -52,7 +52,8 @@ void TPanePacing::Sync() {
 void TPanePacing::PaceScrollBars(bool scrollBarsWait, unsigned now) {
     if (!scrollBarsWait || FScrollBarsWaiting)
         return;
-    FScrollBarsWaiting = FScreen.StartTimer(TPaneTimer::ScrollBars, ScrollBarInterval - (now - FLastScrollBarDraw));
+    FScrollBarsWaiting =
+        FScreen.StartTimer(TPaneTimer::ScrollBars, ScrollBarInterval - (now - FLastScrollBarDraw));
     if (!FScrollBarsWaiting)
         FScreen.RedrawScrollBars();
 }

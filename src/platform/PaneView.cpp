@@ -117,7 +117,8 @@ bool TPaneView::PaintAhead() {
     if (!FCaretHidden && ::GetFocus() == pane)
         FCaretHidden = ::HideCaret(pane) != FALSE;
     const TFlagScope painting(FPainting);
-    const bool painted = TPanePainter(pane, static_cast<HFONT>(FFont.Get())).Paint(paint.Dc(), FBuffer.Text());
+    const bool painted =
+        TPanePainter(pane, static_cast<HFONT>(FFont.Get())).Paint(paint.Dc(), FBuffer.Text());
     if (painted)
         FPacing.PaintedAhead();
     return painted;
