@@ -89,6 +89,11 @@ void TfrmDebugWindow::Show() {
     static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);
     ::UpdateWindow(FWindow);
+    if (!::SetTimer(FWindow, RecoveryTimerId, RecoveryInterval, nullptr))
+        Guarded([this] {
+            FForm->RecoveryTimerUnavailable();
+            FPane.CommandHandled(false);
+        });
     if (FTerminationRequested)
         ::PostQuitMessage(0);
 }
@@ -123,6 +128,11 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         Guarded([this, wParam, lParam] {
             Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         });
+        return 0;
+    case WM_TIMER:
+        if (wParam != RecoveryTimerId)
+            return ::DefWindowProcA(FWindow, message, wParam, lParam);
+        Guarded([this] { RecoveryTimer(); });
         return 0;
     case WM_DRAWITEM:
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -209,6 +219,14 @@ void TfrmDebugWindow::ClientCommand(UINT message) {
         FForm->HandleClientCommand(message);
         FPane.CommandHandled(print);
     });
+}
+
+// The pane's text is read where the viewer keeps it, not from the control,
+// which need not be brought in step for it. A line the form printed must
+// reach the control like a command's.
+void TfrmDebugWindow::RecoveryTimer() {
+    FForm->tmrRecoveryTimer();
+    FPane.CommandHandled(false);
 }
 
 int TfrmDebugWindow::Scaled(int pixels) const {

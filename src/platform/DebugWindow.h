@@ -81,6 +81,7 @@ class TfrmDebugWindow : public IInstanceCheck,
   private:
     // The pane's control id, for its change notices.
     static constexpr WORD PaneId = 100;
+    static constexpr UINT_PTR RecoveryTimerId = 1;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -96,6 +97,7 @@ class TfrmDebugWindow : public IInstanceCheck,
     void FormResize();
     void FormDestroy();
     void ClientCommand(UINT message);
+    void RecoveryTimer();
     void Command(WORD id, WORD notification, HWND control);
     void ToolbarAccelerator(WORD id);
     void ContextMenu(HWND source, LPARAM position);

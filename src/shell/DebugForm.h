@@ -5,6 +5,7 @@
 
 #include "channel/ClientCommands.h"
 #include "pane/MessagePane.h"
+#include "shell/RecoveryFile.h"
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
 
@@ -58,6 +59,11 @@ class TfrmDebug : public IClientCommandTarget {
     // a close, but the channel stays open in case the end is cancelled.
     bool FormQueryEndSession();
     void FormEndSession(bool ending);
+    // The window's timer, every RecoveryInterval from the moment the window
+    // is shown: keeps the pane's recovery copy up to date.
+    void tmrRecoveryTimer();
+    // The window could not have its timer: no recovery copy is kept.
+    void RecoveryTimerUnavailable() { ShowRecoveryFailure(); }
 
     // The general error display.
     void ShowException(const std::exception& error);
@@ -116,6 +122,7 @@ class TfrmDebug : public IClientCommandTarget {
     void LoadLogFile();
     void SaveIntoLogFile();
     void SaveSettings();
+    void ShowRecoveryFailure();
     void ApplyPlacementSettings();
     void WriteLogConnect();
     template <typename TOperation> void WithStayOnTopSuspended(TOperation&& operation);
@@ -132,7 +139,11 @@ class TfrmDebug : public IClientCommandTarget {
     std::string FLastOpenName;
     std::string FLastSaveName;
     std::string FLogFile;
-    // The log file could not be read: it must not be overwritten by the pane.
+    // The log file, or its recovery copy, could not be read: neither may be
+    // overwritten by the pane.
     bool FLogFileUnread = false;
+    TRecoveryFile FRecovery;
+    bool FRecoveryFailureShown = false;
+    bool FInRecoveryTimer = false;
     bool FOtherInstanceFound = false;
 };
