@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "channel/ClientCommands.h"
+#include "pane/ScopeGuard.h"
 #include "platform/Commands.h"
 #include "platform/Win32Paint.h"
 #include "resource.h"
@@ -132,7 +133,12 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case WM_TIMER:
         if (wParam != RecoveryTimerId)
             return ::DefWindowProcA(FWindow, message, wParam, lParam);
-        Guarded([this] { RecoveryTimer(); });
+        // The timer fires inside the modal loop of the error box that a
+        // failed tick raises; it must not raise the next box inside that one.
+        if (!FInRecoveryTimer) {
+            const TFlagScope inTimer(FInRecoveryTimer);
+            Guarded([this] { RecoveryTimer(); });
+        }
         return 0;
     case WM_DRAWITEM:
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));

@@ -123,5 +123,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     TWindowState FPendingState = TWindowState::Normal;
     bool FPendingTopmost = false;
     bool FTerminationRequested = false;
+    bool FInRecoveryTimer = false;
     int FDpi = 96;
 };

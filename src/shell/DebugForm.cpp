@@ -5,7 +5,6 @@
 #include "pane/MarkLine.h"
 #include "pane/PaneControl.h"
 #include "pane/PanePacing.h"
-#include "pane/ScopeGuard.h"
 #include "shell/Clock.h"
 #include "shell/IntegerText.h"
 #include "shell/MainWindow.h"
@@ -156,11 +155,9 @@ bool TfrmDebug::FormCloseQuery() {
 
 void TfrmDebug::tmrRecoveryTimer() {
     // A file that could not be read holds what the pane does not: the copy
-    // must not take its place at the next start. The timer also fires inside
-    // the modal loop of an error box that an earlier tick may have raised.
-    if (FLogFileUnread || FInRecoveryTimer)
+    // must not take its place at the next start.
+    if (FLogFileUnread)
         return;
-    const TFlagScope inTimer(FInRecoveryTimer);
     if (FRecovery.Update(FLogFile, FServices.Pane.Text()) == TRecoveryFile::TUpdate::Failed)
         ShowRecoveryFailure();
 }

@@ -144,6 +144,5 @@ class TfrmDebug : public IClientCommandTarget {
     bool FLogFileUnread = false;
     TRecoveryFile FRecovery;
     bool FRecoveryFailureShown = false;
-    bool FInRecoveryTimer = false;
     bool FOtherInstanceFound = false;
 };
