@@ -21,4 +21,19 @@ void ReferencePane::Print(const std::string& text) {
     text_ += lastLineOpen ? "\r\n" + text : text + "\r\n";
 }
 
+void ReferencePane::SaveAndLoad() {
+    std::string loaded;
+    for (std::size_t i = 0; i < text_.size(); ++i) {
+        const char c = text_[i];
+        if (c == '\r' || c == '\n') {
+            loaded += "\r\n";
+            if (c == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n')
+                ++i;
+        } else {
+            loaded += c;
+        }
+    }
+    text_ = loaded;
+}
+
 } // namespace e2e

@@ -11,6 +11,8 @@ class ReferencePane {
     void Print(const std::string& text);
     // Keys the user types at the end of the pane.
     void Type(const std::string& keys) { text_ += keys; }
+    // The pane saved into a file and loaded from it again: every lone CR and lone LF becomes CR LF.
+    void SaveAndLoad();
     const std::string& Text() const { return text_; }
 
   private:
