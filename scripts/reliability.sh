@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs the fault and load tests (build/windows/bin/e2e-faults*.exe, e2e-load.exe) under Wine on a private X
-# display, takes the fuzzing figures from build/fuzz/summary.md (running `bash scripts/fuzz.sh 10` first when
-# there is none), and writes docs/reliability.md: every case tried with its result, and the figures.
+# Runs the fault, load and recovery tests (build/windows/bin/e2e-faults*.exe, e2e-load.exe, e2e-recover.exe)
+# under Wine on a private X display, takes the fuzzing figures from build/fuzz/summary.md (running
+# `bash scripts/fuzz.sh 10` first when there is none), and writes docs/reliability.md: every case tried with
+# its result, and the figures.
 #
 #   bash scripts/reliability.sh          set up, build, run, write docs/reliability.md
 #   bash scripts/reliability.sh --fuzz   also run the fuzzers again (10 s per target) instead of reusing
@@ -47,7 +48,7 @@ run_programs() {
     fi
 
     shopt -s nullglob
-    programs=("$DRAVIK_BIN"/e2e-faults*.exe "$DRAVIK_BIN"/e2e-load.exe)
+    programs=("$DRAVIK_BIN"/e2e-faults*.exe "$DRAVIK_BIN"/e2e-load.exe "$DRAVIK_BIN"/e2e-recover.exe)
     shopt -u nullglob
     if [ "${#programs[@]}" -eq 0 ]; then
         echo "No fault or load test program in $DRAVIK_BIN" >&2
@@ -164,6 +165,12 @@ load_rows="$(case_rows e2e-load)"
     echo "| Flood: log written at close equals the pane (1 yes) | $(figure flood_log_equals_pane) |"
     echo "| Import of a 3 MB file, ms until the pane holds it | $(figure load_3mb_ms) |"
     echo "| Two viewers started at once: rounds with exactly one survivor | $(figure simultaneous_start_one_survivor) of $(figure simultaneous_start_rounds) |"
+    echo "| Viewer ended without warning during a flood: ends survived | $(figure recover_ends_survived) of $(figure recover_ends) |"
+    echo "| The same: lines lost per end (answered, not in the pane after the restart), mean | $(figure recover_lines_lost_per_end) |"
+    echo "| The same: ms before the end at which the oldest lost line was answered, longest | $(figure recover_longest_ms_lost) |"
+    echo
+    echo "An end survived when the restarted viewer's pane was exactly the pane after one of the lines sent,"
+    echo "followed by the recovered line, and held every line answered more than a second before the end."
     echo
     echo "Lines are accounted for by the clients: \`dravik-send\` exits 0 only when the viewer took every line."
     echo "The pane and the log then hold only the newest lines, as the capacity rule cuts the oldest away; the"

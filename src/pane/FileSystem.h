@@ -16,6 +16,10 @@ class IFileSystem {
     virtual bool ReadWholeFile(const std::string& name, std::string& bytes) = 0;
     // Creates or truncates the file and writes the bytes.
     virtual TWriteResult WriteWholeFile(const std::string& name, const std::string& bytes) = 0;
+    // Writes the bytes into a file beside name, flushed to the disk, which then takes name's place in one
+    // step: whoever looks, even after a loss of power, finds name missing, or whole with the old bytes or
+    // with the new ones, never empty or half written. False when any step fails.
+    virtual bool WriteFileInOneStep(const std::string& name, const std::string& bytes) = 0;
     // Opens an existing file for writing without truncating it, and closes it again.
     virtual bool CanOpenForWriting(const std::string& name) = 0;
     // Creates a new empty file, failing if any file of that name exists already.

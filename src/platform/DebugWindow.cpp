@@ -5,6 +5,7 @@
 
 #include "channel/ClientCommands.h"
 #include "dravik/protocol.h"
+#include "pane/ScopeGuard.h"
 #include "platform/Commands.h"
 #include "platform/Win32Paint.h"
 #include "resource.h"
@@ -92,6 +93,11 @@ void TfrmDebugWindow::Show() {
     static const int showCommands[] = {SW_SHOWNORMAL, SW_SHOWMINIMIZED, SW_SHOWMAXIMIZED};
     ::ShowWindow(FWindow, showCommands[static_cast<int>(FPendingState)]);
     ::UpdateWindow(FWindow);
+    if (!::SetTimer(FWindow, RecoveryTimerId, RecoveryInterval, nullptr))
+        Guarded([this] {
+            FForm->RecoveryTimerUnavailable();
+            FPane.CommandHandled(false);
+        });
     if (FTerminationRequested)
         ::PostQuitMessage(0);
 }
@@ -131,9 +137,7 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
         WindowsOutputArrived();
         return 0;
     case WM_TIMER:
-        if (wParam != TWin32WindowsOutput::TimerId)
-            return ::DefWindowProcA(FWindow, message, wParam, lParam);
-        WindowsOutputArrived();
+        Timer(static_cast<UINT_PTR>(wParam));
         return 0;
     case WM_DRAWITEM:
         DrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
@@ -232,6 +236,27 @@ void TfrmDebugWindow::WindowsOutputArrived() {
         if (FForm->WindowsOutputArrived(::GetTickCount()))
             FPane.CommandHandled(true);
     });
+}
+
+void TfrmDebugWindow::Timer(UINT_PTR id) {
+    if (id == TWin32WindowsOutput::TimerId) {
+        WindowsOutputArrived();
+        return;
+    }
+    // The recovery timer fires inside the modal loop of the error box that a
+    // failed tick raises; it must not raise the next box inside that one.
+    if (id == RecoveryTimerId && !FInRecoveryTimer) {
+        const TFlagScope inTimer(FInRecoveryTimer);
+        Guarded([this] { RecoveryTimer(); });
+    }
+}
+
+// The pane's text is read where the viewer keeps it, not from the control,
+// which need not be brought in step for it. A line the form printed must
+// reach the control like a command's.
+void TfrmDebugWindow::RecoveryTimer() {
+    FForm->tmrRecoveryTimer();
+    FPane.CommandHandled(false);
 }
 
 int TfrmDebugWindow::Scaled(int pixels) const {

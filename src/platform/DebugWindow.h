@@ -82,6 +82,7 @@ class TfrmDebugWindow : public IInstanceCheck,
   private:
     // The pane's control id, for its change notices.
     static constexpr WORD PaneId = 100;
+    static constexpr UINT_PTR RecoveryTimerId = 1;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -98,6 +99,8 @@ class TfrmDebugWindow : public IInstanceCheck,
     void FormDestroy();
     void ClientCommand(UINT message);
     void WindowsOutputArrived();
+    void Timer(UINT_PTR id);
+    void RecoveryTimer();
     void Command(WORD id, WORD notification, HWND control);
     void ToolbarAccelerator(WORD id);
     void ContextMenu(HWND source, LPARAM position);
@@ -124,5 +127,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     TWindowState FPendingState = TWindowState::Normal;
     bool FPendingTopmost = false;
     bool FTerminationRequested = false;
+    bool FInRecoveryTimer = false;
     int FDpi = 96;
 };

@@ -127,6 +127,26 @@ TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& fileName, const
     return Failed(name, existed, TWriteResult::WriteFailed);
 }
 
+// Unlike a save, nothing opens or creates name itself beforehand: a file
+// that is found at all must be whole, since its mere presence is taken to
+// mean something. The bytes go into a file of a fixed name beside it, so
+// that a viewer ended midway leaves no more than that one file, which the
+// next write replaces; the rename over name is a single step of the file
+// system.
+bool TWin32FileSystem::WriteFileInOneStep(const std::string& name, const std::string& bytes) {
+    const std::string beside = name + ".tmp";
+    bool complete = false;
+    {
+        const TFileHandle file = OpenUnshared(beside, GENERIC_WRITE, CREATE_ALWAYS);
+        complete = file && WriteAll(file.Get(), bytes);
+    }
+    if (complete &&
+        ::MoveFileExA(beside.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    ::DeleteFileA(beside.c_str());
+    return false;
+}
+
 bool TWin32FileSystem::CanOpenForWriting(const std::string& name) {
     return OpenUnshared(name, GENERIC_WRITE, OPEN_EXISTING).Valid();
 }

@@ -5,6 +5,7 @@
 #include "dravik/protocol.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
+#include "pane/PaneControl.h"
 #include "pane/PanePacing.h"
 #include "shell/Clock.h"
 #include "shell/IntegerText.h"
@@ -66,7 +67,8 @@ std::string CaptureRefusalText(TCaptureStart started) {
 }
 
 TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
-    : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry) {}
+    : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry),
+      FRecovery(services.Files) {}
 
 void TfrmDebug::FormCreate() {
     IInstanceCheck& window = FServices.Instance;
@@ -101,7 +103,9 @@ void TfrmDebug::FormCreate() {
     }
 
     FSettings.ReadRegString(DRAVIK_VALUE_LOG_FILE, "", FLogFile);
-    if (!FServices.Files.IsExistingFile(FLogFile))
+    // A log that a viewer switched to and then died before writing it exists
+    // only as its recovery copy.
+    if (!FServices.Files.IsExistingFile(FLogFile) && !FRecovery.ExistsFor(FLogFile))
         FLogFile = FServices.Files.ExecutableDirectory() + DefaultLogFileName;
 
     // A log that cannot be read is reported, and start-up goes on: the saved
@@ -165,6 +169,25 @@ bool TfrmDebug::FormCloseQuery() {
     SaveWithWindowsOutputReleased();
     FServices.Maps.CloseMap(CommandRegionKey);
     return true;
+}
+
+void TfrmDebug::tmrRecoveryTimer() {
+    // A file that could not be read holds what the pane does not: the copy
+    // must not take its place at the next start.
+    if (FLogFileUnread)
+        return;
+    if (FRecovery.Update(FLogFile, FServices.Pane.Text()) == TRecoveryFile::TUpdate::Failed)
+        ShowRecoveryFailure();
+}
+
+// Once per run: the user learns that a crash would lose the output, and the
+// pane is not filled with the same line while the cause lasts.
+void TfrmDebug::ShowRecoveryFailure() {
+    if (FRecoveryFailureShown)
+        return;
+    FRecoveryFailureShown = true;
+    DoPrint("***** Cannot write the recovery file " + TRecoveryFile::NameFor(FLogFile) +
+            ": output would not survive a crash *****");
 }
 
 bool TfrmDebug::FormQueryEndSession() {
@@ -243,6 +266,9 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     }
     SaveIntoLogFile();
     FLogFile = fileName;
+    // A viewer that ends without closing must find this log's recovery copy
+    // at its next start, not the copy of the log it left.
+    FSettings.WriteRegString("LogFile", FLogFile);
     LoadLogFile();
 }
 
@@ -307,20 +333,32 @@ void TfrmDebug::DoMark() {
 }
 
 // A log file that exists but could not be read still holds the user's
-// earlier output; it is kept from being overwritten by the pane.
+// earlier output; it is kept from being overwritten by the pane. A recovery
+// copy beside the log means that the last viewer on it ended without
+// closing: the copy is newer than the log.
 void TfrmDebug::LoadLogFile() {
     FLogFileUnread = false;
+    const bool recovering = FRecovery.ExistsFor(FLogFile);
+    const std::string source = recovering ? TRecoveryFile::NameFor(FLogFile) : FLogFile;
     try {
-        DoLoadFromFile(FLogFile);
+        DoLoadFromFile(source);
     } catch (...) {
         FLogFileUnread = true;
         throw;
     }
+    // A log that does not exist gives an empty pane at the next start.
+    FRecovery.Kept(FServices.Files.IsExistingFile(source) ? FServices.Pane.Text() : std::string());
+    if (recovering)
+        DoPrint(RecoveredLine);
 }
 
+// The recovery copy is removed only once the log holds the pane: where the
+// log is not written, the copy may be the only one of the pane's text.
 void TfrmDebug::SaveIntoLogFile() {
-    if (!FLogFileUnread)
-        DoSaveToFile(FLogFile);
+    if (FLogFileUnread)
+        return;
+    DoSaveToFile(FLogFile);
+    FRecovery.LogWritten(FLogFile, FServices.Pane.Text());
 }
 
 void TfrmDebug::SetStayOnTop(bool on) {

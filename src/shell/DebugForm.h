@@ -7,6 +7,7 @@
 #include "channel/ClientCommands.h"
 #include "channel/WindowsOutputLines.h"
 #include "pane/MessagePane.h"
+#include "shell/RecoveryFile.h"
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
 
@@ -66,6 +67,11 @@ class TfrmDebug : public IClientCommandTarget {
     // a close, but the channel stays open in case the end is cancelled.
     bool FormQueryEndSession();
     void FormEndSession(bool ending);
+    // The window's timer, every RecoveryInterval from the moment the window
+    // is shown: keeps the pane's recovery copy up to date.
+    void tmrRecoveryTimer();
+    // The window could not have its timer: no recovery copy is kept.
+    void RecoveryTimerUnavailable() { ShowRecoveryFailure(); }
 
     // The general error display.
     void ShowException(const std::exception& error);
@@ -130,6 +136,7 @@ class TfrmDebug : public IClientCommandTarget {
     void LoadLogFile();
     void SaveIntoLogFile();
     void SaveSettings();
+    void ShowRecoveryFailure();
     void ApplyPlacementSettings();
     void WriteLogConnect();
     void SaveWithWindowsOutputReleased();
@@ -150,8 +157,11 @@ class TfrmDebug : public IClientCommandTarget {
     std::string FLastOpenName;
     std::string FLastSaveName;
     std::string FLogFile;
-    // The log file could not be read: it must not be overwritten by the pane.
+    // The log file, or its recovery copy, could not be read: neither may be
+    // overwritten by the pane.
     bool FLogFileUnread = false;
+    TRecoveryFile FRecovery;
+    bool FRecoveryFailureShown = false;
     bool FOtherInstanceFound = false;
     // The Capture Windows Output switch: on while the viewer reads the channel.
     bool FCaptureWindowsOutput = false;

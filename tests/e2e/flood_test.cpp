@@ -1,38 +1,13 @@
 // A flood of prints with the window visible: the pane ends with exactly the text that applying each
 // message in turn gives, and what the user types meanwhile is kept.
 #include "harness/fixture.h"
+#include "harness/reference_pane.h"
 
 #include <cstdint>
 
 using namespace e2e;
 
 namespace {
-
-const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
-
-// The pane as the capacity rule and the append rule make it, written out plainly.
-class ReferencePane {
-  public:
-    void Print(const std::string& text) {
-        const long long length = static_cast<long long>(text_.size());
-        const long long message = static_cast<long long>(text.size());
-        if (length + message >= 29949) {
-            const long long cut = length - message - 25051;
-            if (cut >= 1) {
-                text_.erase(0, static_cast<std::size_t>(cut));
-                text_.insert(0, kLimitationPrefix + std::to_string(cut) + "\r\n");
-            }
-        }
-        const bool endsWithBreak = text_.size() >= 2 && text_.compare(text_.size() - 2, 2, "\r\n") == 0;
-        const bool lastLineOpen = !text_.empty() && !endsWithBreak;
-        text_ += lastLineOpen ? "\r\n" + text : text + "\r\n";
-    }
-    void Type(const std::string& keys) { text_ += keys; }
-    const std::string& Text() const { return text_; }
-
-  private:
-    std::string text_;
-};
 
 // Lines of many lengths, mostly short, now and then one near the region's limit.
 std::string FloodLine(std::uint32_t& seed, int number) {

@@ -28,6 +28,13 @@ class TMemoryFileSystem : public IFileSystem {
         ++WriteCount[name];
         return TWriteResult::Ok;
     }
+    bool WriteFileInOneStep(const std::string& name, const std::string& bytes) override {
+        if (!Creatable(name) || Locked.count(name) || FailWritesTo.count(name))
+            return false;
+        Files[name] = bytes;
+        ++WriteCount[name];
+        return true;
+    }
     bool CanOpenForWriting(const std::string& name) override {
         return Files.count(name) && !Locked.count(name) && !ReadOnly.count(name);
     }

@@ -51,10 +51,10 @@ class ViewerRun {
     // Posts WM_CLOSE and waits for the process to end. When it does not end in time, it is terminated and
     // the result is false.
     bool Close(DWORD timeoutMs = 15000);
-
-  private:
+    // Ends the process at once, as the task manager does, and waits for its end.
     void Terminate();
 
+  private:
     std::string folder_;
     bool prepared_ = false;
     UniqueHandle process_;
