@@ -268,7 +268,7 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     FLogFile = fileName;
     // A viewer that ends without closing must find this log's recovery copy
     // at its next start, not the copy of the log it left.
-    FSettings.WriteRegString("LogFile", FLogFile);
+    FSettings.WriteRegString(DRAVIK_VALUE_LOG_FILE, FLogFile);
     LoadLogFile();
 }
 
