@@ -1,5 +1,6 @@
 // The client channel seen from a client: the five commands through the shared region, and what each one
 // leaves in the pane and on disk.
+#include "ReferencePane.h"
 #include "harness/fixture.h"
 
 #include <cstdio>
@@ -9,7 +10,6 @@ using namespace e2e;
 namespace {
 
 const std::string kCrLf = "\r\n";
-const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
 
 void PrintAppendsLinesInOrder() {
     ViewerRun run;
@@ -378,12 +378,6 @@ void SetLogFileWhileTheOldLogIsHeld() {
     CHECK(!FileExists(newLog));
 }
 
-// The pane after a print that trims: the limitation line, the pane less its first `removed` characters,
-// then the message.
-std::string Trimmed(const std::string& pane, std::size_t removed, const std::string& message) {
-    return kLimitationPrefix + std::to_string(removed) + kCrLf + pane.substr(removed) + message + kCrLf;
-}
-
 void CapacityRuleAtItsBoundaries() {
     ViewerRun run;
     if (!StartFirstRun(run))
@@ -391,23 +385,6 @@ void CapacityRuleAtItsBoundaries() {
     const HWND viewer = run.Window();
     const std::string file = run.Folder() + "fill.txt";
 
-    struct Case {
-        std::size_t paneLength;
-        std::size_t messageLength;
-        std::size_t removed;
-        const char* what;
-    };
-    const Case cases[] = {
-        {28000, 1948, 0, "L + m = 29948: below the budget"},
-        {28000, 1949, 1000, "L + m = 29949: the trigger"},
-        {29900, 100, 4749, "L = 29900, m = 100"},
-        {29000, 100, 0, "L = 29000, m = 100: below the budget"},
-        {28000, 2949, 0, "n = 0: nothing to remove, the pane grows past 30000"},
-        {28000, 3000, 0, "n < 0: nothing removed rather than the whole pane"},
-        {29949, 0, 4898, "an empty message on a full pane"},
-        {31000, 10, 5939, "a pane loaded above the budget"},
-        {100000, 10, 74939, "a log far beyond the edit control's default limit"},
-    };
     // The removal counts characters, not lines: a pane whose last line has no break is trimmed the same way,
     // and the message then goes on a line of its own without a final break.
     {
@@ -419,9 +396,9 @@ void CapacityRuleAtItsBoundaries() {
             return;
         CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
         CHECK_SENT(Print(viewer, message));
-        CHECK_EQ(PaneText(viewer), kLimitationPrefix + "4747" + kCrLf + pane.substr(4747) + kCrLf + message);
+        CHECK_EQ(PaneText(viewer), ReferenceTrimmed(pane, 4747) + kCrLf + message);
     }
-    for (const Case& c : cases) {
+    for (const TCapacityCase& c : ReferenceCapacityCases) {
         std::printf("  case: %s\n", c.what);
         const std::string pane = FillerLines(c.paneLength);
         const std::string message = Filler(c.messageLength, 11);
@@ -430,9 +407,7 @@ void CapacityRuleAtItsBoundaries() {
         CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
         CHECK_EQ(PaneText(viewer).size(), pane.size());
         CHECK_SENT(Print(viewer, message));
-        const std::string expected =
-            c.removed == 0 ? pane + message + kCrLf : Trimmed(pane, c.removed, message);
-        CHECK_EQ(PaneText(viewer), expected);
+        CHECK_EQ(PaneText(viewer), ReferenceTrimmed(pane, c.removed) + message + kCrLf);
     }
     CHECK(run.Close());
 }
@@ -459,7 +434,7 @@ void CapacityRuleWhilePrinting() {
     CHECK_EQ(PaneText(viewer), expected);
     const std::string last = Filler(98, 299);
     CHECK_SENT(Print(viewer, last));
-    expected = Trimmed(expected, 4751, last);
+    expected = ReferenceTrimmed(expected, 4751) + last + kCrLf;
     CHECK_EQ(PaneText(viewer), expected);
 
     // The trimmed pane is far below the budget again: the next line is simply appended.

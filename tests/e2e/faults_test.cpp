@@ -1,6 +1,7 @@
 // Faults a user's machine throws at the viewer: files it cannot write or read, names it cannot use, regions
 // a careless client made, and two viewers racing at start-up. The viewer must keep running, say what went
 // wrong where the rules say so, and never destroy output that was already safe on disk.
+#include "ReferencePane.h"
 #include "harness/faults.h"
 #include "harness/fixture.h"
 
@@ -10,7 +11,6 @@ using namespace e2e;
 
 namespace {
 
-const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
 const char* const kReadOnlyNotEnforced =
     "this system lets a program write a file marked read-only (Wine run as root), so the viewer cannot be "
     "refused by the attribute";
@@ -229,8 +229,7 @@ void LoadOfFoldersEmptyAndLargeFiles() {
     const std::string message = "after the big load";
     const std::size_t removed = big.size() - message.size() - 25051;
     CHECK_SENT(SendSlowly(viewer, kPrint, message));
-    const std::string expected =
-        kLimitationPrefix + std::to_string(removed) + "\r\n" + big.substr(removed) + message + "\r\n";
+    const std::string expected = ReferenceTrimmed(big, removed) + message + "\r\n";
     CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == expected.size(); }, 15000));
     const bool trimmed = pane == expected;
     CHECK_MSG(trimmed, "the trimmed pane" + FirstDifference(pane, expected));
@@ -340,7 +339,7 @@ void LargeRegionCreatedFirst() {
 
     CHECK_SENT(Print(viewer, "small"));
     const std::size_t removed = expected.size() - 5 - 25051;
-    expected = kLimitationPrefix + std::to_string(removed) + "\r\n" + expected.substr(removed) + "small\r\n";
+    expected = ReferenceTrimmed(expected, removed) + "small\r\n";
     CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == expected.size(); }, 5000));
     CHECK_MSG(pane == expected, "the pane after the next print" + FirstDifference(pane, expected));
     CHECK(run.Close());

@@ -1,7 +1,7 @@
 // A flood of prints with the window visible: the pane ends with exactly the text that applying each
 // message in turn gives, and what the user types meanwhile is kept.
+#include "ReferencePane.h"
 #include "harness/fixture.h"
-#include "harness/reference_pane.h"
 
 #include <cstdint>
 
@@ -17,7 +17,7 @@ std::string FloodLine(std::uint32_t& seed, int number) {
     return std::to_string(number) + ":" + Filler(length, static_cast<std::size_t>(number));
 }
 
-bool SendFlood(HWND viewer, Region& region, ReferencePane& reference, int lines, std::uint32_t& seed,
+bool SendFlood(HWND viewer, Region& region, TReferencePane& reference, int lines, std::uint32_t& seed,
                int& number) {
     for (int i = 0; i < lines; ++i, ++number) {
         const std::string line = FloodLine(seed, number);
@@ -41,7 +41,7 @@ void AFloodEndsWithTheTextOfPrintingMessageByMessage() {
     if (!CHECK(region.Valid()))
         return;
 
-    ReferencePane reference;
+    TReferencePane reference;
     std::uint32_t seed = 7;
     int number = 0;
     // Several thousand lines cross the capacity many times over; the pane is read now and then, which
@@ -49,7 +49,7 @@ void AFloodEndsWithTheTextOfPrintingMessageByMessage() {
     for (int round = 0; round < 4; ++round) {
         if (!CHECK(SendFlood(viewer, region, reference, 1500, seed, number)))
             return;
-        CHECK_EQ(PaneText(viewer), reference.Text());
+        CHECK_EQ(PaneText(viewer), reference.Text);
     }
 
     // What the user types into the pane between prints stays, and the next print starts a new line.
@@ -58,24 +58,23 @@ void AFloodEndsWithTheTextOfPrintingMessageByMessage() {
     SendMessageA(pane, EM_SETSEL, static_cast<WPARAM>(end), end);
     for (const char key : std::string("typed"))
         SendMessageA(pane, WM_CHAR, static_cast<WPARAM>(static_cast<unsigned char>(key)), 1);
-    reference.Type("typed");
+    reference.Text += "typed";
     if (!CHECK(SendFlood(viewer, region, reference, 500, seed, number)))
         return;
-    CHECK_EQ(PaneText(viewer), reference.Text());
+    CHECK_EQ(PaneText(viewer), reference.Text);
 
     // Text another program puts into the pane is the pane's text from then on.
     SendMessageA(pane, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("set from outside\r\n"));
-    reference = ReferencePane();
-    reference.Type("set from outside\r\n");
+    reference.Text = "set from outside\r\n";
     if (!CHECK(SendFlood(viewer, region, reference, 3, seed, number)))
         return;
-    CHECK_EQ(PaneText(viewer), reference.Text());
+    CHECK_EQ(PaneText(viewer), reference.Text);
 
     // The log written at close holds the same text.
     CHECK(run.Close());
     std::string log;
     CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, reference.Text());
+    CHECK_EQ(log, reference.Text);
 }
 
 } // namespace

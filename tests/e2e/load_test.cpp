@@ -1,6 +1,7 @@
 // Load: many clients at once, and one client flooding while the user works the window. Afterwards the viewer
 // is alive, every line it holds is whole and in its client's order, and the log it writes at close is the
 // pane exactly.
+#include "ReferencePane.h"
 #include "harness/faults.h"
 #include "harness/fixture.h"
 #include "harness/process.h"
@@ -13,7 +14,6 @@ using namespace e2e;
 
 namespace {
 
-const std::string kLimitationPrefix = "***** System Limitations: Lines hat to be removed: ";
 const std::string kMarkPrefix = "*** (MARKED AT ";
 // 200000 lines took 131 s here (the rate with the window shown varied between runs from about 1300 to
 // 2600 lines a second), which with the eight senders' minute leaves the program over three minutes: the
@@ -48,9 +48,9 @@ bool ParseHead(const std::string& line, int& client, long& k) {
 }
 
 bool IsLimitationLine(const std::string& line) {
-    return line.size() > kLimitationPrefix.size() &&
-           line.compare(0, kLimitationPrefix.size(), kLimitationPrefix) == 0 &&
-           line.find_first_not_of("0123456789", kLimitationPrefix.size()) == std::string::npos;
+    return line.size() > ReferenceLimitationPrefix.size() &&
+           line.compare(0, ReferenceLimitationPrefix.size(), ReferenceLimitationPrefix) == 0 &&
+           line.find_first_not_of("0123456789", ReferenceLimitationPrefix.size()) == std::string::npos;
 }
 
 struct TailReport {

@@ -1,9 +1,9 @@
 // A viewer ended without its close sequence, as the task manager or a crash ends it: the next start shows
 // the pane as it stood at most a second before the end, from the recovery file beside the log, and the
 // next close puts it into the log and removes that file.
+#include "ReferencePane.h"
 #include "harness/faults.h"
 #include "harness/fixture.h"
-#include "harness/reference_pane.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -248,13 +248,13 @@ void EndsDuringAFloodLoseAtMostTheLastSecond() {
         if (!whole)
             continue;
         // The copy is loaded as a log is, and the recovered line is a print like any other.
-        ReferencePane reference;
-        reference.Type(before);
+        TReferencePane reference;
+        reference.Text = before;
         for (int i = first; i <= last; ++i)
             reference.Print(sent[static_cast<std::size_t>(i - first)].text);
-        reference.SaveAndLoad();
+        reference.Load(reference.Text);
         reference.Print(kRecovered.substr(0, kRecovered.size() - 2));
-        whole = CHECK_EQ(pane, reference.Text()) && whole;
+        whole = CHECK_EQ(pane, reference.Text) && whole;
 
         // Lines are answered in order: the oldest one lost is the first after the last one recovered.
         const std::size_t firstLost = static_cast<std::size_t>(last + 1 - first);

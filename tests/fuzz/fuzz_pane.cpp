@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "ReferenceText.h"
+#include "ReferencePane.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
 #include "pane/ViewerError.h"
@@ -15,45 +15,6 @@
 
 namespace {
 const char* const LoadedFile = "C:\\loaded.txt";
-
-// What the user must see, written from the rules rather than from the code.
-class TReferencePane {
-  public:
-    void Print(const std::string& message) {
-        const long long paneLength = static_cast<long long>(Text.size());
-        const long long messageLength = static_cast<long long>(message.size());
-        if (paneLength + messageLength >= 29949) {
-            const long long n = paneLength - messageLength - 25051;
-            if (n >= 1)
-                Text = "***** System Limitations: Lines hat to be removed: " + std::to_string(n) + "\r\n" +
-                       Text.substr(static_cast<std::size_t>(n));
-        }
-        const bool endsWithBreak = Text.size() >= 2 && Text.compare(Text.size() - 2, 2, "\r\n") == 0;
-        if (Text.empty() || endsWithBreak)
-            Text += message + "\r\n";
-        else
-            Text += "\r\n" + message;
-    }
-    // A selection as the control keeps it: within the text.
-    void Select(std::size_t start, std::size_t length) {
-        SelStart = start < Text.size() ? start : Text.size();
-        SelLength = length < Text.size() - SelStart ? length : Text.size() - SelStart;
-    }
-    void ReplaceSelection(const std::string& text) {
-        Text = Text.substr(0, SelStart) + text + Text.substr(SelStart + SelLength);
-    }
-    void Cut() {
-        // Cutting nothing leaves the clipboard as it was.
-        if (SelLength > 0)
-            Clipboard = Text.substr(SelStart, SelLength);
-        ReplaceSelection("");
-    }
-
-    std::string Text;
-    std::string Clipboard;
-    std::size_t SelStart = 0;
-    std::size_t SelLength = 0;
-};
 
 struct TDirectPane {
     TMemoryPane Control;

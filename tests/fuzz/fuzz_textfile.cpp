@@ -3,7 +3,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "ReferenceText.h"
+#include "ReferencePane.h"
 #include "pane/TextFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
