@@ -2,6 +2,7 @@
 // with the Capture Windows Output switch on and off, Debug Output off, and another reader of the channel.
 // Started with --say or --flood, this program is one of those senders instead.
 #include "harness/fixture.h"
+#include "harness/process.h"
 #include "harness/ui.h"
 
 #include <cstdio>
@@ -43,7 +44,7 @@ std::string Unescaped(const std::string& text) {
 }
 
 bool WaitForGate(const char* name) {
-    UniqueHandle gate(OpenEventA(SYNCHRONIZE, FALSE, name));
+    TKernelHandle gate(OpenEventA(SYNCHRONIZE, FALSE, name));
     return gate.Valid() && WaitForSingleObject(gate.Get(), 30000) == WAIT_OBJECT_0;
 }
 
@@ -80,7 +81,7 @@ int SenderMain(int argc, char** argv) {
         if (!WaitForGate(argv[2]))
             return 3;
         const bool quick = Say(Unescaped(argv[4]));
-        UniqueHandle done(OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]));
+        TKernelHandle done(OpenEventA(EVENT_MODIFY_STATE, FALSE, argv[3]));
         if (done.Valid())
             SetEvent(done.Get());
         return quick ? 0 : 2;
@@ -91,42 +92,14 @@ int SenderMain(int argc, char** argv) {
 }
 
 // Another copy of this program as a sender, waiting at a gate of ours.
-class Sender {
-  public:
-    explicit Sender(const std::string& arguments) {
-        const std::string exe = OwnFolder() + "e2e-capture.exe";
-        std::string line = "\"" + exe + "\" " + arguments;
-        std::vector<char> mutableLine(line.begin(), line.end());
-        mutableLine.push_back('\0');
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info = {};
-        if (CreateProcessA(exe.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                           &startup, &info)) {
-            CloseHandle(info.hThread);
-            process_ = UniqueHandle(info.hProcess);
-            id_ = info.dwProcessId;
-        }
-    }
-    ~Sender() {
-        if (process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT)
-            TerminateProcess(process_.Get(), 1);
-    }
-    bool Started() const { return process_.Valid(); }
-    DWORD Id() const { return id_; }
-    // The exit code, or -1 when it did not end in time.
-    long Finish(DWORD timeoutMs) {
-        DWORD code = 0;
-        if (WaitForSingleObject(process_.Get(), timeoutMs) != WAIT_OBJECT_0 ||
-            !GetExitCodeProcess(process_.Get(), &code))
-            return -1;
-        return static_cast<long>(code);
-    }
+StartedProgram Sender(const std::string& arguments) {
+    return StartedProgram("\"" + OwnFolder() + "e2e-capture.exe\" " + arguments);
+}
 
-  private:
-    UniqueHandle process_;
-    DWORD id_ = 0;
-};
+// The sender's exit code, or -1 when it did not end in time.
+long Finish(const StartedProgram& sender, DWORD timeoutMs) {
+    return sender.Wait(timeoutMs) ? static_cast<long>(sender.ExitCode()) : -1;
+}
 
 std::string OwnTag(const char* what) {
     return std::string("DravikCaptureTest") + what + std::to_string(GetCurrentProcessId());
@@ -144,13 +117,9 @@ class OtherReader {
         mapping_ = Created(
             CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, "DBWIN_BUFFER"));
         if (mapping_.Valid())
-            view_ = static_cast<const char*>(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 4096));
+            view_ = TMappedView(MapViewOfFile(mapping_.Get(), FILE_MAP_READ, 0, 0, 4096));
     }
-    ~OtherReader() {
-        if (view_)
-            UnmapViewOfFile(view_);
-    }
-    bool Valid() const { return bufferReady_.Valid() && dataReady_.Valid() && view_ != nullptr; }
+    bool Valid() const { return bufferReady_.Valid() && dataReady_.Valid() && view_.Valid(); }
     // Someone had made the channel's objects before.
     bool FoundExisting() const { return existed_; }
     // Reads a message this process sends: the channel works for this reader.
@@ -159,21 +128,22 @@ class OtherReader {
         OutputDebugStringA(text.c_str());
         if (WaitForSingleObject(dataReady_.Get(), 5000) != WAIT_OBJECT_0)
             return "<nothing read>";
+        const char* const bytes = static_cast<const char*>(view_.Get());
         DWORD sender = 0;
-        CopyMemory(&sender, view_, sizeof sender);
-        return std::to_string(sender) + " " + std::string(view_ + sizeof sender);
+        CopyMemory(&sender, bytes, sizeof sender);
+        return std::to_string(sender) + " " + std::string(bytes + sizeof sender);
     }
 
   private:
-    UniqueHandle Created(HANDLE handle) {
+    TKernelHandle Created(HANDLE handle) {
         existed_ = existed_ || (handle != nullptr && GetLastError() == ERROR_ALREADY_EXISTS);
-        return UniqueHandle(handle);
+        return TKernelHandle(handle);
     }
     bool existed_ = false;
-    UniqueHandle bufferReady_;
-    UniqueHandle dataReady_;
-    UniqueHandle mapping_;
-    const char* view_ = nullptr;
+    TKernelHandle bufferReady_;
+    TKernelHandle dataReady_;
+    TKernelHandle mapping_;
+    TMappedView view_;
 };
 
 bool ChannelHeld() {
@@ -229,9 +199,10 @@ void LinesOfOneProcessAndOfTwo() {
     CHECK(WaitForPane(viewer, expected));
 
     // Another process's line between the two pieces of ours: neither mixes with the other.
-    UniqueHandle gate(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Go").c_str()));
-    UniqueHandle done(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Done").c_str()));
-    Sender other("--say " + OwnTag("Go") + " " + OwnTag("Done") + " \"other process\\n\"");
+    TKernelHandle gate(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Go").c_str()));
+    TKernelHandle done(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Done").c_str()));
+    const StartedProgram other =
+        Sender("--say " + OwnTag("Go") + " " + OwnTag("Done") + " \"other process\\n\"");
     if (!CHECK(other.Started()))
         return;
     CHECK(Say("frame took "));
@@ -240,7 +211,7 @@ void LinesOfOneProcessAndOfTwo() {
     CHECK(Say("3 ms\n"));
     expected += "[" + std::to_string(other.Id()) + "] other process\r\n" + Own("frame took 3 ms");
     CHECK(WaitForPane(viewer, expected));
-    CHECK_EQ(other.Finish(10000), 0);
+    CHECK_EQ(Finish(other, 10000), 0);
 
     // Text without a line break: a line of its own after one second, not before.
     const DWORD sent = GetTickCount();
@@ -274,19 +245,19 @@ void EightSendersAtOnce() {
     // 8 x 150 lines of about 17 characters stay below the pane's capacity: every line must be there.
     const int kSenders = 8;
     const int kLines = 150;
-    UniqueHandle gate(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Flood").c_str()));
-    std::vector<std::unique_ptr<Sender>> senders;
+    TKernelHandle gate(CreateEventA(nullptr, TRUE, FALSE, OwnTag("Flood").c_str()));
+    std::vector<StartedProgram> senders;
     std::map<std::string, int> senderOfHead;
     for (int i = 0; i < kSenders; ++i) {
-        senders.push_back(std::make_unique<Sender>("--flood " + OwnTag("Flood") + " " + std::to_string(i) +
-                                                   " " + std::to_string(kLines)));
-        if (!CHECK(senders.back()->Started()))
+        senders.push_back(
+            Sender("--flood " + OwnTag("Flood") + " " + std::to_string(i) + " " + std::to_string(kLines)));
+        if (!CHECK(senders.back().Started()))
             return;
-        senderOfHead["[" + std::to_string(senders.back()->Id()) + "] s" + std::to_string(i)] = i;
+        senderOfHead["[" + std::to_string(senders.back().Id()) + "] s" + std::to_string(i)] = i;
     }
     SetEvent(gate.Get());
     for (int i = 0; i < kSenders; ++i)
-        CHECK_MSG(senders[i]->Finish(60000) == 0, "sender " + std::to_string(i) + " was held up or failed");
+        CHECK_MSG(Finish(senders[i], 60000) == 0, "sender " + std::to_string(i) + " was held up or failed");
 
     std::string pane;
     WaitFor(
@@ -311,7 +282,7 @@ void EightSendersAtOnce() {
         if (!CHECK_MSG(sender != senderOfHead.end(), "stray line " + ToText(line)))
             return;
         const int i = sender->second;
-        const std::string due = "[" + std::to_string(senders[i]->Id()) + "] " + FloodLine(i, next[i]);
+        const std::string due = "[" + std::to_string(senders[i].Id()) + "] " + FloodLine(i, next[i]);
         if (!CHECK_EQ(line, due))
             return;
         ++next[i];

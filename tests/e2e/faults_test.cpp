@@ -91,8 +91,8 @@ void LogNotWritableAtCloseKeepsTheOldLog() {
 
     {
         // Another program reads the log and lets others read too, but not write.
-        UniqueHandle reader(CreateFileA(run.LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        TFileHandle reader(CreateFileA(run.LogPath().c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!CHECK(reader.Valid()))
             return;
         if (!CheckRefusedClose(run, oldLog, "log open for reading elsewhere"))

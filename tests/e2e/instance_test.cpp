@@ -90,7 +90,7 @@ class NameSquatter {
     bool Held() const { return event_.Valid(); }
 
   private:
-    UniqueHandle event_;
+    TKernelHandle event_;
 };
 
 void ChannelFailureIsFatal() {
@@ -100,7 +100,7 @@ void ChannelFailureIsFatal() {
     if (!CHECK(squatter.Held()))
         return;
     // Make sure the name really blocks a mapping here, or the test would prove nothing.
-    UniqueHandle probe(
+    TKernelHandle probe(
         CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kRegionName));
     if (!CHECK_MSG(!probe.Valid(), "a mapping can still be created under the name"))
         return;

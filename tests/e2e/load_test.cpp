@@ -7,7 +7,6 @@
 #include "harness/process.h"
 
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 using namespace e2e;
@@ -144,16 +143,16 @@ void EightSendersAtOnce() {
         CHECK(WriteFileBytes(run.Folder() + "in" + std::to_string(c) + ".txt", input));
     }
     const DWORD start = GetTickCount();
-    std::vector<std::unique_ptr<FedProgram>> programs;
+    std::vector<StartedProgram> programs;
     for (int c = 0; c < senders; ++c) {
-        programs.push_back(std::make_unique<FedProgram>("\"" + SendTool() + "\" -",
-                                                        run.Folder() + "in" + std::to_string(c) + ".txt",
-                                                        run.Folder() + "out" + std::to_string(c) + ".txt"));
+        programs.push_back(StartFedProgram("\"" + SendTool() + "\" -",
+                                           run.Folder() + "in" + std::to_string(c) + ".txt",
+                                           run.Folder() + "out" + std::to_string(c) + ".txt"));
     }
     long delivered = 0;
     int clean = 0;
     for (int c = 0; c < senders; ++c) {
-        FedProgram& program = *programs[static_cast<std::size_t>(c)];
+        const StartedProgram& program = programs[static_cast<std::size_t>(c)];
         CHECK_MSG(program.Started(), "dravik-send " + std::to_string(c) + " did not start");
         CHECK_MSG(program.Wait(150000), "dravik-send " + std::to_string(c) + " still runs");
         const DWORD code = program.ExitCode();
@@ -247,7 +246,7 @@ class FloodThread {
     bool Join(DWORD timeoutMs) { return WaitForSingleObject(thread_.Get(), timeoutMs) == WAIT_OBJECT_0; }
 
   private:
-    UniqueHandle thread_;
+    TKernelHandle thread_;
 };
 
 long Sent(const Flood& flood) {

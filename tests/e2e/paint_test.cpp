@@ -4,6 +4,7 @@
 #include "harness/ui.h"
 #include "platform/PaneFont.h"
 #include "platform/PanePainter.h"
+#include "platform/Win32Paint.h"
 
 #include <set>
 #include <vector>
@@ -80,21 +81,18 @@ class PaneWindow {
     }
     // The text drawn over the control, which holds something else.
     bool Paint(const std::string& text) {
-        const HDC dc = GetDC(pane_);
-        const bool painted = TPanePainter(pane_, static_cast<HFONT>(font_.Get())).Paint(dc, text);
-        ReleaseDC(pane_, dc);
+        const bool painted =
+            TPanePainter(pane_, static_cast<HFONT>(font_.Get())).Paint(TWindowDc(pane_).Get(), text);
         GdiFlush();
         return painted;
     }
     int WholeLines() const {
         RECT format{};
         SendMessageA(pane_, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
-        const HDC dc = GetDC(pane_);
-        const HGDIOBJ previous = SelectObject(dc, font_.Get());
+        const TWindowDc dc(pane_);
+        const TSelection font(dc.Get(), font_.Get());
         TEXTMETRICA metrics{};
-        GetTextMetricsA(dc, &metrics);
-        SelectObject(dc, previous);
-        ReleaseDC(pane_, dc);
+        GetTextMetricsA(dc.Get(), &metrics);
         return metrics.tmHeight > 0 ? (format.bottom - format.top) / metrics.tmHeight : 0;
     }
 

@@ -27,11 +27,7 @@ bool Is64BitWindows() {
 
 // The key where a 64-bit program finds it without asking for the 32-bit view.
 bool KeyIn64BitView() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ | KEY_WOW64_64KEY, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
+    return OpenMachineKey(kSettingsKey, KEY_READ | KEY_WOW64_64KEY).Valid();
 }
 
 bool PrintAndSee(HWND viewer, const char* line) {

@@ -218,8 +218,8 @@ void EndsDuringAFloodLoseAtMostTheLastSecond() {
         const int first = number;
         timing = timing * 1103515245u + 12345u;
         Ending ending{run.Process(), 1500 + (timing >> 8) % 2000, 0};
-        const HANDLE ender = CreateThread(nullptr, 0, EndLater, &ending, 0, nullptr);
-        if (!CHECK(ender != nullptr))
+        const TKernelHandle ender(CreateThread(nullptr, 0, EndLater, &ending, 0, nullptr));
+        if (!CHECK(ender.Valid()))
             return;
         for (;; ++number) {
             sent.push_back({FloodLine(seed, number), 0});
@@ -230,8 +230,7 @@ void EndsDuringAFloodLoseAtMostTheLastSecond() {
             sent.back().answeredAt = GetTickCount();
         }
         ++number;
-        WaitForSingleObject(ender, INFINITE);
-        CloseHandle(ender);
+        WaitForSingleObject(ender.Get(), INFINITE);
         if (!CHECK(run.WaitForExit(5000)) || !StartViewer(run))
             return;
 

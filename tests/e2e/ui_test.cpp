@@ -2,6 +2,8 @@
 // sent as the popup menu sends them, the file dialogs, the About box and the Mark line's time.
 #include "harness/fixture.h"
 #include "harness/ui.h"
+#include "platform/Win32Handles.h"
+#include "platform/Win32Paint.h"
 
 #include <cstdio>
 
@@ -29,10 +31,7 @@ const Expected kControls[] = {
 };
 
 int ScreenDpi() {
-    const HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi;
+    return GetDeviceCaps(TWindowDc(nullptr).Get(), LOGPIXELSY);
 }
 
 int Scaled(int pixels) {
@@ -66,37 +65,28 @@ bool StartWithLines(ViewerRun& run, const std::string& lines) {
     return CHECK(WaitForPane(run.Window(), lines));
 }
 
-// Owns a font made in this process, the same the pane is meant to use, selected into a screen DC.
+// A font made in this process, the same the pane is meant to use, selected into a screen DC.
 class ReferenceFont {
   public:
-    ReferenceFont(const char* face, int height) : screen_(GetDC(nullptr)) {
-        font_ = CreateFontA(-Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+    ReferenceFont(const char* face, int height)
+        : font_(CreateFontA(-Scaled(height), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN,
-                            face);
-        previous_ = SelectObject(screen_, font_);
-    }
-    ReferenceFont(const ReferenceFont&) = delete;
-    ReferenceFont& operator=(const ReferenceFont&) = delete;
-    ~ReferenceFont() {
-        SelectObject(screen_, previous_);
-        DeleteObject(font_);
-        ReleaseDC(nullptr, screen_);
-    }
+                            face)) {}
     long Width(const char* text) const {
         SIZE size = {};
-        GetTextExtentPoint32A(screen_, text, lstrlenA(text), &size);
+        GetTextExtentPoint32A(screen_.Get(), text, lstrlenA(text), &size);
         return size.cx;
     }
     long LineHeight() const {
         TEXTMETRICA metrics = {};
-        GetTextMetricsA(screen_, &metrics);
+        GetTextMetricsA(screen_.Get(), &metrics);
         return metrics.tmHeight;
     }
 
   private:
-    HDC screen_;
-    HFONT font_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
+    TWindowDc screen_{nullptr};
+    TGdiObject font_;
+    TSelection selected_{screen_.Get(), font_.Get()};
 };
 
 POINT CharacterPosition(HWND pane, int index) {

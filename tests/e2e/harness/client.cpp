@@ -11,12 +11,10 @@ const char* const kRegionName = DRAVIK_REGION_NAME;
 
 Region Region::Mapped(HANDLE mapping) {
     Region region;
-    region.mapping_ = UniqueHandle(mapping);
-    if (region.mapping_.Valid()) {
-        region.view_ =
-            static_cast<unsigned char*>(MapViewOfFile(region.mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
-    }
-    if (region.view_ == nullptr)
+    region.mapping_ = TKernelHandle(mapping);
+    if (region.mapping_.Valid())
+        region.view_ = TMappedView(MapViewOfFile(region.mapping_.Get(), FILE_MAP_WRITE, 0, 0, 0));
+    if (!region.view_.Valid())
         region.error_ = GetLastError();
     return region;
 }
@@ -29,27 +27,17 @@ Region Region::Create(DWORD size) {
     return Mapped(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, size, kRegionName));
 }
 
-Region::Region(Region&& other) noexcept
-    : mapping_(std::move(other.mapping_)), view_(other.view_), error_(other.error_) {
-    other.view_ = nullptr;
-}
-
-Region::~Region() {
-    if (view_ != nullptr)
-        UnmapViewOfFile(view_);
-}
-
 std::size_t Region::ViewSize() const {
     MEMORY_BASIC_INFORMATION info;
-    if (view_ == nullptr || VirtualQuery(view_, &info, sizeof info) == 0)
+    if (!view_.Valid() || VirtualQuery(view_.Get(), &info, sizeof info) == 0)
         return 0;
     return info.RegionSize;
 }
 
 bool Region::Write(std::size_t offset, const std::string& bytes) {
-    if (view_ == nullptr || offset + bytes.size() > ViewSize())
+    if (!view_.Valid() || offset + bytes.size() > ViewSize())
         return false;
-    std::memcpy(view_ + offset, bytes.data(), bytes.size());
+    std::memcpy(static_cast<unsigned char*>(view_.Get()) + offset, bytes.data(), bytes.size());
     return true;
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "handle.h"
-
 #include "dravik/protocol.h"
+#include "platform/Win32Handles.h"
 
 #include <string>
 
@@ -30,12 +29,7 @@ class Region {
     // Creates the region (or opens it if it exists), as a client started before the viewer does.
     static Region Create(DWORD size);
 
-    Region(Region&& other) noexcept;
-    Region& operator=(Region&&) = delete;
-    Region(const Region&) = delete;
-    ~Region();
-
-    bool Valid() const { return view_ != nullptr; }
+    bool Valid() const { return view_.Valid(); }
     DWORD LastError() const { return error_; }
     // The bytes this process can reach through its view: the region rounded up to whole pages.
     std::size_t ViewSize() const;
@@ -48,8 +42,8 @@ class Region {
     Region() = default;
     // Maps a view of the mapping just opened or created, or keeps the error of that or of the mapping.
     static Region Mapped(HANDLE mapping);
-    UniqueHandle mapping_;
-    unsigned char* view_ = nullptr;
+    TKernelHandle mapping_;
+    TMappedView view_;
     DWORD error_ = 0;
 };
 

@@ -2,7 +2,6 @@
 
 #include "files.h"
 #include "pane.h"
-#include "process.h"
 
 #include "dravik/protocol.h"
 
@@ -90,41 +89,12 @@ bool ReadOnlyIsEnforced(const std::string& folder) {
     const std::string probe = folder + "read-only-probe.txt";
     if (!WriteFileBytes(probe, "probe") || !SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_READONLY))
         return false;
-    const UniqueHandle writer(
+    const TFileHandle writer(
         CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     const bool refused = !writer.Valid();
     SetFileAttributesA(probe.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileA(probe.c_str());
     return refused;
-}
-
-FedProgram::FedProgram(const std::string& commandLine, const std::string& inputPath,
-                       const std::string& outputPath) {
-    SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    UniqueHandle input(CreateFileA(inputPath.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    UniqueHandle output(CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (input.Valid() && output.Valid())
-        process_ = StartWithStandardHandles(commandLine, std::string(), input.Get(), output.Get());
-}
-
-FedProgram::~FedProgram() {
-    if (process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT) {
-        TerminateProcess(process_.Get(), 1);
-        WaitForSingleObject(process_.Get(), 5000);
-    }
-}
-
-bool FedProgram::Wait(DWORD timeoutMs) {
-    return process_.Valid() && WaitForSingleObject(process_.Get(), timeoutMs) == WAIT_OBJECT_0;
-}
-
-DWORD FedProgram::ExitCode() const {
-    DWORD code = STILL_ACTIVE;
-    if (process_.Valid())
-        GetExitCodeProcess(process_.Get(), &code);
-    return code;
 }
 
 ClientTurn::ClientTurn() : mutex_(CreateMutexA(nullptr, FALSE, DRAVIK_MUTEX_NAME)) {}

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle.h"
+#include "platform/Win32Handles.h"
 
 #include <string>
 #include <vector>
@@ -37,26 +37,6 @@ std::vector<std::string> FilesMatching(const std::string& folder, const std::str
 // run as root does not, as root may write any Unix file.
 bool ReadOnlyIsEnforced(const std::string& folder);
 
-// A console program whose standard input is a file and whose output goes into another file, for inputs too
-// large for a pipe that is filled before the program runs.
-class FedProgram {
-  public:
-    FedProgram(const std::string& commandLine, const std::string& inputPath, const std::string& outputPath);
-    FedProgram(const FedProgram&) = delete;
-    FedProgram& operator=(const FedProgram&) = delete;
-    // Ends the program if it is still running: it is ours.
-    ~FedProgram();
-
-    bool Started() const { return process_.Valid(); }
-    HANDLE Process() const { return process_.Get(); }
-    // Waits at most timeoutMs; false when the program is still running then.
-    bool Wait(DWORD timeoutMs);
-    DWORD ExitCode() const;
-
-  private:
-    UniqueHandle process_;
-};
-
 // The clients' own mutex ("DravikClientMutex"), which every client takes around filling the region and
 // sending, so that this test's commands never overwrite another client's text.
 class ClientTurn {
@@ -68,7 +48,7 @@ class ClientTurn {
     void Give();
 
   private:
-    UniqueHandle mutex_;
+    TKernelHandle mutex_;
 };
 
 } // namespace e2e

@@ -60,8 +60,8 @@ bool FolderExists(const std::string& path) {
 
 bool ReadFileBytes(const std::string& path, std::string& bytes) {
     bytes.clear();
-    UniqueHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    TFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
         return false;
     char buffer[8192];
@@ -72,7 +72,7 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
 }
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
-    UniqueHandle file(
+    TFileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.Valid())
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle.h"
+#include "platform/Win32Handles.h"
 
 #include <string>
 
@@ -29,7 +29,7 @@ class LockedFile {
     void Release() { handle_.Reset(); }
 
   private:
-    UniqueHandle handle_;
+    TFileHandle handle_;
 };
 
 } // namespace e2e

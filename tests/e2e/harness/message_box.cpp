@@ -3,6 +3,9 @@
 #include "pane.h"
 #include "wait.h"
 
+#include "platform/Win32Handles.h"
+#include "platform/Win32Paint.h"
+
 #include <vector>
 
 namespace e2e {
@@ -25,38 +28,21 @@ std::string TextOf(HWND window) {
     return std::string(buffer.data(), static_cast<std::size_t>(copied));
 }
 
-// Owns a memory DC with a 32x32 bitmap compatible with the screen.
-class IconCanvas {
-  public:
-    IconCanvas() : screen_(GetDC(nullptr)) {
-        memory_ = CreateCompatibleDC(screen_);
-        bitmap_ = CreateCompatibleBitmap(screen_, kIconSize, kIconSize);
-        previous_ = SelectObject(memory_, bitmap_);
-    }
-    IconCanvas(const IconCanvas&) = delete;
-    IconCanvas& operator=(const IconCanvas&) = delete;
-    ~IconCanvas() {
-        SelectObject(memory_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(memory_);
-        ReleaseDC(nullptr, screen_);
-    }
-    HDC Screen() const { return screen_; }
-    HDC Memory() const { return memory_; }
+// A 32x32 bitmap compatible with the screen, selected into a memory DC.
+struct IconCanvas {
     std::vector<COLORREF> Pixels() const {
         std::vector<COLORREF> pixels;
         for (int y = 0; y < kIconSize; ++y) {
             for (int x = 0; x < kIconSize; ++x)
-                pixels.push_back(GetPixel(memory_, x, y));
+                pixels.push_back(GetPixel(memory.Get(), x, y));
         }
         return pixels;
     }
 
-  private:
-    HDC screen_;
-    HDC memory_;
-    HBITMAP bitmap_;
-    HGDIOBJ previous_;
+    TWindowDc screen{nullptr};
+    TMemoryDc memory{screen.Get()};
+    TGdiObject bitmap{CreateCompatibleBitmap(screen.Get(), kIconSize, kIconSize)};
+    TSelection selected{memory.Get(), bitmap.Get()};
 };
 
 HWND FindIconControl(HWND box) {
@@ -105,8 +91,8 @@ bool BoxShowsIcon(HWND box, LPCSTR systemIcon) {
 
     IconCanvas expected;
     RECT background = {0, 0, kIconSize, kIconSize};
-    FillRect(expected.Memory(), &background, GetSysColorBrush(COLOR_3DFACE));
-    DrawIcon(expected.Memory(), 0, 0, LoadIconA(nullptr, systemIcon));
+    FillRect(expected.memory.Get(), &background, GetSysColorBrush(COLOR_3DFACE));
+    DrawIcon(expected.memory.Get(), 0, 0, LoadIconA(nullptr, systemIcon));
     const std::vector<COLORREF> wanted = expected.Pixels();
 
     // The box repaints on its own thread: poll until the screen shows the icon or time runs out.
@@ -115,7 +101,8 @@ bool BoxShowsIcon(HWND box, LPCSTR systemIcon) {
             RECT place;
             GetWindowRect(icon, &place);
             IconCanvas shot;
-            BitBlt(shot.Memory(), 0, 0, kIconSize, kIconSize, shot.Screen(), place.left, place.top, SRCCOPY);
+            BitBlt(shot.memory.Get(), 0, 0, kIconSize, kIconSize, shot.screen.Get(), place.left, place.top,
+                   SRCCOPY);
             return shot.Pixels() == wanted;
         },
         2000);

@@ -14,50 +14,42 @@ const char* const kSettingsParent = DRAVIK_VENDOR_KEY;
 const char* const kSettingsLeaf = DRAVIK_SETTINGS_SUBKEY;
 } // namespace
 
+TRegKey OpenMachineKey(const char* path, REGSAM access) {
+    HKEY key = nullptr;
+    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, access, &key) == ERROR_SUCCESS ? TRegKey(key)
+                                                                                     : TRegKey();
+}
+
 namespace {
-
-// Owns an open registry key.
-class RegistryKey {
-  public:
-    RegistryKey() = default;
-    RegistryKey(const RegistryKey&) = delete;
-    RegistryKey& operator=(const RegistryKey&) = delete;
-    ~RegistryKey() {
-        if (key_ != nullptr)
-            RegCloseKey(key_);
-    }
-    HKEY* Receive() { return &key_; }
-    HKEY Get() const { return key_; }
-
-  private:
-    HKEY key_ = nullptr;
-};
-
+TRegKey CreateSettingsKey() {
+    HKEY key = nullptr;
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_ALL_ACCESS | kSettingsView, nullptr, &key, nullptr) == ERROR_SUCCESS
+               ? TRegKey(key)
+               : TRegKey();
+}
 } // namespace
 
 bool DeleteSettings() {
-    RegistryKey parent;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsParent, 0, KEY_ALL_ACCESS | kSettingsView,
-                      parent.Receive()) == ERROR_SUCCESS) {
+    if (const TRegKey parent = OpenMachineKey(kSettingsParent, KEY_ALL_ACCESS | kSettingsView)) {
         const LSTATUS status = RegDeleteTreeA(parent.Get(), kSettingsLeaf);
         if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND)
             return false;
     }
     // RegDeleteTree on a key leaves the key itself on some systems; removing it makes sure.
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, kSettingsView, 0);
-    RegistryKey probe;
-    return RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ | kSettingsView, probe.Receive()) !=
-           ERROR_SUCCESS;
+    return !OpenMachineKey(kSettingsKey, KEY_READ | kSettingsView);
 }
 
 bool SetSettingRaw(const std::string& name, DWORD type, const std::string& data) {
-    RegistryKey key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS | kSettingsView, nullptr, key.Receive(), nullptr) != ERROR_SUCCESS) {
-        return false;
-    }
-    return RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
-                          static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+    const TRegKey key = CreateSettingsKey();
+    return key && RegSetValueExA(key.Get(), name.c_str(), 0, type, reinterpret_cast<const BYTE*>(data.data()),
+                                 static_cast<DWORD>(data.size())) == ERROR_SUCCESS;
+}
+
+bool DeleteSetting(const std::string& name) {
+    const TRegKey key = OpenMachineKey(kSettingsKey, KEY_SET_VALUE | kSettingsView);
+    return key && RegDeleteValueA(key.Get(), name.c_str()) == ERROR_SUCCESS;
 }
 
 bool SetSetting(const std::string& name, const std::string& value) {
@@ -66,11 +58,9 @@ bool SetSetting(const std::string& name, const std::string& value) {
 
 bool ReadSetting(const std::string& name, std::string& value) {
     value.clear();
-    RegistryKey key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_QUERY_VALUE | kSettingsView, key.Receive()) !=
-        ERROR_SUCCESS) {
+    const TRegKey key = OpenMachineKey(kSettingsKey, KEY_QUERY_VALUE | kSettingsView);
+    if (!key)
         return false;
-    }
     DWORD size = 0;
     if (RegQueryValueExA(key.Get(), name.c_str(), nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS) {
         return false;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "platform/Win32Handles.h"
 
 #include <string>
 
@@ -12,12 +12,15 @@ namespace e2e {
 extern const char* const kSettingsKey;
 extern const REGSAM kSettingsView;
 
+// Opens a key of HKEY_LOCAL_MACHINE; empty when it cannot.
+TRegKey OpenMachineKey(const char* path, REGSAM access);
 // Removes the key with all its values, so that the viewer sees a first run.
 bool DeleteSettings();
 // Creates the key if needed and sets one REG_SZ value.
 bool SetSetting(const std::string& name, const std::string& value);
 // Sets a value of any type with raw data, for values a user or another program may have left there.
 bool SetSettingRaw(const std::string& name, DWORD type, const std::string& data);
+bool DeleteSetting(const std::string& name);
 // Reads a value as text; false when the key or the value is absent.
 bool ReadSetting(const std::string& name, std::string& value);
 // The value's text, or "<absent>" so that a check failure shows what was missing.

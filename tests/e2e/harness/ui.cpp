@@ -3,6 +3,9 @@
 #include "pane.h"
 #include "wait.h"
 
+#include "platform/Win32Handles.h"
+#include "platform/Win32Paint.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -57,40 +60,33 @@ bool WaitGone(HWND window, DWORD timeoutMs) {
     return WaitFor([window] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
 }
 
-// Owns a memory DC holding a 32-bit top-down DIB section, filled from the screen, or from the device context
-// of source with area in its client coordinates.
+// A 32-bit top-down DIB section compatible with dc, and where its pixels are.
+HBITMAP MakeDib(HDC dc, int width, int height, const unsigned char*& pixels) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    pixels = static_cast<const unsigned char*>(bits);
+    return bitmap;
+}
+
+// A picture of part of the screen, or of the device context of source with area in its client coordinates.
 class ScreenShot {
   public:
     explicit ScreenShot(const RECT& area, HWND source = nullptr)
-        : width_(area.right - area.left), height_(area.bottom - area.top) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        const HDC screen = GetDC(source);
-        memory_ = CreateCompatibleDC(screen);
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (memory_ != nullptr && bitmap_ != nullptr) {
-            previous_ = SelectObject(memory_, bitmap_);
-            BitBlt(memory_, 0, 0, width_, height_, screen, area.left, area.top, SRCCOPY);
-            GdiFlush();
-            pixels_ = static_cast<const unsigned char*>(bits);
-        }
-        ReleaseDC(source, screen);
-    }
-    ScreenShot(const ScreenShot&) = delete;
-    ScreenShot& operator=(const ScreenShot&) = delete;
-    ~ScreenShot() {
-        if (previous_ != nullptr)
-            SelectObject(memory_, previous_);
-        if (bitmap_ != nullptr)
-            DeleteObject(bitmap_);
-        if (memory_ != nullptr)
-            DeleteDC(memory_);
+        : width_(area.right - area.left), height_(area.bottom - area.top), source_(source),
+          memory_(source_.Get()), bitmap_(MakeDib(source_.Get(), width_, height_, pixels_)),
+          selected_(memory_.Get(), bitmap_.Get()) {
+        if (selected_.Selected())
+            BitBlt(memory_.Get(), 0, 0, width_, height_, source_.Get(), area.left, area.top, SRCCOPY);
+        else
+            pixels_ = nullptr;
+        GdiFlush();
     }
     bool Valid() const { return pixels_ != nullptr; }
     int Width() const { return width_; }
@@ -103,10 +99,11 @@ class ScreenShot {
   private:
     int width_;
     int height_;
-    HDC memory_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
+    TWindowDc source_;
+    TMemoryDc memory_;
     const unsigned char* pixels_ = nullptr;
+    TGdiObject bitmap_;
+    TSelection selected_;
 };
 
 bool IsBlack(const unsigned char* bgr) {

@@ -5,8 +5,6 @@
 
 #include "dravik/protocol.h"
 
-#include <vector>
-
 namespace e2e {
 
 namespace {
@@ -55,9 +53,7 @@ bool ViewerRun::UseViewer(const std::string& exePath) {
 }
 
 ViewerRun::~ViewerRun() {
-    if (Running())
-        Terminate();
-    process_.Reset();
+    process_ = StartedProgram();
     // The viewer may still hold its files for a moment after its end under Wine.
     WaitFor(
         [this] {
@@ -71,28 +67,15 @@ bool ViewerRun::Launch() {
     if (!prepared_ || Running())
         return false;
     window_ = nullptr;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + ExePath() + "\"";
-    std::vector<char> mutableLine(commandLine.begin(), commandLine.end());
-    mutableLine.push_back('\0');
-    if (!CreateProcessA(ExePath().c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder_.c_str(), &startup, &info)) {
-        return false;
-    }
-    CloseHandle(info.hThread);
-    process_ = UniqueHandle(info.hProcess);
-    processId_ = info.dwProcessId;
-    return true;
+    return process_.Start("\"" + ExePath() + "\"", folder_);
 }
 
 bool ViewerRun::WaitForWindow(DWORD timeoutMs) {
-    if (!process_.Valid())
+    if (!process_.Started())
         return false;
     WaitFor(
         [this] {
-            window_ = FindViewerWindow(processId_);
+            window_ = FindViewerWindow(process_.Id());
             return window_ != nullptr || !Running();
         },
         timeoutMs);
@@ -111,19 +94,8 @@ bool ViewerRun::Start(bool waitVisible) {
     return !waitVisible || WaitVisible();
 }
 
-bool ViewerRun::Running() const {
-    return process_.Valid() && WaitForSingleObject(process_.Get(), 0) == WAIT_TIMEOUT;
-}
-
 bool ViewerRun::WaitForExit(DWORD timeoutMs) {
-    return process_.Valid() && WaitFor([this] { return !Running(); }, timeoutMs);
-}
-
-DWORD ViewerRun::ExitCode() const {
-    DWORD code = STILL_ACTIVE;
-    if (process_.Valid())
-        GetExitCodeProcess(process_.Get(), &code);
-    return code;
+    return process_.Started() && WaitFor([this] { return !Running(); }, timeoutMs);
 }
 
 bool ViewerRun::Close(DWORD timeoutMs) {
@@ -134,11 +106,6 @@ bool ViewerRun::Close(DWORD timeoutMs) {
         return true;
     Terminate();
     return false;
-}
-
-void ViewerRun::Terminate() {
-    TerminateProcess(process_.Get(), 1);
-    WaitForSingleObject(process_.Get(), 5000);
 }
 
 } // namespace e2e

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "handle.h"
+#include "process.h"
 
 #include <string>
 
@@ -42,23 +42,22 @@ class ViewerRun {
     bool WaitVisible(DWORD timeoutMs = 15000);
 
     HWND Window() const { return window_; }
-    DWORD ProcessId() const { return processId_; }
-    HANDLE Process() const { return process_.Get(); }
-    bool Running() const;
+    DWORD ProcessId() const { return process_.Id(); }
+    HANDLE Process() const { return process_.Handle(); }
+    bool Running() const { return process_.Running(); }
     bool WaitForExit(DWORD timeoutMs);
-    DWORD ExitCode() const;
+    DWORD ExitCode() const { return process_.ExitCode(); }
 
     // Posts WM_CLOSE and waits for the process to end. When it does not end in time, it is terminated and
     // the result is false.
     bool Close(DWORD timeoutMs = 15000);
     // Ends the process at once, as the task manager does, and waits for its end.
-    void Terminate();
+    void Terminate() { process_.Terminate(); }
 
   private:
     std::string folder_;
     bool prepared_ = false;
-    UniqueHandle process_;
-    DWORD processId_ = 0;
+    StartedProgram process_;
     HWND window_ = nullptr;
 };
 
