@@ -2,6 +2,7 @@
 
 #include <string>
 #include <type_traits>
+#include <vector>
 
 // A tiny test runner: every check is counted, failures print file:line and detail, and Finish() prints
 // the summary line that scripts/test.sh adds up.
@@ -19,6 +20,12 @@ inline std::string ToText(const char* value) {
 }
 inline std::string ToText(bool value) {
     return value ? "true" : "false";
+}
+inline std::string ToText(const std::vector<std::string>& values) {
+    std::string text = std::to_string(values.size()) + " texts:";
+    for (const std::string& value : values)
+        text += "\n    " + ToText(value);
+    return text;
 }
 template <class T> std::string ToText(const T& value) {
     static_assert(std::is_arithmetic<T>::value || std::is_enum<T>::value, "no text form for this type");
@@ -57,5 +64,6 @@ int Finish();
 #define CHECK(condition) ::e2e::Check(static_cast<bool>(condition), __FILE__, __LINE__, #condition)
 #define CHECK_MSG(condition, detail)                                                                         \
     ::e2e::Check(static_cast<bool>(condition), __FILE__, __LINE__, std::string(#condition) + ": " + (detail))
+#define FAIL(detail) ::e2e::Check(false, __FILE__, __LINE__, (detail))
 #define CHECK_EQ(actual, expected)                                                                           \
     ::e2e::CheckEqual((actual), (expected), __FILE__, __LINE__, #actual, #expected)

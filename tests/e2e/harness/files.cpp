@@ -4,11 +4,15 @@
 
 namespace e2e {
 
-std::string OwnFolder() {
+std::string OwnPath() {
     char path[MAX_PATH];
     const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
+    return std::string(path, length);
+}
+
+std::string OwnFolder() {
+    const std::string path = OwnPath();
+    return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
 std::string MakeTempFolder() {

@@ -6,7 +6,8 @@
 
 namespace e2e {
 
-// The folder of the running test program, ending in a backslash.
+// The running test program, and its folder ending in a backslash.
+std::string OwnPath();
 std::string OwnFolder();
 // A new, empty folder under the temporary directory, ending in a backslash.
 std::string MakeTempFolder();

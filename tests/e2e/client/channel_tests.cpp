@@ -1,11 +1,15 @@
 // The header against a running stand-in viewer: what arrives, what is refused, and how long calls take.
-#include "Tests.h"
+#include "client_tests.h"
+
+#include "harness/registry.h"
 
 #include "dravik/client.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
+
+namespace e2e {
 
 namespace {
 
@@ -31,7 +35,7 @@ void NoViewerReturnsAtOnce() {
 // 0, 4094, 4095 and 10000 characters arrive whole, as 1, 1, 2 and 3 lines, in order.
 void TextLengthsAroundTheRegionSize() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("lengths.txt"))))
+    if (!CHECK(viewer.Start(Scratch() + "lengths.txt")))
         return;
     std::string full = Pattern(4094, 'a'), overOne = Pattern(4095, 'b'), long10000 = Pattern(10000, 'c');
     CHECK_EQ(dravik_print(""), DRAVIK_OK);
@@ -53,7 +57,7 @@ void TextLengthsAroundTheRegionSize() {
 // one "?" for a character beyond the Basic Multilingual Plane (two UTF-16 units) as for any other.
 void PrintfAndWideText() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("printf.txt"))))
+    if (!CHECK(viewer.Start(Scratch() + "printf.txt")))
         return;
     std::string body = Pattern(4990, 'd');
     CHECK_EQ(dravik_printf("%s=%d, %s", "x", -42, "done"), DRAVIK_OK);
@@ -92,7 +96,7 @@ void PrintfAndWideText() {
 // File names go through unchanged or not at all: a cut name would name another file.
 void FileCommands() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("files.txt"))))
+    if (!CHECK(viewer.Start(Scratch() + "files.txt")))
         return;
     std::string longest(4094, 'n'), tooLong(4095, 'n');
     CHECK_EQ(dravik_clear(), DRAVIK_OK);
@@ -113,7 +117,7 @@ void LargerRegionKeepsPieceSize() {
     // The view this program keeps of the last viewer's region would keep that region, and its size, alive.
     dravik_disconnect();
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("larger.txt"), "--size 65536")))
+    if (!CHECK(viewer.Start(Scratch() + "larger.txt", "--size 65536")))
         return;
     std::string text = Pattern(10000, 'e');
     CHECK_EQ(dravik_print(text.c_str()), DRAVIK_OK);
@@ -126,11 +130,11 @@ void LargerRegionKeepsPieceSize() {
 // straight away, after calls that found none (which return at once), and after dravik_disconnect.
 void RestartedViewerIsFoundAgain() {
     NullViewer first, second, third;
-    if (!CHECK(first.Start(Scratch().File("first-run.txt"))))
+    if (!CHECK(first.Start(Scratch() + "first-run.txt")))
         return;
     CHECK_EQ(dravik_print("first"), DRAVIK_OK);
     first.Close();
-    if (!CHECK(second.Start(Scratch().File("second-run.txt"))))
+    if (!CHECK(second.Start(Scratch() + "second-run.txt")))
         return;
     CHECK_EQ(dravik_print("second"), DRAVIK_OK);
     CHECK_EQ(dravik_clear(), DRAVIK_OK);
@@ -139,7 +143,7 @@ void RestartedViewerIsFoundAgain() {
     CHECK_EQ(dravik_print("while closed"), DRAVIK_NO_VIEWER);
     CHECK_EQ(dravik_clear(), DRAVIK_NO_VIEWER);
     CHECK(GetTickCount() - start < 500);
-    if (!CHECK(third.Start(Scratch().File("third-run.txt"))))
+    if (!CHECK(third.Start(Scratch() + "third-run.txt")))
         return;
     CHECK_EQ(dravik_print("third"), DRAVIK_OK);
     dravik_disconnect();
@@ -170,39 +174,34 @@ bool RunningUnderWine() {
 // not get there, and then only checks that nothing reaches its windows.
 void EndedViewersHandleTakenOver() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("decoy-viewer.txt"))) ||
-        !CHECK_EQ(dravik_print("kept"), DRAVIK_OK))
+    if (!CHECK(viewer.Start(Scratch() + "decoy-viewer.txt")) || !CHECK_EQ(dravik_print("kept"), DRAVIK_OK))
         return;
-    UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, kDecoyReady));
-    UniqueHandle hunt(CreateEventA(nullptr, TRUE, FALSE, kDecoyHunt));
-    UniqueHandle holding(CreateEventA(nullptr, TRUE, FALSE, kDecoyHolding));
-    UniqueHandle quit(CreateEventA(nullptr, TRUE, FALSE, kDecoyQuit));
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    TKernelHandle ready(CreateEventA(nullptr, TRUE, FALSE, kDecoyReady));
+    TKernelHandle hunt(CreateEventA(nullptr, TRUE, FALSE, kDecoyHunt));
+    TKernelHandle holding(CreateEventA(nullptr, TRUE, FALSE, kDecoyHolding));
+    TKernelHandle quit(CreateEventA(nullptr, TRUE, FALSE, kDecoyQuit));
     // Started while the viewer runs: its first window, and what the system makes with it, must not take the
     // slot the viewer is about to free.
-    UniqueHandle decoy = StartProcess("\"" + std::string(self) + "\" --child-decoy " +
-                                      std::to_string(reinterpret_cast<UINT_PTR>(viewer.Window())));
-    if (!CHECK(decoy != nullptr) || !CHECK(ready && hunt && holding && quit))
+    const StartedProgram decoy("\"" + OwnPath() + "\" --child-decoy " +
+                               std::to_string(reinterpret_cast<UINT_PTR>(viewer.Window())));
+    if (!CHECK(decoy.Started()) || !CHECK(ready && hunt && holding && quit))
         return;
-    HANDLE readyOrEnded[] = {ready.get(), decoy.get()};
+    HANDLE readyOrEnded[] = {ready.Get(), decoy.Handle()};
     if (!CHECK(WaitForMultipleObjects(2, readyOrEnded, FALSE, 30000) == WAIT_OBJECT_0))
         return;
     viewer.Close();
-    SetEvent(hunt.get());
-    HANDLE holdingOrEnded[] = {holding.get(), decoy.get()};
+    SetEvent(hunt.Get());
+    HANDLE holdingOrEnded[] = {holding.Get(), decoy.Handle()};
     bool took = WaitForMultipleObjects(2, holdingOrEnded, FALSE, 120000) == WAIT_OBJECT_0;
     // Every command, while a window of another program may carry the kept handle.
     CHECK_EQ(dravik_print("after the end"), DRAVIK_NO_VIEWER);
     CHECK_EQ(dravik_printf("%s", "after the end"), DRAVIK_NO_VIEWER);
     CHECK_EQ(dravik_clear(), DRAVIK_NO_VIEWER);
     CHECK_EQ(dravik_save("after the end.txt"), DRAVIK_NO_VIEWER);
-    SetEvent(quit.get());
-    DWORD received = kDecoyFailed;
-    if (CHECK(WaitForSingleObject(decoy.get(), 30000) == WAIT_OBJECT_0))
-        GetExitCodeProcess(decoy.get(), &received);
+    SetEvent(quit.Get());
+    const DWORD received = CHECK(decoy.Wait(30000)) ? decoy.ExitCode() : kDecoyFailed;
     if (!took && RunningUnderWine())
-        ReportFailure(__FILE__, __LINE__, "the decoy could not take over the viewer's window handle");
+        FAIL("the decoy could not take over the viewer's window handle");
     else if (!took)
         std::printf("    (the decoy could not take over the viewer's window handle here)\n");
     CHECK_EQ(received, took ? 0ul : kDecoyMissed);
@@ -229,22 +228,22 @@ DWORD WINAPI PrintAndTime(void* parameter) {
 void StalledViewerTimesOut() {
     const unsigned timeout = 500;
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("stalled.txt"), "--stall-after 1 --stall-ms 4000")))
+    if (!CHECK(viewer.Start(Scratch() + "stalled.txt", "--stall-after 1 --stall-ms 4000")))
         return;
     dravik_set_timeout(timeout);
     CHECK_EQ(dravik_print("answered"), DRAVIK_OK);
 
     TimedCall waiting{"queued behind a stalled call"};
     DWORD start = GetTickCount();
-    UniqueHandle thread(CreateThread(nullptr, 0, PrintAndTime, &waiting, 0, nullptr));
+    TKernelHandle thread(CreateThread(nullptr, 0, PrintAndTime, &waiting, 0, nullptr));
     int status = dravik_print("never answered");
     DWORD elapsed = GetTickCount() - start;
     if (thread)
-        WaitForSingleObject(thread.get(), 10000);
+        WaitForSingleObject(thread.Get(), 10000);
     dravik_set_timeout(0);
     viewer.Kill();
 
-    CHECK(thread != nullptr);
+    CHECK(thread.Valid());
     CHECK_EQ(status, DRAVIK_TIMEOUT);
     CHECK(elapsed >= timeout - 20 && elapsed < timeout + 1000);
     CHECK_EQ(waiting.status, DRAVIK_TIMEOUT);
@@ -256,18 +255,18 @@ void StalledViewerTimesOut() {
 // a print waits no longer than the timeout, and it goes through once the mutex is free again.
 void HeldMutexBlocksUntilTimeout() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("held.txt"))))
+    if (!CHECK(viewer.Start(Scratch() + "held.txt")))
         return;
     // Taken by a wait: the header keeps the mutex open, so creating it does not make this thread its owner.
-    UniqueHandle mutex(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
-    if (!CHECK(mutex != nullptr) || !CHECK(WaitForSingleObject(mutex.get(), 0) == WAIT_OBJECT_0))
+    TKernelHandle mutex(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
+    if (!CHECK(mutex.Valid()) || !CHECK(WaitForSingleObject(mutex.Get(), 0) == WAIT_OBJECT_0))
         return;
     dravik_set_timeout(300);
     TimedCall blocked{"waited for the mutex"};
-    UniqueHandle thread(CreateThread(nullptr, 0, PrintAndTime, &blocked, 0, nullptr));
+    TKernelHandle thread(CreateThread(nullptr, 0, PrintAndTime, &blocked, 0, nullptr));
     if (thread)
-        WaitForSingleObject(thread.get(), 10000);
-    ReleaseMutex(mutex.get());
+        WaitForSingleObject(thread.Get(), 10000);
+    ReleaseMutex(mutex.Get());
     CHECK_EQ(blocked.status, DRAVIK_TIMEOUT);
     CHECK(blocked.elapsed >= 280 && blocked.elapsed < 1300);
     CHECK_EQ(dravik_print("free again"), DRAVIK_OK);
@@ -278,18 +277,14 @@ void HeldMutexBlocksUntilTimeout() {
 // A client that died while holding the mutex must not lock the others out.
 void AbandonedMutexIsTakenOver() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("abandoned.txt"))))
+    if (!CHECK(viewer.Start(Scratch() + "abandoned.txt")))
         return;
     // Without a handle kept open here the mutex would vanish with its owner, and nothing would be abandoned.
-    UniqueHandle keepAlive(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
-    UniqueHandle child = StartProcess("\"" + std::string(self) + "\" --child-abandon-mutex");
-    if (!CHECK(child != nullptr) || !CHECK(WaitForSingleObject(child.get(), 10000) == WAIT_OBJECT_0))
+    TKernelHandle keepAlive(CreateMutexA(nullptr, FALSE, "DravikClientMutex"));
+    const StartedProgram child("\"" + OwnPath() + "\" --child-abandon-mutex");
+    if (!CHECK(child.Started()) || !CHECK(child.Wait(10000)))
         return;
-    DWORD exitCode = 1;
-    GetExitCodeProcess(child.get(), &exitCode);
-    CHECK_EQ(exitCode, 0ul); // it did hold the mutex when it ended
+    CHECK_EQ(child.ExitCode(), 0ul); // it did hold the mutex when it ended
     CHECK_EQ(dravik_print("after the owner died"), DRAVIK_OK);
     CHECK_EQ(viewer.Records(), Records{Print("after the owner died")});
 }
@@ -304,97 +299,55 @@ void TimeoutSetting() {
     const char* unusable[] = {"0", "-5", "12ab", "", "1000000000", " 100"};
     for (const char* text : unusable) {
         SetEnvironmentVariableA(DRAVIK_TIMEOUT_VARIABLE, text);
-        if (!CHECK_EQ(dravik_get_timeout(), 2000u))
-            ReportFailure(__FILE__, __LINE__, std::string("for \"") + text + "\"");
+        const unsigned timeout = dravik_get_timeout();
+        CHECK_MSG(timeout == 2000u, std::string("for \"") + text + "\": " + std::to_string(timeout));
     }
     dravik_set_timeout(0);
     CHECK_EQ(GetEnvironmentVariableA(DRAVIK_TIMEOUT_VARIABLE, nullptr, 0), 0ul);
 }
 
-// Restores the setting as it was, so that a real viewer's value survives the test.
-class SavedLogConnect {
-  public:
-    SavedLogConnect() {
-        // The view the viewer and the header use, whichever build this is.
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, DRAVIK_SETTINGS_KEY, 0, nullptr, 0,
-                            KEY_READ | KEY_WRITE | KEY_WOW64_32KEY, nullptr, &key_,
-                            nullptr) != ERROR_SUCCESS) {
-            key_ = nullptr;
-            return;
-        }
-        DWORD size = sizeof value_;
-        existed_ = RegQueryValueExA(key_, "LogConnect", nullptr, &type_, value_, &size) == ERROR_SUCCESS;
-        size_ = size;
-    }
-    ~SavedLogConnect() {
-        if (key_ == nullptr)
-            return;
-        if (existed_)
-            RegSetValueExA(key_, "LogConnect", 0, type_, value_, size_);
-        else
-            RegDeleteValueA(key_, "LogConnect");
-        RegCloseKey(key_);
-    }
-    SavedLogConnect(const SavedLogConnect&) = delete;
-    SavedLogConnect& operator=(const SavedLogConnect&) = delete;
-
-    bool Usable() const { return key_ != nullptr; }
-    void Set(const char* text) {
-        RegSetValueExA(key_, "LogConnect", 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                       static_cast<DWORD>(std::strlen(text) + 1));
-    }
-    void Remove() { RegDeleteValueA(key_, "LogConnect"); }
-
-  private:
-    HKEY key_ = nullptr;
-    bool existed_ = false;
-    DWORD type_ = 0;
-    BYTE value_[256] = {};
-    DWORD size_ = 0;
-};
-
 void LogConnectSetting() {
-    SavedLogConnect saved;
-    if (!CHECK(saved.Usable()))
-        return;
+    // Put back at the end, so that a real viewer's value survives the test.
+    std::string kept;
+    const bool existed = ReadSetting("LogConnect", kept);
     int on = -1;
-    saved.Set("1");
+    CHECK(SetSetting("LogConnect", "1"));
     CHECK_EQ(dravik_log_connect(&on), DRAVIK_OK);
     CHECK_EQ(on, 1);
-    saved.Set("0");
+    CHECK(SetSetting("LogConnect", "0"));
     CHECK_EQ(dravik_log_connect(&on), DRAVIK_OK);
     CHECK_EQ(on, 0);
     const char* unusable[] = {"", "2", "10", "yes"};
     for (const char* text : unusable) {
-        saved.Set(text);
+        CHECK(SetSetting("LogConnect", text));
         on = -1;
         CHECK_EQ(dravik_log_connect(&on), DRAVIK_ERROR);
         CHECK_EQ(on, 0);
     }
-    saved.Remove();
+    CHECK(DeleteSetting("LogConnect"));
     on = -1;
     CHECK_EQ(dravik_log_connect(&on), DRAVIK_ERROR);
     CHECK_EQ(on, 0);
     CHECK_EQ(dravik_log_connect(nullptr), DRAVIK_ERROR);
+    if (existed)
+        SetSetting("LogConnect", kept);
 }
 
 } // namespace
 
-void RunChannelTests(TestResults& results) {
-    RunTest(results, "no viewer: every call returns at once", NoViewerReturnsAtOnce);
-    RunTest(results, "texts of 0, 4094, 4095, 10000 characters", TextLengthsAroundTheRegionSize);
-    RunTest(results, "printf and the wide forms, short and past the stack buffers", PrintfAndWideText);
-    RunTest(results, "file commands and over-long names", FileCommands);
-    RunTest(results, "a larger region still takes 4094 characters per line", LargerRegionKeepsPieceSize);
-    RunTest(results, "a restarted viewer is found again", RestartedViewerIsFoundAgain);
-    RunTest(results, "nothing reaches a window that took over an ended viewer's handle",
-            EndedViewersHandleTakenOver);
-    RunTest(results, "a stalled viewer makes calls time out", StalledViewerTimesOut);
-    RunTest(results, "a mutex held by another client makes calls wait, then time out",
-            HeldMutexBlocksUntilTimeout);
-    RunTest(results, "an abandoned mutex is taken over", AbandonedMutexIsTakenOver);
-    RunTest(results, "the timeout setting", TimeoutSetting);
-    RunTest(results, "reading LogConnect", LogConnectSetting);
+void RunChannelTests() {
+    RunTest("no viewer: every call returns at once", NoViewerReturnsAtOnce);
+    RunTest("texts of 0, 4094, 4095, 10000 characters", TextLengthsAroundTheRegionSize);
+    RunTest("printf and the wide forms, short and past the stack buffers", PrintfAndWideText);
+    RunTest("file commands and over-long names", FileCommands);
+    RunTest("a larger region still takes 4094 characters per line", LargerRegionKeepsPieceSize);
+    RunTest("a restarted viewer is found again", RestartedViewerIsFoundAgain);
+    RunTest("nothing reaches a window that took over an ended viewer's handle", EndedViewersHandleTakenOver);
+    RunTest("a stalled viewer makes calls time out", StalledViewerTimesOut);
+    RunTest("a mutex held by another client makes calls wait, then time out", HeldMutexBlocksUntilTimeout);
+    RunTest("an abandoned mutex is taken over", AbandonedMutexIsTakenOver);
+    RunTest("the timeout setting", TimeoutSetting);
+    RunTest("reading LogConnect", LogConnectSetting);
 }
 
 namespace {
@@ -464,20 +417,20 @@ int ChildDecoy(UINT_PTR target) {
     windowClass.lpfnWndProc = DecoyProc;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "DravikSelftestDecoy";
-    UniqueHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDecoyReady));
-    UniqueHandle hunt(OpenEventA(SYNCHRONIZE, FALSE, kDecoyHunt));
-    UniqueHandle holding(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDecoyHolding));
-    UniqueHandle quit(OpenEventA(SYNCHRONIZE, FALSE, kDecoyQuit));
+    TKernelHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDecoyReady));
+    TKernelHandle hunt(OpenEventA(SYNCHRONIZE, FALSE, kDecoyHunt));
+    TKernelHandle holding(OpenEventA(EVENT_MODIFY_STATE, FALSE, kDecoyHolding));
+    TKernelHandle quit(OpenEventA(SYNCHRONIZE, FALSE, kDecoyQuit));
     HWND first = nullptr;
     if (!ready || !hunt || !holding || !quit || RegisterClassA(&windowClass) == 0 ||
-        (first = MakeDecoyWindow()) == nullptr || !SetEvent(ready.get()) ||
-        WaitForSingleObject(hunt.get(), 30000) != WAIT_OBJECT_0)
+        (first = MakeDecoyWindow()) == nullptr || !SetEvent(ready.Get()) ||
+        WaitForSingleObject(hunt.Get(), 30000) != WAIT_OBJECT_0)
         return static_cast<int>(kDecoyFailed);
     HWND taken = TakeOverHandle(reinterpret_cast<HWND>(target));
     if (taken != nullptr)
-        SetEvent(holding.get());
+        SetEvent(holding.Get());
     // Answers whatever is sent to its windows until told to stop.
-    HANDLE stop = quit.get();
+    HANDLE stop = quit.Get();
     while (MsgWaitForMultipleObjects(1, &stop, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
@@ -486,3 +439,5 @@ int ChildDecoy(UINT_PTR target) {
     DestroyWindow(first);
     return taken == nullptr ? static_cast<int>(kDecoyMissed) : static_cast<int>(decoyCommands);
 }
+
+} // namespace e2e

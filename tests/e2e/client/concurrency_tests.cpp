@@ -1,6 +1,6 @@
 // Several processes with several threads each print at once: every line must arrive once, whole, in its
 // thread's order, with the pieces of a long line next to each other.
-#include "Tests.h"
+#include "client_tests.h"
 
 #include "dravik/client.h"
 
@@ -8,6 +8,8 @@
 #include <map>
 #include <utility>
 #include <vector>
+
+namespace e2e {
 
 namespace {
 
@@ -41,9 +43,9 @@ struct Producer {
 
 DWORD WINAPI ProduceLines(void* parameter) {
     auto* producer = static_cast<Producer*>(parameter);
-    UniqueHandle start(OpenEventA(SYNCHRONIZE, FALSE, kStartEvent));
+    TKernelHandle start(OpenEventA(SYNCHRONIZE, FALSE, kStartEvent));
     if (start)
-        WaitForSingleObject(start.get(), 10000);
+        WaitForSingleObject(start.Get(), 10000);
     for (int index = 0; index < producer->lines; ++index)
         if (dravik_print(ProducerLine(producer->child, producer->thread, index).c_str()) != DRAVIK_OK)
             ++producer->failures;
@@ -75,8 +77,7 @@ void CheckInterleaving(const std::vector<std::string>& records) {
     for (std::size_t i = 0; i < records.size();) {
         int child = -1, thread = -1, index = -1;
         if (!ParsePrefix(records[i], child, thread, index)) {
-            ReportFailure(__FILE__, __LINE__,
-                          "record " + std::to_string(i) + " names no producer: " + Describe(records[i]));
+            FAIL("record " + std::to_string(i) + " names no producer: " + ToText(records[i]));
             return;
         }
         int& expectedIndex = next[std::make_pair(child, thread)];
@@ -96,26 +97,21 @@ void CheckInterleaving(const std::vector<std::string>& records) {
 
 void ManyProcessesAndThreads() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("concurrent.txt"))))
+    if (!CHECK(viewer.Start(Scratch() + "concurrent.txt")))
         return;
     // Children wait for one signal, so that their prints overlap instead of running one after another.
-    UniqueHandle start(CreateEventA(nullptr, TRUE, FALSE, kStartEvent));
-    std::vector<UniqueHandle> children;
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    TKernelHandle start(CreateEventA(nullptr, TRUE, FALSE, kStartEvent));
+    std::vector<StartedProgram> children;
     for (int child = 0; child < kChildren; ++child) {
-        children.push_back(StartProcess("\"" + std::string(self) + "\" --child-print " +
-                                        std::to_string(child) + " " + std::to_string(kThreads) + " " +
-                                        std::to_string(kLines)));
-        CHECK(children.back() != nullptr);
+        children.emplace_back("\"" + OwnPath() + "\" --child-print " + std::to_string(child) + " " +
+                              std::to_string(kThreads) + " " + std::to_string(kLines));
+        CHECK(children.back().Started());
     }
     Sleep(500); // let every child reach its wait
-    SetEvent(start.get());
-    for (const UniqueHandle& child : children) {
-        DWORD exitCode = 1;
-        if (child && CHECK(WaitForSingleObject(child.get(), 60000) == WAIT_OBJECT_0))
-            GetExitCodeProcess(child.get(), &exitCode);
-        CHECK_EQ(exitCode, 0ul);
+    SetEvent(start.Get());
+    for (const StartedProgram& child : children) {
+        CHECK(child.Wait(60000));
+        CHECK_EQ(child.ExitCode(), 0ul);
     }
     CheckInterleaving(viewer.Records());
 }
@@ -158,26 +154,26 @@ bool ParseBurstRecord(const std::string& record, int& thread, int& index) {
 void ViewerRestartedWithinABurst() {
     const int threads = 4;
     NullViewer first, second;
-    if (!CHECK(first.Start(Scratch().File("burst-first.txt"))))
+    if (!CHECK(first.Start(Scratch() + "burst-first.txt")))
         return;
     volatile LONG stop = 0;
     std::vector<Burst> bursts(threads);
-    std::vector<UniqueHandle> running;
+    std::vector<TKernelHandle> running;
     for (int thread = 0; thread < threads; ++thread) {
         bursts[thread].thread = thread;
         bursts[thread].stop = &stop;
         running.emplace_back(CreateThread(nullptr, 0, PrintBurst, &bursts[thread], 0, nullptr));
-        CHECK(running.back() != nullptr);
+        CHECK(running.back().Valid());
     }
     Sleep(300);
     first.Close();
     Sleep(100);
-    const bool restarted = CHECK(second.Start(Scratch().File("burst-second.txt")));
+    const bool restarted = CHECK(second.Start(Scratch() + "burst-second.txt"));
     Sleep(300);
     InterlockedExchange(&stop, 1);
-    for (const UniqueHandle& thread : running) {
+    for (const TKernelHandle& thread : running) {
         if (thread)
-            CHECK(WaitForSingleObject(thread.get(), 30000) == WAIT_OBJECT_0);
+            CHECK(WaitForSingleObject(thread.Get(), 30000) == WAIT_OBJECT_0);
     }
     if (!restarted)
         return;
@@ -188,7 +184,7 @@ void ViewerRestartedWithinABurst() {
         for (const std::string& record : *records) {
             int thread = -1, index = -1;
             if (!ParseBurstRecord(record, thread, index) || thread < 0 || thread >= threads) {
-                ReportFailure(__FILE__, __LINE__, "not a line of the burst: " + Describe(record));
+                FAIL("not a line of the burst: " + ToText(record));
                 return;
             }
             arrived[thread].push_back(index);
@@ -202,15 +198,11 @@ void ViewerRestartedWithinABurst() {
             if (statuses[index] == DRAVIK_OK)
                 sent.push_back(static_cast<int>(index));
             else if (statuses[index] != DRAVIK_NO_VIEWER)
-                ReportFailure(__FILE__, __LINE__,
-                              BurstLine(thread, index) + ": " + dravik_strerror(statuses[index]));
+                FAIL(BurstLine(thread, index) + ": " + dravik_strerror(statuses[index]));
         }
-        if (!CHECK(arrived[thread] == sent)) {
-            ReportFailure(__FILE__, __LINE__,
-                          "thread " + std::to_string(thread) + ": " + std::to_string(sent.size()) +
-                              " lines answered DRAVIK_OK, " + std::to_string(arrived[thread].size()) +
-                              " arrived");
-        }
+        CHECK_MSG(arrived[thread] == sent, "thread " + std::to_string(thread) + ": " +
+                                               std::to_string(sent.size()) + " lines answered DRAVIK_OK, " +
+                                               std::to_string(arrived[thread].size()) + " arrived");
     }
 }
 
@@ -220,7 +212,7 @@ int ChildPrint(int child, int threads, int lines) {
     std::vector<Producer> producers;
     for (int thread = 0; thread < threads; ++thread)
         producers.push_back(Producer{child, thread, lines});
-    std::vector<UniqueHandle> running;
+    std::vector<TKernelHandle> running;
     for (Producer& producer : producers)
         running.emplace_back(CreateThread(nullptr, 0, ProduceLines, &producer, 0, nullptr));
     int failures = 0;
@@ -229,14 +221,15 @@ int ChildPrint(int child, int threads, int lines) {
             ++failures;
             continue;
         }
-        WaitForSingleObject(running[i].get(), INFINITE);
+        WaitForSingleObject(running[i].Get(), INFINITE);
         failures += producers[i].failures;
     }
     return failures == 0 ? 0 : 1;
 }
 
-void RunConcurrencyTests(TestResults& results) {
-    RunTest(results, "4 processes x 2 threads printing at once", ManyProcessesAndThreads);
-    RunTest(results, "a viewer restarted within a burst of prints from 4 threads",
-            ViewerRestartedWithinABurst);
+void RunConcurrencyTests() {
+    RunTest("4 processes x 2 threads printing at once", ManyProcessesAndThreads);
+    RunTest("a viewer restarted within a burst of prints from 4 threads", ViewerRestartedWithinABurst);
 }
+
+} // namespace e2e

@@ -1,17 +1,16 @@
-// Checks include/dravik/client.h and dravik-send's parts against null-viewer.exe, which must sit beside
-// this program. Needs a desktop (an X display under Wine) on which no other viewer runs.
-//
-//   client-selftest                  run every test; exit 0 when all pass
-#include "Tests.h"
+// Checks include/dravik/client.h, the example programs and dravik-send's parts against null-viewer.exe, which
+// must sit beside this program. Needs a desktop (an X display under Wine) on which no other viewer runs.
+#include "client/client_tests.h"
 
 #include "dravik/client.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-TempFolder& Scratch() {
-    static TempFolder folder;
+namespace e2e {
+
+const std::string& Scratch() {
+    static const std::string folder = MakeTempFolder();
     return folder;
 }
 
@@ -22,6 +21,12 @@ std::string Pattern(std::size_t length, char first) {
     return text;
 }
 
+} // namespace e2e
+
+using namespace e2e;
+
+namespace {
+
 // Ends while holding the clients' mutex, as a client killed in the middle of a print would.
 int ChildAbandonMutex() {
     HANDLE mutex = CreateMutexA(nullptr, FALSE, DRAVIK_MUTEX_NAME);
@@ -29,6 +34,8 @@ int ChildAbandonMutex() {
         return 1;
     ExitProcess(0); // deliberately without ReleaseMutex or CloseHandle
 }
+
+} // namespace
 
 int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "--child-print") == 0)
@@ -39,11 +46,10 @@ int main(int argc, char** argv) {
         return ChildDecoy(static_cast<UINT_PTR>(std::strtoull(argv[2], nullptr, 10)));
 
     SetEnvironmentVariableA(DRAVIK_TIMEOUT_VARIABLE, nullptr); // the tests expect the default to start with
-    TestResults results;
-    RunSendToolTests(results);
-    RunChannelTests(results);
-    RunConcurrencyTests(results);
-    RunExampleTests(results);
-    std::printf("%d passed, %d failed\n", results.passed, results.failed);
-    return results.failed == 0 ? 0 : 1;
+    RunSendToolTests();
+    RunChannelTests();
+    RunConcurrencyTests();
+    RunExampleTests();
+    RemoveFolder(Scratch());
+    return Finish();
 }

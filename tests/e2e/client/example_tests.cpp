@@ -1,23 +1,21 @@
 // The example programs, built from examples/, run as a user would run them.
-#include "Tests.h"
+#include "client_tests.h"
 
 #include <vector>
+
+namespace e2e {
 
 namespace {
 
 // Runs a program from this folder and returns its exit code, or -1 when it did not start or end in time.
 int RunSibling(const std::string& program) {
-    UniqueHandle process = StartProcess("\"" + ProgramFolder() + program + "\"");
-    if (!process || WaitForSingleObject(process.get(), 15000) != WAIT_OBJECT_0)
-        return -1;
-    DWORD code = 0;
-    GetExitCodeProcess(process.get(), &code);
-    return static_cast<int>(code);
+    const StartedProgram process("\"" + OwnFolder() + program + "\"");
+    return process.Wait(15000) ? static_cast<int>(process.ExitCode()) : -1;
 }
 
 void ExamplesPrintThroughTheHeader() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch().File("examples.txt"))))
+    if (!CHECK(viewer.Start(Scratch() + "examples.txt")))
         return;
     CHECK_EQ(RunSibling("example-c.exe"), 0);
     CHECK_EQ(RunSibling("example-cpp.exe"), 0);
@@ -48,7 +46,9 @@ void ExamplesReportAMissingViewer() {
 
 } // namespace
 
-void RunExampleTests(TestResults& results) {
-    RunTest(results, "the example programs print through the header", ExamplesPrintThroughTheHeader);
-    RunTest(results, "the example programs report a missing viewer", ExamplesReportAMissingViewer);
+void RunExampleTests() {
+    RunTest("the example programs print through the header", ExamplesPrintThroughTheHeader);
+    RunTest("the example programs report a missing viewer", ExamplesReportAMissingViewer);
 }
+
+} // namespace e2e

@@ -1,10 +1,12 @@
 // dravik-send's command line and its cutting of standard input into lines.
-#include "Tests.h"
+#include "client_tests.h"
 
 #include "Arguments.h"
 #include "LineSplitter.h"
 
 #include <vector>
+
+namespace e2e {
 
 namespace {
 
@@ -22,7 +24,7 @@ Parsed Parse(const std::vector<std::string>& args) {
 
 bool Is(const Parsed& parsed, Action action, const std::string& text, unsigned timeoutMs = 0) {
     if (!parsed.ok)
-        ReportFailure(__FILE__, __LINE__, "refused: " + parsed.error);
+        FAIL("refused: " + parsed.error);
     return parsed.ok && parsed.arguments.action == action && parsed.arguments.text == text &&
            parsed.arguments.timeoutMs == timeoutMs;
 }
@@ -70,8 +72,7 @@ void BadUsage() {
         std::string line;
         for (const std::string& arg : args)
             line += (line.empty() ? "" : " ") + arg.substr(0, 20);
-        if (!CHECK(!parsed.ok && !parsed.error.empty()))
-            ReportFailure(__FILE__, __LINE__, "accepted: [" + line + "]");
+        CHECK_MSG(!parsed.ok && !parsed.error.empty(), "accepted: [" + line + "]");
     }
 }
 
@@ -109,9 +110,11 @@ void StandardInputLines() {
 
 } // namespace
 
-void RunSendToolTests(TestResults& results) {
-    RunTest(results, "dravik-send: text arguments", TextArguments);
-    RunTest(results, "dravik-send: command arguments", CommandArguments);
-    RunTest(results, "dravik-send: bad usage is refused", BadUsage);
-    RunTest(results, "dravik-send: standard input lines", StandardInputLines);
+void RunSendToolTests() {
+    RunTest("dravik-send: text arguments", TextArguments);
+    RunTest("dravik-send: command arguments", CommandArguments);
+    RunTest("dravik-send: bad usage is refused", BadUsage);
+    RunTest("dravik-send: standard input lines", StandardInputLines);
 }
+
+} // namespace e2e

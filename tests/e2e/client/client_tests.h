@@ -1,21 +1,14 @@
 #pragma once
 
-#include <windows.h>
+#include "harness/check.h"
+#include "harness/files.h"
+#include "harness/process.h"
 
-#include <memory>
+#include <cstddef>
 #include <string>
 #include <vector>
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-// The folder this program runs from, with a trailing backslash: its sibling programs live there.
-std::string ProgramFolder();
-
-// Starts a program with the given command line; null on failure.
-UniqueHandle StartProcess(const std::string& commandLine);
+namespace e2e {
 
 // A null-viewer.exe run by the test, which records each command it receives into a file.
 class NullViewer {
@@ -37,23 +30,26 @@ class NullViewer {
     HWND Window() const { return window_; }
 
   private:
-    UniqueHandle process_;
-    DWORD processId_ = 0;
+    StartedProgram process_;
     HWND window_ = nullptr;
     std::string recordFile_;
 };
 
-// A fresh folder for one run's files, removed with its files at the end.
-class TempFolder {
-  public:
-    TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    ~TempFolder();
+// The folder of this run's files, with a trailing backslash; removed at the end of the run.
+const std::string& Scratch();
 
-    std::string File(const std::string& name);
+// Letters cycling from first, so that pieces out of order or shifted show in a comparison.
+std::string Pattern(std::size_t length, char first = 'a');
 
-  private:
-    std::string path_;
-    std::vector<std::string> files_;
-};
+void RunChannelTests();
+void RunConcurrencyTests();
+void RunSendToolTests();
+void RunExampleTests();
+
+// The body of one child process of the concurrency test.
+int ChildPrint(int child, int threads, int lines);
+// The decoy of the handle test: takes over the handle of the ended viewer's window, and answers with the
+// number of commands that reached its windows.
+int ChildDecoy(UINT_PTR target);
+
+} // namespace e2e
