@@ -10,7 +10,9 @@ if ! command -v clang-format >/dev/null 2>&1; then
     echo "clang-format is not installed (bash scripts/setup.sh installs it)" >&2
     exit 1
 fi
-mapfile -t sources < <(git ls-files --cached --others --exclude-standard '*.c' '*.cpp' '*.h')
+# A file deleted but not yet committed is still listed by git: only what exists is looked at.
+mapfile -t sources < <(git ls-files --cached --others --exclude-standard '*.c' '*.cpp' '*.h' |
+    while IFS= read -r name; do [ -f "$name" ] && printf '%s\n' "$name"; done)
 if [ "${1:-}" = --check ]; then
     drifting=()
     for source in "${sources[@]}"; do
