@@ -17,7 +17,6 @@ namespace {
 
 const std::string kOtherReader = "Windows debug output is already captured by another program";
 // Capture Windows Output among the menu's items, separators left out.
-const std::size_t kMenuItems = 14;
 const std::size_t kCaptureItem = 12;
 // A sender is held up when a reader does not answer: OutputDebugStringA then waits up to 10 s.
 const DWORD kHeldUpMs = 5000;
@@ -156,31 +155,16 @@ bool StartCapturing(ViewerRun& run, const char* setting) {
     return CHECK(DeleteSettings()) && CHECK(SetSetting("CaptureWindowsOutput", setting)) && StartViewer(run);
 }
 
-// Whether the menu shows Capture Windows Output checked; reads it and closes the menu again.
-bool CaptureChecked(ViewerRun& run, bool& checked) {
-    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
-    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
-        return false;
-    std::string why;
-    const std::vector<MenuItemLook> items = ReadMenuLook(menu, kMenuItems, why);
-    CHECK(CloseMenu(menu));
-    if (!CHECK_MSG(items.size() == kMenuItems, why))
-        return false;
-    checked = items[kCaptureItem].checked;
-    return true;
-}
-
 void CheckMark(ViewerRun& run, bool expected) {
-    bool checked = !expected;
-    if (CaptureChecked(run, checked))
-        CHECK_MSG(checked == expected, expected ? "Capture Windows Output unchecked" : "... checked");
+    std::vector<MenuItemLook> items;
+    if (LookAtMenu(run.Window(), run.ProcessId(), items))
+        CHECK_MSG(items[kCaptureItem].checked == expected,
+                  expected ? "Capture Windows Output unchecked" : "... checked");
 }
 
 // Chooses Capture Windows Output by its letter.
 bool ChooseCapture(ViewerRun& run) {
-    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
-    return CHECK_MSG(menu != nullptr, "the popup menu did not open") && CHECK(ChooseMenuLetter(menu, 'w')) &&
-           CHECK(SettlePosted(run.Window()));
+    return CHECK(ChooseFromMenu(run.Window(), run.ProcessId(), 'w'));
 }
 
 std::string Own(const std::string& text) {
@@ -233,9 +217,7 @@ void LinesOfOneProcessAndOfTwo() {
     expected += Own("back on");
     CHECK(WaitForPane(viewer, expected));
     CHECK(run.Close());
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, expected);
+    CHECK_EQ(FileOrAbsent(run.LogPath()), expected);
 }
 
 void EightSendersAtOnce() {
@@ -309,13 +291,7 @@ void AnotherReaderAndTheSettingAcrossRuns() {
     // Turned on by the user: the general error display, and the switch stays off.
     if (!ChooseCapture(run))
         return;
-    const HWND box = WaitForMessageBox(run.ProcessId(), 10000);
-    if (CHECK_MSG(box != nullptr, "no error box")) {
-        CHECK_EQ(BoxText(box), kOtherReader + ".");
-        CHECK_EQ(BoxCaption(box), "Korvane Dravik");
-        CHECK(BoxShowsIcon(box, IDI_HAND));
-        CHECK(DismissBox(box));
-    }
+    CheckErrorBox(TakeBox(run.ProcessId(), 10000), kOtherReader + ".", "capture turned on");
     CheckMark(run, false);
     CHECK_EQ(SettingOrAbsent("CaptureWindowsOutput"), "1");
     CHECK_EQ(other->Echo("mine again"), std::to_string(GetCurrentProcessId()) + " mine again");

@@ -1,6 +1,7 @@
 // The client channel seen from a client: the five commands through the shared region, and what each one
 // leaves in the pane and on disk.
 #include "ReferencePane.h"
+#include "harness/faults.h"
 #include "harness/fixture.h"
 
 #include <cstdio>
@@ -95,9 +96,7 @@ void EightBitTextKeepsItsBytes() {
     CHECK_SENT(Print(viewer, text));
     CHECK_EQ(PaneText(viewer), text + kCrLf);
     CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
-    std::string saved;
-    CHECK(ReadFileBytes(file, saved));
-    CHECK_EQ(saved, text + kCrLf);
+    CHECK_EQ(FileOrAbsent(file), text + kCrLf);
     CHECK_SENT(Clear(viewer));
     CHECK_SENT(SendCommand(viewer, kLoadFromFile, file));
     CHECK_EQ(PaneText(viewer), text + kCrLf);
@@ -182,14 +181,12 @@ void SaveToFileWritesThePaneExactly() {
 
     // An empty pane gives an empty file.
     CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
-    CHECK(ReadFileBytes(file, saved));
-    CHECK_EQ(saved, "");
+    CHECK_EQ(FileOrAbsent(file), "");
 
     CHECK_SENT(Print(viewer, "a"));
     CHECK_SENT(Print(viewer, "b"));
     CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
-    CHECK(ReadFileBytes(file, saved));
-    CHECK_EQ(saved, "a\r\nb\r\n");
+    CHECK_EQ(FileOrAbsent(file), "a\r\nb\r\n");
 
     // A pane without a final break is saved without one; a longer old file is cut to the new text.
     const std::string source = run.Folder() + "source.txt";
@@ -197,8 +194,7 @@ void SaveToFileWritesThePaneExactly() {
     CHECK(WriteFileBytes(source, "x\r\ny"));
     CHECK_SENT(SendCommand(viewer, kLoadFromFile, source));
     CHECK_SENT(SendCommand(viewer, kSaveToFile, file));
-    CHECK(ReadFileBytes(file, saved));
-    CHECK_EQ(saved, "x\r\ny");
+    CHECK_EQ(FileOrAbsent(file), "x\r\ny");
     CHECK(run.Close());
 }
 
@@ -212,20 +208,15 @@ void SetLogFileToNewName() {
     CHECK_SENT(Print(viewer, "kept"));
     CHECK_SENT(SendCommand(viewer, kSetLogFile, newLog));
     // The pane went into the log being left; the probe of the new name left nothing behind.
-    std::string oldLog;
-    CHECK(ReadFileBytes(run.LogPath(), oldLog));
-    CHECK_EQ(oldLog, "kept\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "kept\r\n");
     CHECK(!FileExists(newLog));
     CHECK_EQ(PaneText(viewer), "kept\r\n");
 
     CHECK_SENT(Print(viewer, "more"));
     CHECK(run.Close());
     CHECK_EQ(SettingOrAbsent("LogFile"), newLog);
-    std::string written;
-    CHECK(ReadFileBytes(newLog, written));
-    CHECK_EQ(written, "kept\r\nmore\r\n");
-    CHECK(ReadFileBytes(run.LogPath(), oldLog));
-    CHECK_EQ(oldLog, "kept\r\n");
+    CHECK_EQ(FileOrAbsent(newLog), "kept\r\nmore\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "kept\r\n");
 }
 
 void SetLogFileToNameWithoutFolder() {
@@ -240,9 +231,7 @@ void SetLogFileToNameWithoutFolder() {
     CHECK(!FileExists(run.Folder() + "relative.log"));
     CHECK(run.Close());
     CHECK_EQ(SettingOrAbsent("LogFile"), "relative.log");
-    std::string log;
-    CHECK(ReadFileBytes(run.Folder() + "relative.log", log));
-    CHECK_EQ(log, "relative\r\n");
+    CHECK_EQ(FileOrAbsent(run.Folder() + "relative.log"), "relative\r\n");
 }
 
 void SetLogFileToExistingFileLoadsIt() {
@@ -256,13 +245,9 @@ void SetLogFileToExistingFileLoadsIt() {
     CHECK_SENT(Print(viewer, "before switch"));
     CHECK_SENT(SendCommand(viewer, kSetLogFile, newLog));
     CHECK_EQ(PaneText(viewer), "from the other log\r\n");
-    std::string oldLog;
-    CHECK(ReadFileBytes(run.LogPath(), oldLog));
-    CHECK_EQ(oldLog, "before switch\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "before switch\r\n");
     // The probe opened the existing file without touching its content.
-    std::string content;
-    CHECK(ReadFileBytes(newLog, content));
-    CHECK_EQ(content, "from the other log\r\n");
+    CHECK_EQ(FileOrAbsent(newLog), "from the other log\r\n");
     CHECK(run.Close());
     CHECK_EQ(SettingOrAbsent("LogFile"), newLog);
 }
@@ -296,19 +281,11 @@ void SetLogFileToUnwritableName() {
     // The log file stays the default one.
     CHECK(run.Close());
     CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, lines);
+    CHECK_EQ(FileOrAbsent(run.LogPath()), lines);
 }
 
 // A command whose file cannot be used: the general error display shows the error inside the handling of the
 // command, and the sender's call returns 0 once the box is dismissed.
-BoxedAnswer SendBoxed(const ViewerRun& run, Command command, const std::string& argument) {
-    if (!CHECK_SENT(WriteArgument(argument)))
-        return BoxedAnswer();
-    return SendDismissingBoxes(run.ProcessId(), run.Window(), command, 0, 0);
-}
-
 void FileErrorsOfCommandsShowABox() {
     ViewerRun run;
     if (!StartFirstRun(run))
@@ -336,17 +313,10 @@ void FileErrorsOfCommandsShowABox() {
     const BoxedAnswer probe = SendBoxed(run, kSetLogFile, held);
     CHECK(probe.answered);
     CHECK_EQ(probe.boxes.size(), 0u);
-    std::string upper = held;
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    }
-    CHECK_EQ(PaneText(viewer), "pane before\r\nError: Cannot set LogFile to \"" + upper + "\"\r\n");
+    CHECK_EQ(PaneText(viewer), "pane before\r\n" + SetLogFileErrorLine(held));
 
     lock.Release();
-    std::string content;
-    CHECK(ReadFileBytes(held, content));
-    CHECK_EQ(content, "held content\r\n");
+    CHECK_EQ(FileOrAbsent(held), "held content\r\n");
     CHECK_SENT(Print(viewer, "still serving"));
     CHECK(run.Close());
     CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
@@ -372,9 +342,7 @@ void SetLogFileWhileTheOldLogIsHeld() {
     lock.Release();
     CHECK(run.Close());
     CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, "kept\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "kept\r\n");
     CHECK(!FileExists(newLog));
 }
 
@@ -455,9 +423,7 @@ void RegionCreatedByClientBeforeStart() {
     CHECK(FindMessageBox(run.ProcessId()) == nullptr);
     // The viewer reads what is written through the client's own view: both share one object.
     CHECK(early.WriteText("through the early region"));
-    LRESULT answer = 1;
-    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
-    CHECK_EQ(answer, 0);
+    CHECK_SENT(SendOnRegion(viewer, kPrint));
     CHECK_EQ(PaneText(viewer), "through the early region\r\n");
     CHECK(run.Close());
 }
@@ -474,8 +440,7 @@ void SmallRegionCreatedByClient() {
     if (!StartViewer(run))
         return;
     const HWND viewer = run.Window();
-    LRESULT answer = 1;
-    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK_SENT(SendOnRegion(viewer, kPrint));
     CHECK(run.Running());
     CHECK_EQ(PaneText(viewer), std::string(small - 1, 'Q') + kCrLf);
     CHECK(run.Close());

@@ -5,10 +5,6 @@ using namespace e2e;
 
 namespace {
 
-bool IsTopmost(HWND window) {
-    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
 void LockedLogAtStartIsKept() {
     if (!CHECK(DeleteSettings()))
         return;
@@ -25,19 +21,13 @@ void LockedLogAtStartIsKept() {
 
     if (!StartViewer(run, false))
         return;
-    const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
-    if (!CHECK_MSG(box != nullptr, "no error box appeared"))
+    if (!CheckFileErrorBox(TakeBox(run.ProcessId()), "Cannot open file ", run.LogPath(), "the locked log"))
         return;
-    CHECK_EQ(BoxCaption(box), "Korvane Dravik");
-    const std::string text = BoxText(box);
-    CHECK_MSG(IsFileMessage(text, "Cannot open file ", run.LogPath()), text);
-    CHECK(BoxShowsIcon(box, IDI_HAND));
-    CHECK(DismissBox(box));
 
     CHECK(run.WaitVisible());
     CHECK(run.Running());
     CHECK_EQ(PaneText(run.Window()), "");
-    CHECK(!IsTopmost(run.Window()));
+    CHECK(!WindowIsTopmost(run.Window()));
     RECT place = {};
     GetWindowRect(run.Window(), &place);
     CHECK_EQ(place.left, 210);
@@ -48,9 +38,7 @@ void LockedLogAtStartIsKept() {
     // Closing does not overwrite the log that could not be loaded, even once it is free again.
     lock.Release();
     CHECK(run.Close());
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, "precious\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "precious\r\n");
     CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
     CHECK_EQ(SettingOrAbsent("Floating"), "0");
     CHECK_EQ(SettingOrAbsent("Left"), "210");
@@ -66,14 +54,9 @@ void CloseRefusedWhileLogLocked() {
         return;
 
     PostMessageA(run.Window(), WM_CLOSE, 0, 0);
-    const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
-    if (!CHECK_MSG(box != nullptr, "no error box appeared"))
+    if (!CheckFileErrorBox(TakeBox(run.ProcessId()), "Cannot create file ", run.LogPath(),
+                           "the refused close"))
         return;
-    CHECK_EQ(BoxCaption(box), "Korvane Dravik");
-    const std::string text = BoxText(box);
-    CHECK_MSG(IsFileMessage(text, "Cannot create file ", run.LogPath()), text);
-    CHECK(BoxShowsIcon(box, IDI_HAND));
-    CHECK(DismissBox(box));
 
     // The window stays, no setting was written, and the channel still works.
     CHECK(!run.WaitForExit(500));
@@ -83,9 +66,7 @@ void CloseRefusedWhileLogLocked() {
 
     lock.Release();
     CHECK(run.Close());
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, "keep me\r\nafter refusal\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "keep me\r\nafter refusal\r\n");
     CHECK_EQ(SettingOrAbsent("Floating"), "1");
 }
 
@@ -113,9 +94,7 @@ void EndOfSessionWithLockedLog() {
     CHECK(allowed.answered);
     CHECK(allowed.result != 0);
     CHECK_EQ(allowed.boxes.size(), 0u);
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, "session line\r\nafter refusal\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "session line\r\nafter refusal\r\n");
     CHECK_EQ(SettingOrAbsent("Floating"), "1");
 }
 
@@ -129,9 +108,7 @@ void CancelledEndOfSessionKeepsTheChannel() {
     CHECK(allowed.answered);
     CHECK(allowed.result != 0);
     CHECK_EQ(allowed.boxes.size(), 0u);
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, "before\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "before\r\n");
 
     // Another program refused, so the session goes on.
     LRESULT ignored = 0;
@@ -143,8 +120,7 @@ void CancelledEndOfSessionKeepsTheChannel() {
     // A later close runs the whole close sequence again.
     CHECK(DeleteSettings());
     CHECK(run.Close());
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, "before\r\nafter the cancelled end\r\n");
+    CHECK_EQ(FileOrAbsent(run.LogPath()), "before\r\nafter the cancelled end\r\n");
     CHECK_EQ(SettingOrAbsent("Floating"), "1");
     CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
 }

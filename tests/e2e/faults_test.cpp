@@ -15,41 +15,16 @@ const char* const kReadOnlyNotEnforced =
     "this system lets a program write a file marked read-only (Wine run as root), so the viewer cannot be "
     "refused by the attribute";
 
-BoxedAnswer SendBoxed(const ViewerRun& run, Command command, const std::string& argument) {
-    if (!CHECK_SENT(WriteArgument(argument)))
-        return BoxedAnswer();
-    return SendDismissingBoxes(run.ProcessId(), run.Window(), command, 0, 0);
-}
-
-// A command the viewer may take seconds over, sent with a generous time limit.
-CommandResult SendSlowly(HWND viewer, Command command, const std::string& text) {
-    CommandResult result = WriteArgument(text);
-    LRESULT answer = 1;
-    if (result.ok && !SendWithTimeout(viewer, command, 0, 0, answer, 60000)) {
-        result.ok = false;
-        result.why = "the viewer did not answer within 60 s";
-    } else if (result.ok && answer != 0) {
-        result.ok = false;
-        result.why = "the viewer answered " + std::to_string(answer);
-    }
-    return result;
-}
-
 // The box a refused close shows; checked while it is still on the screen, then dismissed.
 bool CheckRefusedClose(ViewerRun& run, const std::string& oldLog, const std::string& what) {
     PostMessageA(run.Window(), WM_CLOSE, 0, 0);
     const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
-    if (!CHECK_MSG(box != nullptr, what + ": no error box appeared"))
-        return false;
-    CHECK_EQ(BoxCaption(box), "Korvane Dravik");
-    const std::string text = BoxText(box);
-    CHECK_MSG(IsFileMessage(text, "Cannot create file ", run.LogPath()), what + ": " + ToText(text));
-    CHECK(BoxShowsIcon(box, IDI_HAND));
     // Nothing was written half while the viewer is stopped at its error.
     std::string log;
     CHECK_MSG(ReadFileBytes(run.LogPath(), log), what + ": the log cannot be read");
     CHECK_EQ(log, oldLog);
-    CHECK(DismissBox(box));
+    if (!CheckFileErrorBox(TakeBox(box), "Cannot create file ", run.LogPath(), what))
+        return false;
     CHECK_MSG(!run.WaitForExit(500), what + ": the viewer closed");
     CHECK(IsWindow(run.Window()));
     CHECK_EQ(log, oldLog);
@@ -105,9 +80,7 @@ void LogNotWritableAtCloseKeepsTheOldLog() {
 
     // Writable again: the close goes through and writes everything.
     CHECK(run.Close());
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, pane);
+    CHECK_EQ(FileOrAbsent(run.LogPath()), pane);
     CHECK_EQ(SettingOrAbsent("Floating"), "1");
     CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
     Result("log held for reading elsewhere at close", "close refused with \"Cannot create file <log>.\", old "
@@ -126,8 +99,7 @@ void SaveOntoReadOnlyFileChangesNothing() {
         CHECK(WriteFileBytes(target, "read-only content\r\n"));
         CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
         const BoxedAnswer answer = SendBoxed(run, kSaveToFile, target);
-        std::string after;
-        ReadFileBytes(target, after);
+        const std::string after = FileOrAbsent(target);
         const bool keptAttribute = (GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY) != 0;
         SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         Result("SAVETOFILE onto a read-only file",
@@ -148,9 +120,7 @@ void SaveOntoReadOnlyFileChangesNothing() {
 
     CheckOneErrorBox(SendBoxed(run, kSaveToFile, target), "Cannot create file ", target,
                      "save onto a read-only file");
-    std::string after;
-    CHECK(ReadFileBytes(target, after));
-    CHECK_EQ(after, content);
+    CHECK_EQ(FileOrAbsent(target), content);
     CHECK((GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_READONLY) != 0);
     CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
 
@@ -158,8 +128,7 @@ void SaveOntoReadOnlyFileChangesNothing() {
     CHECK_SENT(Print(run.Window(), "still serving"));
     const std::string writable = run.Folder() + "writable.txt";
     CHECK_SENT(SendCommand(run.Window(), kSaveToFile, writable));
-    CHECK(ReadFileBytes(writable, after));
-    CHECK_EQ(after, "pane text\r\nstill serving\r\n");
+    CHECK_EQ(FileOrAbsent(writable), "pane text\r\nstill serving\r\n");
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     CHECK(run.Close());
     Result("SAVETOFILE onto a read-only file", "\"Cannot create file <name>.\" box, file and its attribute "
@@ -177,9 +146,7 @@ void SaveKeepsTheReplacedFilesAttributes() {
     CHECK(WriteFileBytes(target, "old content\r\n"));
     CHECK(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_HIDDEN));
     CHECK_SENT(SendCommand(run.Window(), kSaveToFile, target));
-    std::string after;
-    CHECK(ReadFileBytes(target, after));
-    CHECK_EQ(after, "pane text\r\n");
+    CHECK_EQ(FileOrAbsent(target), "pane text\r\n");
     CHECK((GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_HIDDEN) != 0);
     SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
     CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
@@ -218,7 +185,7 @@ void LoadOfFoldersEmptyAndLargeFiles() {
     CHECK(WriteFileBytes(bigFile, big));
     // Taking in megabytes keeps the viewer busy for seconds under Wine: wait longer than for a line.
     const DWORD loadStart = GetTickCount();
-    CHECK_SENT(SendSlowly(viewer, kLoadFromFile, bigFile));
+    CHECK_SENT(SendCommand(viewer, kLoadFromFile, bigFile, 60000));
     std::string pane;
     CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == big.size(); }, 15000));
     Figure("load_3mb_ms", static_cast<long long>(GetTickCount() - loadStart));
@@ -228,7 +195,7 @@ void LoadOfFoldersEmptyAndLargeFiles() {
     // The next print trims by the rule: n = L - m - 25051 characters from the top.
     const std::string message = "after the big load";
     const std::size_t removed = big.size() - message.size() - 25051;
-    CHECK_SENT(SendSlowly(viewer, kPrint, message));
+    CHECK_SENT(SendCommand(viewer, kPrint, message, 60000));
     const std::string expected = ReferenceTrimmed(big, removed) + message + "\r\n";
     CHECK(WaitFor([&] { return ReadPane(viewer, pane) && pane.size() == expected.size(); }, 15000));
     const bool trimmed = pane == expected;
@@ -274,9 +241,7 @@ void SetLogFileRefusesUnusableNames() {
     // The log file stayed the default one and receives the pane at close.
     CHECK(run.Close());
     CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
-    std::string log;
-    CHECK(ReadFileBytes(run.LogPath(), log));
-    CHECK_EQ(log, expected);
+    CHECK_EQ(FileOrAbsent(run.LogPath()), expected);
 }
 
 void SixtyFourByteRegionCreatedFirst() {
@@ -293,9 +258,7 @@ void SixtyFourByteRegionCreatedFirst() {
         return;
     const HWND viewer = run.Window();
     CHECK(FindMessageBox(run.ProcessId()) == nullptr);
-    LRESULT answer = 1;
-    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
-    CHECK_EQ(answer, 0);
+    CHECK_SENT(SendOnRegion(viewer, kPrint));
     // The rest of the page beyond the 64 bytes reads as zero.
     std::string expected = std::string(63, 'R') + "\r\n";
     CHECK_EQ(PaneText(viewer), expected);
@@ -303,7 +266,7 @@ void SixtyFourByteRegionCreatedFirst() {
     // The client fills the whole page its view reaches: the viewer reads up to the end of the view, no
     // further.
     CHECK(early.Write(0, std::string(view, 'S')));
-    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK_SENT(SendOnRegion(viewer, kPrint));
     CHECK(run.Running());
     expected += std::string(view - 1, 'S') + "\r\n";
     CHECK_EQ(PaneText(viewer), expected);
@@ -328,8 +291,7 @@ void LargeRegionCreatedFirst() {
     if (!StartViewer(run))
         return;
     const HWND viewer = run.Window();
-    LRESULT answer = 1;
-    CHECK(SendWithTimeout(viewer, kPrint, 0, 0, answer));
+    CHECK_SENT(SendOnRegion(viewer, kPrint));
     CHECK(run.Running());
     // The whole view is one text; the rule removes nothing when n is negative.
     std::string expected = std::string(size - 1, 'L') + "\r\n";
@@ -380,9 +342,7 @@ void TwoViewersStartedAtTheSameMoment() {
         CHECK_SENT(Print(survivor.Window(), line));
         CHECK_EQ(PaneText(survivor.Window()), line + "\r\n");
         CHECK(survivor.Close());
-        std::string log;
-        CHECK(ReadFileBytes(survivor.LogPath(), log));
-        CHECK_EQ(log, line + "\r\n");
+        CHECK_EQ(FileOrAbsent(survivor.LogPath()), line + "\r\n");
         CHECK(!FileExists(loser.LogPath()));
         if (windows.size() == 1 && !loser.Running())
             ++survivedAlone;

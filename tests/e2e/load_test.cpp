@@ -18,9 +18,6 @@ const std::string kMarkPrefix = "*** (MARKED AT ";
 // 2600 lines a second), which with the eight senders' minute leaves the program over three minutes: the
 // flood is the largest round count that fits.
 const long kFloodLines = 150000;
-// The toolbar's Clear button and the popup menu's Mark item.
-const int kClearButton = 101;
-const int kMarkCommand = 208;
 
 // Line k of client c: its number, then a filler of a length and content that change from line to line, so
 // that a torn line or two lines run together cannot pass for a whole one.
@@ -74,12 +71,7 @@ TailReport CheckTail(const std::string& text, int clients) {
         report.error = "the text does not end with a line break";
         return report;
     }
-    std::vector<std::string> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find("\r\n", start);
-        lines.push_back(text.substr(start, end - start));
-        start = end + 2;
-    }
+    const std::vector<std::string> lines = SplitLines(text);
     std::size_t i = 0;
     if (IsLimitationLine(lines[0])) {
         report.limitation = true;
@@ -119,10 +111,6 @@ void CheckEndsWithEachClientsLast(const TailReport& report, long lastNumber, con
                                                         " ends at line " + std::to_string(report.last[c]));
         }
     }
-}
-
-std::string SendTool() {
-    return OwnFolder() + "dravik-send.exe";
 }
 
 void EightSendersAtOnce() {
@@ -224,11 +212,9 @@ DWORD WINAPI RunFlood(LPVOID parameter) {
             flood.why = "waited 10 s for the clients' turn at line " + std::to_string(k);
             return 1;
         }
-        DWORD_PTR answer = 1;
-        const bool sent = region.WriteText(NumberedLine(0, k)) &&
-                          SendMessageTimeoutA(flood.viewer, kPrint, 0, 0, SMTO_NORMAL, 10000, &answer) != 0;
+        const bool sent = PrintThrough(region, flood.viewer, NumberedLine(0, k));
         turn.Give();
-        if (!sent || answer != 0) {
+        if (!sent) {
             flood.failed = true;
             flood.why = "line " + std::to_string(k) + " was not taken";
             return 1;
@@ -280,7 +266,7 @@ void FloodWithClearMarkExportAndClose() {
     if (!CHECK_MSG(WaitForSent(flood, count / 4, 120000), flood.why))
         return;
     const long beforeClear = Sent(flood);
-    CHECK(ClickToolbarButton(viewer, kClearButton));
+    CHECK(ClickControl(viewer, kPbClear));
     std::string pane;
     CHECK(ReadPane(viewer, pane));
     TailReport report = CheckTail(pane, 1);
@@ -292,7 +278,7 @@ void FloodWithClearMarkExportAndClose() {
     // Mark, as the menu item: one marker line among the numbered ones.
     if (!CHECK_MSG(WaitForSent(flood, count / 2, 120000), flood.why))
         return;
-    CHECK(SendMenuCommand(viewer, kMarkCommand));
+    CHECK(ChooseCommand(viewer, kMnuMark));
     CHECK(ReadPane(viewer, pane));
     report = CheckTail(pane, 1);
     CHECK_MSG(report.error.empty(), "after Mark: " + report.error);

@@ -15,7 +15,6 @@ using namespace e2e;
 namespace {
 
 std::string gOtherViewer;
-
 bool Is64BitWindows() {
 #if defined(_WIN64)
     return true;
@@ -77,12 +76,7 @@ void SettingsCarryOverBetweenBuilds() {
         return;
     viewer = run.Window();
     CHECK(!WindowIsTopmost(viewer));
-    RECT place = {};
-    CHECK(GetWindowRect(viewer, &place));
-    CHECK_EQ(place.left, 200L);
-    CHECK_EQ(place.top, 150L);
-    CHECK_EQ(place.right - place.left, 700L);
-    CHECK_EQ(place.bottom - place.top, 500L);
+    CheckPlacement(viewer, 200, 150, 700, 500);
     CHECK(IsBoxChecked(viewer, kCbLogConnect));
     CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
     CHECK_EQ(PaneText(viewer), "printed to the other build\r\n");

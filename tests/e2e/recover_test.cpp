@@ -21,11 +21,6 @@ std::string CopyPath(const std::string& log) {
     return log + ".recover";
 }
 
-std::string FileOrAbsent(const std::string& path) {
-    std::string bytes;
-    return ReadFileBytes(path, bytes) ? bytes : "<absent>";
-}
-
 // Ends the viewer without warning and starts it again from its folder.
 bool EndAndRestart(ViewerRun& run) {
     run.Terminate();
@@ -111,12 +106,8 @@ void ACopyThatCannotBeReadIsKept() {
     LockedFile lock(copy, false);
     if (!CHECK(lock.Held()) || !StartViewer(run, false))
         return;
-    const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
-    if (!CHECK_MSG(box != nullptr, "no error box appeared"))
+    if (!CheckFileErrorBox(TakeBox(run.ProcessId()), "Cannot open file ", copy, "the held recovery file"))
         return;
-    const std::string text = BoxText(box);
-    CHECK_MSG(IsFileMessage(text, "Cannot open file ", copy), text);
-    CHECK(DismissBox(box));
     CHECK(run.WaitVisible());
     lock.Release();
 
@@ -154,14 +145,6 @@ void ACopyThatCannotBeWrittenIsToldOnce() {
     CHECK_SENT(Print(run.Window(), "three"));
     CHECK(WaitFor([&] { return FileOrAbsent(copy) == "three\r\n"; }, kPromisedMs + 200));
     CheckCleanClose(run, run.LogPath());
-}
-
-// Lines of many lengths, mostly short, now and then one near the region's limit.
-std::string FloodLine(std::uint32_t& seed, int number) {
-    seed = seed * 1103515245u + 12345u;
-    const std::uint32_t draw = (seed >> 8) % 1000;
-    const std::size_t length = draw < 5 ? 4000 + draw : draw % 120;
-    return std::to_string(number) + ":" + Filler(length, static_cast<std::size_t>(number));
 }
 
 struct Ending {
@@ -222,10 +205,8 @@ void EndsDuringAFloodLoseAtMostTheLastSecond() {
         if (!CHECK(ender.Valid()))
             return;
         for (;; ++number) {
-            sent.push_back({FloodLine(seed, number), 0});
-            DWORD_PTR answer = 1;
-            if (!region.WriteText(sent.back().text) ||
-                !SendMessageTimeoutA(run.Window(), kPrint, 0, 0, SMTO_BLOCK, 10000, &answer) || answer != 0)
+            sent.push_back({FloodLine(seed, number, 120), 0});
+            if (!PrintThrough(region, run.Window(), sent.back().text))
                 break;
             sent.back().answeredAt = GetTickCount();
         }

@@ -25,7 +25,6 @@ enum Item {
     kLogConnect,
     kCapture,
     kInfo,
-    kItemCount
 };
 const char* const kItemNames[] = {"Clear",
                                   "Cut",
@@ -47,16 +46,8 @@ bool StartWithText(ViewerRun& run, const std::string& line) {
            CHECK(WaitForPane(run.Window(), line + "\r\n"));
 }
 
-// Opens the menu, reads what it shows and closes it again without choosing anything.
 bool LookAtMenu(ViewerRun& run, std::vector<MenuItemLook>& items) {
-    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
-    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
-        return false;
-    std::string why;
-    items = ReadMenuLook(menu, kItemCount, why);
-    CHECK(CloseMenu(menu));
-    return CHECK_MSG(items.size() == kItemCount,
-                     "read " + std::to_string(items.size()) + " items from the menu. " + why);
+    return e2e::LookAtMenu(run.Window(), run.ProcessId(), items);
 }
 
 void CheckLook(const std::vector<MenuItemLook>& items, Item item, bool enabled, bool checked) {
@@ -65,15 +56,8 @@ void CheckLook(const std::vector<MenuItemLook>& items, Item item, bool enabled, 
     CHECK_MSG(items[item].checked == checked, name + (checked ? " without" : " with") + " a check mark");
 }
 
-// Opens the menu and types the letter; false when the menu did not open or close.
 bool ChooseFromMenu(ViewerRun& run, char letter) {
-    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
-    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
-        return false;
-    if (ChooseMenuLetter(menu, letter))
-        return SettlePosted(run.Window());
-    CloseMenu(menu);
-    return CHECK_MSG(false, std::string("the menu stayed open after '") + letter + "'");
+    return e2e::ChooseFromMenu(run.Window(), run.ProcessId(), letter);
 }
 
 // --- What the menu shows ----------------------------------------------------------------------------------

@@ -56,12 +56,8 @@ std::string Lines(std::initializer_list<const char*> lines) {
 bool StartWithLines(ViewerRun& run, const std::string& lines) {
     if (!StartFirstRun(run))
         return false;
-    std::size_t from = 0;
-    while (from < lines.size()) {
-        const std::size_t end = lines.find("\r\n", from);
-        CHECK_SENT(Print(run.Window(), lines.substr(from, end - from)));
-        from = end + 2;
-    }
+    for (const std::string& line : SplitLines(lines))
+        CHECK_SENT(Print(run.Window(), line));
     return CHECK(WaitForPane(run.Window(), lines));
 }
 
@@ -440,9 +436,7 @@ void ExportWritesOverwritesAndAddsTheExtension() {
     // No question about replacing the file: no further window, the file holds the pane's bytes.
     CHECK(Settle(viewer));
     CHECK(WaitForMessageBox(run.ProcessId(), 500) == nullptr);
-    std::string bytes;
-    CHECK(ReadFileBytes(target, bytes));
-    CHECK_EQ(bytes, Lines({"export one", "export two"}));
+    CHECK_EQ(FileOrAbsent(target), Lines({"export one", "export two"}));
     CHECK(WaitFor([&] { return WindowIsTopmost(viewer); }, 3000));
 
     // From the menu: the dialog proposes the last saved name; a name without extension gets ".txt".
@@ -453,8 +447,7 @@ void ExportWritesOverwritesAndAddsTheExtension() {
     CHECK_MSG(FieldProposes(dialog, target), "proposed \"" + ReadFileNameField(dialog) + "\"");
     CHECK(ConfirmFileDialog(dialog, folder + "plain"));
     CHECK(Settle(viewer));
-    CHECK(ReadFileBytes(folder + "plain.txt", bytes));
-    CHECK_EQ(bytes, Lines({"export one", "export two"}));
+    CHECK_EQ(FileOrAbsent(folder + "plain.txt"), Lines({"export one", "export two"}));
     CHECK(!FileExists(folder + "plain"));
     CHECK(WindowIsTopmost(viewer));
 
@@ -495,12 +488,8 @@ void FailedExportRestoresStayOnTop() {
         if (!CHECK(dialog != nullptr))
             return;
         CHECK(ConfirmFileDialog(dialog, c.name));
-        const HWND box = WaitForMessageBox(run.ProcessId(), 5000);
-        if (!CHECK_MSG(box != nullptr, "no error box"))
+        if (!CheckFileErrorBox(TakeBox(run.ProcessId(), 5000), "Cannot create file ", c.name, c.what))
             continue;
-        CHECK_MSG(SameFileName(BoxText(box), "Cannot create file " + c.name + "."), BoxText(box));
-        CHECK_EQ(BoxCaption(box), "Korvane Dravik");
-        CHECK(DismissBox(box));
         CHECK(Settle(viewer));
         CHECK_MSG(WindowIsTopmost(viewer), "a failed Export left the window not topmost");
         CHECK(IsBoxChecked(viewer, kCbFloat));
@@ -516,11 +505,8 @@ void FailedExportRestoresStayOnTop() {
     CHECK(PostClick(viewer, kPbOpen));
     HWND open = WaitForDialog(run.ProcessId(), "Open");
     if (CHECK(open != nullptr) && CHECK(ConfirmFileDialog(open, source))) {
-        const HWND box = WaitForMessageBox(run.ProcessId(), 5000);
-        if (CHECK_MSG(box != nullptr, "no error box")) {
-            CHECK_MSG(SameFileName(BoxText(box), "Cannot open file " + source + "."), BoxText(box));
-            CHECK(DismissBox(box));
-        }
+        CheckFileErrorBox(TakeBox(run.ProcessId(), 5000), "Cannot open file ", source,
+                          "Import of a held file");
         CHECK(Settle(viewer));
         CHECK_EQ(PaneText(viewer), Lines({"kept"}));
         CHECK_MSG(WindowIsTopmost(viewer), "a failed Import left the window not topmost");
@@ -672,9 +658,7 @@ void DebugOutputOffIgnoresClientsButNotTheUser() {
     if (CHECK(dialog != nullptr))
         CHECK(ConfirmFileDialog(dialog, folder + "exported.txt"));
     CHECK(Settle(viewer));
-    std::string bytes;
-    CHECK(ReadFileBytes(folder + "exported.txt", bytes));
-    CHECK_EQ(bytes, "from a file\r\n");
+    CHECK_EQ(FileOrAbsent(folder + "exported.txt"), "from a file\r\n");
 
     // The menu item switches it back on, and off again.
     CHECK(ChooseCommand(viewer, kMnuDebugOutput));

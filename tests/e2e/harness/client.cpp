@@ -45,13 +45,12 @@ bool Region::WriteText(const std::string& text) {
     return Write(1, text + std::string(1, '\0'));
 }
 
-namespace {
-
-CommandResult Deliver(HWND viewer, Command command) {
+CommandResult SendOnRegion(HWND viewer, Command command, DWORD timeoutMs) {
     CommandResult result;
     LRESULT answer = 0;
-    if (!SendWithTimeout(viewer, command, 0, 0, answer)) {
-        result.why = "the viewer did not answer command " + std::to_string(command - WM_USER);
+    if (!SendWithTimeout(viewer, command, 0, 0, answer, timeoutMs)) {
+        result.why = "the viewer did not answer command " + std::to_string(command - WM_USER) + " within " +
+                     std::to_string(timeoutMs) + " ms";
         return result;
     }
     result.ok = answer == 0;
@@ -59,6 +58,8 @@ CommandResult Deliver(HWND viewer, Command command) {
         result.why = "the viewer answered " + std::to_string(answer) + " instead of 0";
     return result;
 }
+
+namespace {
 
 CommandResult Fill(const std::string& bytes, std::size_t offset, bool asText) {
     CommandResult result;
@@ -78,14 +79,14 @@ CommandResult Fill(const std::string& bytes, std::size_t offset, bool asText) {
 
 } // namespace
 
-CommandResult SendCommand(HWND viewer, Command command, const std::string& text) {
+CommandResult SendCommand(HWND viewer, Command command, const std::string& text, DWORD timeoutMs) {
     CommandResult filled = Fill(text, 1, true);
-    return filled.ok ? Deliver(viewer, command) : filled;
+    return filled.ok ? SendOnRegion(viewer, command, timeoutMs) : filled;
 }
 
 CommandResult SendRawCommand(HWND viewer, Command command, const std::string& regionBytes) {
     CommandResult filled = Fill(regionBytes, 0, false);
-    return filled.ok ? Deliver(viewer, command) : filled;
+    return filled.ok ? SendOnRegion(viewer, command) : filled;
 }
 
 CommandResult Print(HWND viewer, const std::string& text) {
@@ -93,11 +94,16 @@ CommandResult Print(HWND viewer, const std::string& text) {
 }
 
 CommandResult Clear(HWND viewer) {
-    return Deliver(viewer, kClear);
+    return SendOnRegion(viewer, kClear);
 }
 
 CommandResult WriteArgument(const std::string& text) {
     return Fill(text, 1, true);
+}
+
+bool PrintThrough(Region& region, HWND viewer, const std::string& text) {
+    LRESULT answer = 1;
+    return region.WriteText(text) && SendWithTimeout(viewer, kPrint, 0, 0, answer) && answer == 0;
 }
 
 bool CheckSent(const CommandResult& result, const char* file, int line, const char* call) {

@@ -54,13 +54,18 @@ struct CommandResult {
 
 // Fills the region with text and sends the command; ok when the region could be written and the viewer
 // answered 0 within the time limit.
-CommandResult SendCommand(HWND viewer, Command command, const std::string& text);
+CommandResult SendCommand(HWND viewer, Command command, const std::string& text, DWORD timeoutMs = 10000);
+// Sends the command on whatever the region holds now.
+CommandResult SendOnRegion(HWND viewer, Command command, DWORD timeoutMs = 10000);
 // Writes raw bytes at offset 0 of the region instead, for the layouts a careless client may leave.
 CommandResult SendRawCommand(HWND viewer, Command command, const std::string& regionBytes);
 CommandResult Print(HWND viewer, const std::string& text);
 CommandResult Clear(HWND viewer);
 // Only fills the region with text, for a command sent some other way (see SendDismissingBoxes).
 CommandResult WriteArgument(const std::string& text);
+
+// A print through a view kept open, as a client printing in a loop makes it; true when the viewer answered 0.
+bool PrintThrough(Region& region, HWND viewer, const std::string& text);
 
 bool CheckSent(const CommandResult& result, const char* file, int line, const char* call);
 

@@ -1,7 +1,6 @@
 #include "faults.h"
 
 #include "files.h"
-#include "pane.h"
 
 #include "dravik/protocol.h"
 
@@ -29,46 +28,6 @@ std::string UpperAsciiLetters(std::string text) {
 
 std::string SetLogFileErrorLine(const std::string& name) {
     return "Error: Cannot set LogFile to \"" + UpperAsciiLetters(name) + "\"\r\n";
-}
-
-bool IsTopmostWindow(HWND window) {
-    return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
-HWND ToolbarPanel(HWND viewer) {
-    return FindWindowExA(viewer, nullptr, "TDravikPanel", nullptr);
-}
-
-bool ClickToolbarButton(HWND viewer, int id) {
-    const HWND panel = ToolbarPanel(viewer);
-    const HWND button = panel != nullptr ? GetDlgItem(panel, id) : nullptr;
-    LRESULT ignored = 0;
-    return button != nullptr && SendWithTimeout(button, BM_CLICK, 0, 0, ignored);
-}
-
-bool SendMenuCommand(HWND viewer, int id) {
-    LRESULT ignored = 0;
-    return SendWithTimeout(viewer, WM_COMMAND, MAKEWPARAM(id, 0), 0, ignored);
-}
-
-namespace {
-
-BOOL CALLBACK CollectViewer(HWND window, LPARAM parameter) {
-    char className[32] = {};
-    char title[64] = {};
-    GetClassNameA(window, className, sizeof className);
-    GetWindowTextA(window, title, sizeof title);
-    if (lstrcmpA(className, DRAVIK_WINDOW_CLASS) == 0 && lstrcmpA(title, DRAVIK_WINDOW_TITLE) == 0)
-        reinterpret_cast<std::vector<HWND>*>(parameter)->push_back(window);
-    return TRUE;
-}
-
-} // namespace
-
-std::vector<HWND> AllViewerWindows() {
-    std::vector<HWND> windows;
-    EnumWindows(CollectViewer, reinterpret_cast<LPARAM>(&windows));
-    return windows;
 }
 
 std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern) {

@@ -19,17 +19,6 @@ std::string UpperAsciiLetters(std::string text);
 // The viewer's error line for a name that fails the write probe, with its line break.
 std::string SetLogFileErrorLine(const std::string& name);
 
-bool IsTopmostWindow(HWND window);
-// The toolbar panel (class "TDravikPanel") of the viewer's window, or nullptr.
-HWND ToolbarPanel(HWND viewer);
-// BM_CLICK on a toolbar button, answered once the viewer has handled it.
-bool ClickToolbarButton(HWND viewer, int id);
-// A menu command as the popup menu sends it (WM_COMMAND), answered once the viewer has handled it.
-bool SendMenuCommand(HWND viewer, int id);
-
-// Every window of class "TfrmDebug" titled "Korvane Dravik", whichever process owns it.
-std::vector<HWND> AllViewerWindows();
-
 // Names in folder matching pattern (for example "*.tmp"), without the folder.
 std::vector<std::string> FilesMatching(const std::string& folder, const std::string& pattern);
 

@@ -75,6 +75,11 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
     return true;
 }
 
+std::string FileOrAbsent(const std::string& path) {
+    std::string bytes;
+    return ReadFileBytes(path, bytes) ? bytes : "<absent>";
+}
+
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
     TFileHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));

@@ -17,6 +17,8 @@ void RemoveFolder(const std::string& folder);
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 bool ReadFileBytes(const std::string& path, std::string& bytes);
+// The file's bytes, or "<absent>" so that a comparison fails visibly.
+std::string FileOrAbsent(const std::string& path);
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 // File names compare without regard to letter case, as the file system does.
 bool SameFileName(const std::string& a, const std::string& b);

@@ -1,5 +1,7 @@
 #include "fixture.h"
 
+#include <algorithm>
+
 namespace e2e {
 
 bool StartViewer(ViewerRun& run, bool waitVisible) {
@@ -24,23 +26,23 @@ bool ReadyForFirstRunWith(const Region& early) {
            CHECK_MSG(DeleteSettings(), "cannot delete the settings key");
 }
 
-bool IsFileMessage(const std::string& text, const std::string& prefix, const std::string& path) {
-    return text.size() == prefix.size() + path.size() + 1 && text.compare(0, prefix.size(), prefix) == 0 &&
-           text.back() == '.' && SameFileName(text.substr(prefix.size(), path.size()), path);
+BoxedAnswer SendBoxed(const ViewerRun& run, Command command, const std::string& argument) {
+    if (!CHECK_SENT(WriteArgument(argument)))
+        return BoxedAnswer();
+    return SendDismissingBoxes(run.ProcessId(), run.Window(), command, 0, 0);
 }
 
-void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& prefix, const std::string& path,
-                      const std::string& what) {
-    CHECK_MSG(answer.answered, what + ": no answer");
-    CHECK_MSG(answer.result == 0, what + ": answered " + std::to_string(answer.result));
-    if (!CHECK_MSG(answer.boxes.size() == 1, what + ": " + std::to_string(answer.boxes.size()) + " boxes"))
-        return;
-    const ShownBox& box = answer.boxes.front();
-    CHECK_MSG(box.caption == "Korvane Dravik", what + ": caption \"" + Printable(box.caption) + "\"");
-    CHECK_MSG(IsFileMessage(box.text, prefix, path), what + ": text \"" + Printable(box.text) +
-                                                         "\", expected \"" + Printable(prefix + path) +
-                                                         ".\"");
-    CHECK_MSG(box.stopIcon, what + ": the box shows no stop icon");
+std::string SendTool() {
+    return OwnFolder() + "dravik-send.exe";
+}
+
+void CheckPlacement(HWND window, long left, long top, long width, long height) {
+    RECT place = {};
+    CHECK(GetWindowRect(window, &place));
+    CHECK_EQ(place.left, left);
+    CHECK_EQ(place.top, top);
+    CHECK_EQ(place.right - place.left, width);
+    CHECK_EQ(place.bottom - place.top, height);
 }
 
 std::string Filler(std::size_t length, std::size_t seed) {
@@ -65,6 +67,23 @@ std::string FillerLines(std::size_t length, std::size_t lineWidth) {
         text += Filler(rest, line);
     }
     return text;
+}
+
+std::string FloodLine(std::uint32_t& seed, int number, std::size_t shortLimit) {
+    seed = seed * 1103515245u + 12345u;
+    const std::uint32_t draw = (seed >> 8) % 1000;
+    const std::size_t length = draw < 5 ? 4000 + draw : draw % shortLimit;
+    return std::to_string(number) + ":" + Filler(length, static_cast<std::size_t>(number));
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find("\r\n", start), text.size());
+        lines.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
 }
 
 } // namespace e2e

@@ -1,16 +1,17 @@
 #pragma once
 
-#include "boxed_send.h"
 #include "check.h"
 #include "client.h"
 #include "files.h"
-#include "message_box.h"
 #include "pane.h"
 #include "registry.h"
+#include "ui.h"
 #include "viewer_run.h"
 #include "wait.h"
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -25,14 +26,15 @@ bool StartFirstRun(ViewerRun& run);
 // prepares a first run (no settings key). False after a failed check.
 bool ReadyForFirstRunWith(const Region& early);
 
-// Whether text is prefix, then a file name that names path, then a period: the message of a file error. The
-// name may differ from path in letter case, as the viewer's own folder may be spelt differently.
-bool IsFileMessage(const std::string& text, const std::string& prefix, const std::string& path);
+// Fills the region with the argument and sends a command that may make the viewer show a box; every box
+// shown meanwhile is taken.
+BoxedAnswer SendBoxed(const ViewerRun& run, Command command, const std::string& argument);
 
-// Checks that a command was answered with 0 after exactly one error box of the general error display:
-// caption "Korvane Dravik", the stop icon, and the file error message prefix + path + ".".
-void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& prefix, const std::string& path,
-                      const std::string& what);
+// dravik-send.exe beside this test.
+std::string SendTool();
+
+// Checks the window's place and size on the screen.
+void CheckPlacement(HWND window, long left, long top, long width, long height);
 
 // A text of the given length made of printable characters that change along it, so that a cut at the wrong
 // place shows.
@@ -40,5 +42,10 @@ std::string Filler(std::size_t length, std::size_t seed = 0);
 // Lines of the given width joined by CR LF, total length exactly length, ending with CR LF when length
 // allows.
 std::string FillerLines(std::size_t length, std::size_t lineWidth = 98);
+// Line `number` of a flood: the number and a colon, then filler mostly shorter than shortLimit, now and then
+// near the region's limit. The lengths follow seed.
+std::string FloodLine(std::uint32_t& seed, int number, std::size_t shortLimit);
+// The text's lines without their CR LF; a last line without a break counts too.
+std::vector<std::string> SplitLines(const std::string& text);
 
 } // namespace e2e

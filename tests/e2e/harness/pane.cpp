@@ -48,21 +48,26 @@ HWND FindPane(HWND viewer) {
     return SearchEdits(viewer).first;
 }
 
-bool ReadPane(HWND viewer, std::string& text) {
+bool ReadWindowText(HWND window, std::string& text) {
     text.clear();
-    const HWND pane = FindPane(viewer);
-    if (pane == nullptr)
-        return false;
     LRESULT length = 0;
-    if (!SendWithTimeout(pane, WM_GETTEXTLENGTH, 0, 0, length))
+    if (window == nullptr || !SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, length))
         return false;
     std::vector<char> buffer(static_cast<std::size_t>(length) + 1, '\0');
     LRESULT copied = 0;
-    if (!SendWithTimeout(pane, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), copied)) {
+    if (!SendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()), copied))
         return false;
-    }
     text.assign(buffer.data(), static_cast<std::size_t>(copied));
     return true;
+}
+
+std::string TextOfWindow(HWND window) {
+    std::string text;
+    return ReadWindowText(window, text) ? text : std::string("<none>");
+}
+
+bool ReadPane(HWND viewer, std::string& text) {
+    return ReadWindowText(FindPane(viewer), text);
 }
 
 std::string PaneText(HWND viewer) {

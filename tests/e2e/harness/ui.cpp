@@ -1,5 +1,7 @@
 #include "ui.h"
 
+#include "check.h"
+#include "files.h"
 #include "pane.h"
 #include "wait.h"
 
@@ -95,6 +97,17 @@ class ScreenShot {
     const unsigned char* At(int x, int y) const {
         return pixels_ + (static_cast<std::size_t>(y) * width_ + x) * 4;
     }
+    // Every pixel, row by row; empty when the picture could not be taken.
+    std::vector<COLORREF> Pixels() const {
+        std::vector<COLORREF> pixels;
+        for (int y = 0; Valid() && y < height_; ++y) {
+            for (int x = 0; x < width_; ++x)
+                pixels.push_back(RGB(At(x, y)[2], At(x, y)[1], At(x, y)[0]));
+        }
+        return pixels;
+    }
+    // The memory DC that holds the picture, to draw into.
+    HDC Dc() const { return memory_.Get(); }
 
   private:
     int width_;
@@ -144,19 +157,6 @@ HWND OpenedClipboard::owner_ = nullptr;
 
 bool WindowIsTopmost(HWND window) {
     return (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
-std::string TextOfWindow(HWND window) {
-    LRESULT length = 0;
-    if (window == nullptr || !SendWithTimeout(window, WM_GETTEXTLENGTH, 0, 0, length, 5000))
-        return "<none>";
-    std::string buffer(static_cast<std::size_t>(length) + 1, '\0');
-    LRESULT copied = 0;
-    if (!SendWithTimeout(window, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(&buffer[0]), copied,
-                         5000))
-        return "<none>";
-    buffer.resize(static_cast<std::size_t>(copied));
-    return buffer;
 }
 
 HWND FindToolbar(HWND viewer) {
@@ -247,20 +247,10 @@ bool PressInMenu(HWND menu, WORD virtualKey) {
 
 namespace {
 std::vector<COLORREF> ShotPixels(const RECT& place, HWND source, int& width, int& height) {
-    std::vector<COLORREF> pixels;
-    width = height = 0;
-    ScreenShot shot(place, source);
-    if (!shot.Valid())
-        return pixels;
-    width = shot.Width();
-    height = shot.Height();
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const unsigned char* pixel = shot.At(x, y);
-            pixels.push_back(RGB(pixel[2], pixel[1], pixel[0]));
-        }
-    }
-    return pixels;
+    const ScreenShot shot(place, source);
+    width = shot.Valid() ? shot.Width() : 0;
+    height = shot.Valid() ? shot.Height() : 0;
+    return shot.Pixels();
 }
 } // namespace
 
@@ -359,6 +349,27 @@ std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::size_t itemCount, std::st
         items.push_back(look);
     }
     return items;
+}
+
+bool LookAtMenu(HWND viewer, DWORD processId, std::vector<MenuItemLook>& items) {
+    const HWND menu = OpenPopupMenu(viewer, processId);
+    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
+        return false;
+    std::string why;
+    items = ReadMenuLook(menu, kMenuItemCount, why);
+    CHECK(CloseMenu(menu));
+    return CHECK_MSG(items.size() == kMenuItemCount,
+                     "read " + std::to_string(items.size()) + " items from the menu. " + why);
+}
+
+bool ChooseFromMenu(HWND viewer, DWORD processId, char letter) {
+    const HWND menu = OpenPopupMenu(viewer, processId);
+    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
+        return false;
+    if (ChooseMenuLetter(menu, letter))
+        return SettlePosted(viewer);
+    CloseMenu(menu);
+    return CHECK_MSG(false, std::string("the menu stayed open after '") + letter + "'");
 }
 
 HWND FindDialog(DWORD processId, const std::string& title) {
@@ -537,6 +548,144 @@ bool SelectInPane(HWND viewer, int start, int end) {
 
 bool WaitForPane(HWND viewer, const std::string& expected, DWORD timeoutMs) {
     return WaitFor([&] { return PaneText(viewer) == expected; }, timeoutMs);
+}
+
+// --- Message boxes
+// ------------------------------------------------------------------------------------------
+
+namespace {
+
+const int kMessageTextId = 0xFFFF;
+const int kIconSize = 32;
+
+HWND FindIconControl(HWND box) {
+    HWND child = nullptr;
+    while ((child = FindWindowExA(box, child, "Static", nullptr)) != nullptr) {
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return child;
+    }
+    return nullptr;
+}
+
+void CALLBACK ReceiveAnswer(HWND, UINT, ULONG_PTR data, LRESULT result) {
+    auto* answer = reinterpret_cast<BoxedAnswer*>(data);
+    answer->answered = true;
+    answer->result = result;
+}
+
+bool CheckErrorDisplay(const ShownBox& box, bool textMatches, const std::string& expected,
+                       const std::string& what) {
+    if (!CHECK_MSG(box.shown, what + ": no box appeared"))
+        return false;
+    CHECK_MSG(box.caption == "Korvane Dravik", what + ": caption " + ToText(box.caption));
+    CHECK_MSG(textMatches, what + ": text " + ToText(box.text) + ", expected " + ToText(expected));
+    CHECK_MSG(box.stopIcon, what + ": the box shows no stop icon");
+    return CHECK_MSG(box.dismissed, what + ": the box did not go away");
+}
+
+} // namespace
+
+HWND FindMessageBox(DWORD processId) {
+    return FindTopLevel(processId, "#32770", nullptr);
+}
+
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs) {
+    HWND box = nullptr;
+    WaitFor([&] { return (box = FindMessageBox(processId)) != nullptr; }, timeoutMs);
+    return box;
+}
+
+std::string BoxCaption(HWND box) {
+    return TextOfWindow(box);
+}
+
+std::string BoxText(HWND box) {
+    return TextOfWindow(GetDlgItem(box, kMessageTextId));
+}
+
+bool BoxShowsIcon(HWND box, LPCSTR systemIcon) {
+    const HWND icon = FindIconControl(box);
+    if (icon == nullptr)
+        return false;
+    // A topmost viewer may cover the box; lifting the box makes its pixels readable from the screen.
+    SetWindowPos(box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+
+    RECT area = {0, 0, kIconSize, kIconSize};
+    const ScreenShot expected(area);
+    FillRect(expected.Dc(), &area, GetSysColorBrush(COLOR_3DFACE));
+    DrawIcon(expected.Dc(), 0, 0, LoadIconA(nullptr, systemIcon));
+    GdiFlush();
+    const std::vector<COLORREF> wanted = expected.Pixels();
+
+    // The box repaints on its own thread: poll until the screen shows the icon or time runs out.
+    return WaitFor(
+        [&] {
+            RECT place;
+            GetWindowRect(icon, &place);
+            return ScreenShot(RECT{place.left, place.top, place.left + kIconSize, place.top + kIconSize})
+                       .Pixels() == wanted;
+        },
+        2000);
+}
+
+bool DismissBox(HWND box, DWORD timeoutMs) {
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    return WaitGone(box, timeoutMs);
+}
+
+ShownBox TakeBox(HWND box) {
+    ShownBox shown;
+    if (box == nullptr)
+        return shown;
+    shown.shown = true;
+    shown.caption = BoxCaption(box);
+    shown.text = BoxText(box);
+    shown.stopIcon = BoxShowsIcon(box, IDI_HAND);
+    shown.dismissed = DismissBox(box);
+    return shown;
+}
+
+ShownBox TakeBox(DWORD processId, DWORD timeoutMs) {
+    return TakeBox(WaitForMessageBox(processId, timeoutMs));
+}
+
+bool CheckErrorBox(const ShownBox& box, const std::string& text, const std::string& what) {
+    return CheckErrorDisplay(box, box.text == text, text, what);
+}
+
+bool CheckFileErrorBox(const ShownBox& box, const std::string& prefix, const std::string& path,
+                       const std::string& what) {
+    const bool named = box.text.size() == prefix.size() + path.size() + 1 &&
+                       box.text.compare(0, prefix.size(), prefix) == 0 && box.text.back() == '.' &&
+                       SameFileName(box.text.substr(prefix.size(), path.size()), path);
+    return CheckErrorDisplay(box, named, prefix + path + ".", what);
+}
+
+BoxedAnswer SendDismissingBoxes(DWORD processId, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                DWORD timeoutMs) {
+    BoxedAnswer answer;
+    // The answer arrives through this thread's message queue, which WaitFor pumps.
+    if (!SendMessageCallbackA(window, message, wParam, lParam, ReceiveAnswer,
+                              reinterpret_cast<ULONG_PTR>(&answer))) {
+        return answer;
+    }
+    WaitFor(
+        [&] {
+            if (const HWND box = FindMessageBox(processId))
+                answer.boxes.push_back(TakeBox(box));
+            return answer.answered;
+        },
+        timeoutMs);
+    return answer;
+}
+
+void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& prefix, const std::string& path,
+                      const std::string& what) {
+    CHECK_MSG(answer.answered, what + ": no answer");
+    CHECK_MSG(answer.result == 0, what + ": answered " + std::to_string(answer.result));
+    if (CHECK_MSG(answer.boxes.size() == 1, what + ": " + std::to_string(answer.boxes.size()) + " boxes"))
+        CheckFileErrorBox(answer.boxes.front(), prefix, path, what);
 }
 
 } // namespace e2e

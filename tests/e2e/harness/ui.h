@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-// Working the viewer's window the way a user does: its toolbar controls, its popup menu, its file dialogs and
-// About box, the clipboard and the keyboard.
+// Working the viewer's window the way a user does: its toolbar controls, its popup menu, its file dialogs,
+// About box and message boxes, the clipboard and the keyboard.
 namespace e2e {
 
 // Control ids of the toolbar and command ids of the popup menu.
@@ -39,8 +39,6 @@ enum MenuId : int {
 };
 
 bool WindowIsTopmost(HWND window);
-// The window's text through WM_GETTEXT, which also reaches controls of another process.
-std::string TextOfWindow(HWND window);
 
 HWND FindToolbar(HWND viewer);
 HWND ToolbarControl(HWND viewer, int id);
@@ -72,6 +70,13 @@ struct MenuItemLook {
 };
 // The items in order, separators left out; empty when itemCount items could not be seen.
 std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::size_t itemCount, std::string& why);
+// The popup menu's items, separators left out.
+const std::size_t kMenuItemCount = 14;
+// Opens the popup menu, reads what it shows and closes it again without choosing anything. False after a
+// failed check.
+bool LookAtMenu(HWND viewer, DWORD processId, std::vector<MenuItemLook>& items);
+// Opens the popup menu and types the letter. False when it did not open or close.
+bool ChooseFromMenu(HWND viewer, DWORD processId, char letter);
 
 // Presses a key in the open menu (VK_DOWN, VK_RETURN, ...).
 bool PressInMenu(HWND menu, WORD virtualKey);
@@ -120,5 +125,51 @@ bool SelectInPane(HWND viewer, int start, int end);
 
 // Polls the pane until it shows the text; the viewer may bring its control in step a moment later.
 bool WaitForPane(HWND viewer, const std::string& expected, DWORD timeoutMs = 3000);
+
+// A message box ("#32770" dialog) shown by the given process, or nullptr.
+HWND FindMessageBox(DWORD processId);
+HWND WaitForMessageBox(DWORD processId, DWORD timeoutMs);
+std::string BoxCaption(HWND box);
+// The text of the box's message, the static control 0xFFFF.
+std::string BoxText(HWND box);
+// Whether the box shows the system's icon, judged by its pixels on the screen: another process's icon handle
+// cannot be inspected.
+bool BoxShowsIcon(HWND box, LPCSTR systemIcon);
+// Posts IDOK and waits for the box to go away.
+bool DismissBox(HWND box, DWORD timeoutMs = 5000);
+
+// What a message box showed, read before it was dismissed.
+struct ShownBox {
+    bool shown = false;
+    std::string caption;
+    std::string text;
+    bool stopIcon = false;
+    bool dismissed = false;
+};
+// Reads the box and dismisses it; nothing was shown when there is no box.
+ShownBox TakeBox(HWND box);
+// The box the process shows within timeoutMs, taken.
+ShownBox TakeBox(DWORD processId, DWORD timeoutMs = 15000);
+// Checks that the box was the general error display (caption "Korvane Dravik", the stop icon) with the text,
+// and went away; false when there was no box or it stayed.
+bool CheckErrorBox(const ShownBox& box, const std::string& text, const std::string& what);
+// The same with a file error's text: prefix, a name that names path, a period. The name may differ from path
+// in letter case, as the viewer's own folder may be spelt differently.
+bool CheckFileErrorBox(const ShownBox& box, const std::string& prefix, const std::string& path,
+                       const std::string& what);
+
+struct BoxedAnswer {
+    bool answered = false;
+    LRESULT result = 0;
+    std::vector<ShownBox> boxes;
+};
+// Sends a message that the viewer may answer only after showing a modal box (a plain SendMessage would wait
+// for a box nobody dismisses). Every box the viewer's process shows meanwhile is taken.
+BoxedAnswer SendDismissingBoxes(DWORD processId, HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                DWORD timeoutMs = 15000);
+// Checks that a command was answered with 0 after exactly one box, the general error display with the file
+// error prefix + path + ".".
+void CheckOneErrorBox(const BoxedAnswer& answer, const std::string& prefix, const std::string& path,
+                      const std::string& what);
 
 } // namespace e2e

@@ -12,9 +12,16 @@ const char* const kViewerClass = DRAVIK_WINDOW_CLASS;
 const char* const kViewerTitle = DRAVIK_WINDOW_TITLE;
 } // namespace
 
+std::vector<HWND> AllViewerWindows() {
+    std::vector<HWND> windows;
+    for (HWND window = nullptr;
+         (window = FindWindowExA(nullptr, window, kViewerClass, kViewerTitle)) != nullptr;)
+        windows.push_back(window);
+    return windows;
+}
+
 HWND FindViewerWindow(DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, kViewerClass, kViewerTitle)) != nullptr) {
+    for (const HWND window : AllViewerWindows()) {
         DWORD owner = 0;
         GetWindowThreadProcessId(window, &owner);
         if (owner == processId)

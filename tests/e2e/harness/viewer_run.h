@@ -3,6 +3,7 @@
 #include "process.h"
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -10,6 +11,7 @@ namespace e2e {
 HWND FindViewerWindow(DWORD processId);
 // Any viewer window at all, whichever process owns it.
 HWND FindAnyViewerWindow();
+std::vector<HWND> AllViewerWindows();
 
 // The Dravik.exe that ViewerRun copies: by default the one beside the test program. A test of the two builds
 // together names the other build's.
