@@ -7,6 +7,7 @@
 #include "workspace.h"
 
 #include "dravik/client.h"
+#include "harness/process.h"
 
 #include <cstdio>
 #include <vector>
@@ -90,35 +91,14 @@ class Session {
     // Seconds from starting `dravik-send -` with the file as its standard input to its end, or a negative
     // value.
     double SendRound(const std::string& sendExe, const std::string& inputPath, const std::string& lastLine) {
-        SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-        TFileHandle input(CreateFileA(inputPath.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        TFileHandle output(CreateFileA("NUL", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        std::string line = "\"" + sendExe + "\" -";
-        std::vector<char> mutableLine(line.begin(), line.end());
-        mutableLine.push_back('\0');
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = input.Get();
-        startup.hStdOutput = output.Get();
-        startup.hStdError = output.Get();
-        PROCESS_INFORMATION info = {};
         const double start = Seconds();
-        if (!input.Valid() || !output.Valid() ||
-            !CreateProcessA(sendExe.c_str(), mutableLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                            &startup, &info)) {
+        const e2e::StartedProgram send = e2e::StartFedProgram("\"" + sendExe + "\" -", inputPath, "NUL");
+        if (!send.Started())
             return Fail("dravik-send did not start");
-        }
-        CloseHandle(info.hThread);
-        TKernelHandle process(info.hProcess);
-        DWORD code = 1;
-        const bool ended = WaitForSingleObject(process.Get(), kSendTimeoutMs) == WAIT_OBJECT_0;
+        const bool ended = send.Wait(kSendTimeoutMs);
         const double seconds = Seconds() - start;
-        if (!ended)
-            TerminateProcess(process.Get(), 1);
-        if (!ended || !GetExitCodeProcess(process.Get(), &code) || code != 0)
+        const DWORD code = send.ExitCode();
+        if (!ended || code != 0)
             return Fail("dravik-send - failed (exit code " + std::to_string(code) + ")");
         return Settle(lastLine) ? seconds : -1;
     }

@@ -15,26 +15,16 @@
 // it can run beside Dravik.exe and clients can take turns between the two.
 // --show shows the window and makes it the active one, as a viewer's window is; otherwise it stays hidden.
 #include "dravik/protocol.h"
+#include "platform/Win32Handles.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 
 namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct ViewUnmapper {
-    void operator()(void* view) const { UnmapViewOfFile(view); }
-};
-using UniqueView = std::unique_ptr<void, ViewUnmapper>;
 
 struct Options {
     std::string outputFile;
@@ -51,9 +41,9 @@ struct Viewer {
     bool discard = false;
     // Kept so that the copy out of the region is really made, as in a viewer that uses the text.
     std::string lastText;
-    UniqueHandle output;
-    UniqueHandle mapping;
-    UniqueView view;
+    TFileHandle output;
+    TKernelHandle mapping;
+    TMappedView view;
     std::size_t viewSize = 0;
     long handled = 0;
     long stallAfter = -1;
@@ -80,7 +70,7 @@ const char* CommandWord(UINT message) {
 // The region is written by other processes: the text ends at its zero byte or at the end of the view,
 // whichever comes first.
 std::string ReadText(const Viewer& viewer) {
-    const char* bytes = static_cast<const char*>(viewer.view.get());
+    const char* bytes = static_cast<const char*>(viewer.view.Get());
     if (viewer.viewSize < 2)
         return std::string();
     const char* text = bytes + 1;
@@ -100,7 +90,7 @@ void Record(Viewer& viewer, UINT message) {
         record += " " + ReadText(viewer);
     record += "\n";
     DWORD written = 0;
-    WriteFile(viewer.output.get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
+    WriteFile(viewer.output.Get(), record.data(), static_cast<DWORD>(record.size()), &written, nullptr);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -185,22 +175,20 @@ int main(int argc, char** argv) {
     viewer.discard = options.outputFile == "-";
     // Each run starts a fresh record, which readers may look at while the viewer still runs.
     if (!viewer.discard) {
-        viewer.output.reset(CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (viewer.output.get() == INVALID_HANDLE_VALUE) {
-            viewer.output.release();
+        viewer.output = TFileHandle(CreateFileA(options.outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                                nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!viewer.output)
             return Fail("CreateFileA");
-        }
     }
-    viewer.mapping.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                            options.regionSize, options.region.c_str()));
+    viewer.mapping = TKernelHandle(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                      options.regionSize, options.region.c_str()));
     if (!viewer.mapping)
         return Fail("CreateFileMappingA");
-    viewer.view.reset(MapViewOfFile(viewer.mapping.get(), FILE_MAP_READ, 0, 0, 0));
+    viewer.view = TMappedView(MapViewOfFile(viewer.mapping.Get(), FILE_MAP_READ, 0, 0, 0));
     if (!viewer.view)
         return Fail("MapViewOfFile");
     MEMORY_BASIC_INFORMATION info;
-    if (VirtualQuery(viewer.view.get(), &info, sizeof info) != sizeof info)
+    if (VirtualQuery(viewer.view.Get(), &info, sizeof info) != sizeof info)
         return Fail("VirtualQuery");
     viewer.viewSize = info.RegionSize;
 
