@@ -29,9 +29,10 @@ bool KeyIn64BitView() {
     return OpenMachineKey(kSettingsKey, KEY_READ | KEY_WOW64_64KEY).Valid();
 }
 
-bool PrintAndSee(HWND viewer, const char* line) {
+// Prints the line through the client header and waits until the pane shows it after what it held before.
+bool PrintAndSee(HWND viewer, const char* line, const std::string& before = std::string()) {
     return CHECK_EQ(dravik_print(line), static_cast<int>(DRAVIK_OK)) &&
-           CHECK(WaitForPane(viewer, std::string(line) + "\r\n"));
+           CHECK(WaitForPane(viewer, before + line + "\r\n"));
 }
 
 void CheckLogConnect(int expected) {
@@ -79,8 +80,9 @@ void SettingsCarryOverBetweenBuilds() {
     CheckPlacement(viewer, 200, 150, 700, 500);
     CHECK(IsBoxChecked(viewer, kCbLogConnect));
     CHECK(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()));
-    CHECK_EQ(PaneText(viewer), "printed to the other build\r\n");
-    PrintAndSee(viewer, "printed to this build");
+    const std::string carried = "printed to the other build\r\n";
+    CHECK_EQ(PaneText(viewer), carried);
+    PrintAndSee(viewer, "printed to this build", carried);
     CHECK(run.Close());
 }
 
