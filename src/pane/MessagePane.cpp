@@ -1,11 +1,11 @@
 #include "pane/MessagePane.h"
 
+#include "common/ViewerError.h"
 #include "pane/CapacityRule.h"
 #include "pane/FileSystem.h"
 #include "pane/PaneControl.h"
 #include "pane/PaneLines.h"
 #include "pane/TextFile.h"
-#include "pane/ViewerError.h"
 
 void TMessagePane::DoPrint(const std::string& text) {
     const std::size_t removed = CharactersToTrim(FControl.TextLength(), text.size());

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "pane/ScopeGuard.h"
-#include "pane/ViewerError.h"
+#include "common/ScopeGuard.h"
+#include "common/ViewerError.h"
 
 void TPaneBuffer::TakeControlTextIfChanged() const {
     if (!FControlChanged)

@@ -1,6 +1,6 @@
 #include "pane/PanePacing.h"
 
-#include "pane/ScopeGuard.h"
+#include "common/ScopeGuard.h"
 
 namespace {
 // The longest the pane's picture may lag behind a flood of prints.

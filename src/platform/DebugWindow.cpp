@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "channel/ClientCommands.h"
+#include "common/ScopeGuard.h"
 #include "dravik/protocol.h"
-#include "pane/ScopeGuard.h"
 #include "platform/Commands.h"
 #include "platform/Win32Paint.h"
 #include "resource.h"

@@ -1,6 +1,6 @@
 #include "platform/PaneView.h"
 
-#include "pane/ScopeGuard.h"
+#include "common/ScopeGuard.h"
 #include "platform/PaneFont.h"
 #include "platform/PanePainter.h"
 #include "platform/Win32Paint.h"

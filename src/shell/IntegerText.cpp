@@ -1,6 +1,6 @@
 #include "shell/IntegerText.h"
 
-#include "pane/ViewerError.h"
+#include "common/ViewerError.h"
 
 namespace {
 int HexDigitValue(char c) {

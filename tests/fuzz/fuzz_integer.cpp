@@ -4,7 +4,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "pane/ViewerError.h"
+#include "common/ViewerError.h"
 #include "shell/IntegerText.h"
 
 namespace {

@@ -7,9 +7,9 @@
 
 #include "FuzzInput.h"
 #include "ReferencePane.h"
+#include "common/ViewerError.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
-#include "pane/ViewerError.h"
 #include "platform/fake/MemoryFileSystem.h"
 #include "platform/fake/MemoryPane.h"
 

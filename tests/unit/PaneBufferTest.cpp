@@ -5,10 +5,10 @@
 #include <string>
 
 #include "channel/MapList.h"
+#include "common/ViewerError.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
 #include "pane/PanePacing.h"
-#include "pane/ViewerError.h"
 #include "platform/fake/MemoryFileSystem.h"
 #include "platform/fake/MemoryPane.h"
 #include "platform/fake/MemoryRegistry.h"

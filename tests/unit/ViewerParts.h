@@ -6,7 +6,7 @@
 
 #include "channel/ClientCommands.h"
 #include "channel/MapList.h"
-#include "pane/ViewerError.h"
+#include "common/ViewerError.h"
 #include "platform/fake/MemoryFileSystem.h"
 #include "platform/fake/MemoryPane.h"
 #include "platform/fake/MemoryRegistry.h"
