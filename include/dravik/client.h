@@ -282,9 +282,11 @@ static inline int dravik_detail_find(dravik_detail_kept* kept) {
     kept->mapping = OpenFileMappingA(FILE_MAP_WRITE, FALSE, DRAVIK_REGION_NAME);
     if (kept->mapping != DRAVIK_NULL)
         kept->view = (char*)MapViewOfFile(kept->mapping, FILE_MAP_WRITE, 0, 0, 0);
-    /* Another program may have created the object first with a different size: ask what was mapped. */
+    /* Another program may have created the object first with a different size, or as memory that is only
+       reserved or read-only, which would fault at the first write: ask what was mapped. */
     if (kept->view == DRAVIK_NULL || VirtualQuery(kept->view, &info, sizeof info) != sizeof info ||
-        info.RegionSize < 3) {
+        info.State != MEM_COMMIT || (info.Protect & (PAGE_GUARD | PAGE_NOACCESS)) != 0 ||
+        (info.Protect & (PAGE_READWRITE | PAGE_EXECUTE_READWRITE)) == 0 || info.RegionSize < 3) {
         int status = kept->view == DRAVIK_NULL ? DRAVIK_NO_VIEWER : DRAVIK_ERROR;
         if (process != DRAVIK_NULL)
             CloseHandle(process);

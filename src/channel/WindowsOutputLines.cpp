@@ -3,9 +3,12 @@
 #include <algorithm>
 
 namespace {
+// A text stamped after now (the reader took it after the window read its
+// clock) has waited no time at all. Taken as a signed difference, the
+// clock's wrapping around after 49 days is no harm either.
 bool Overdue(unsigned since, unsigned now) {
-    // The clock's wrapping around after 49 days is no harm to a difference.
-    return now - since >= TWindowsOutputLines::PartialLineWait;
+    const auto waited = static_cast<std::int32_t>(now - since);
+    return waited >= static_cast<std::int32_t>(TWindowsOutputLines::PartialLineWait);
 }
 } // namespace
 

@@ -133,18 +133,26 @@ TWriteResult TWin32FileSystem::WriteWholeFile(const std::string& fileName, const
 // that a viewer ended midway leaves no more than that one file, which the
 // next write replaces; the rename over name is a single step of the file
 // system.
-bool TWin32FileSystem::WriteFileInOneStep(const std::string& name, const std::string& bytes) {
-    const std::string beside = name + ".tmp";
+bool TWin32FileSystem::WriteFileInOneStep(const std::string& name, const std::string& temporaryName,
+                                          const std::string& bytes) {
     bool complete = false;
     {
-        const TFileHandle file = OpenUnshared(beside, GENERIC_WRITE, CREATE_ALWAYS);
+        const TFileHandle file = OpenUnshared(temporaryName, GENERIC_WRITE, CREATE_ALWAYS);
         complete = file && WriteAll(file.Get(), bytes);
     }
-    if (complete &&
-        ::MoveFileExA(beside.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (complete && ::MoveFileExA(temporaryName.c_str(), name.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
-    ::DeleteFileA(beside.c_str());
+    ::DeleteFileA(temporaryName.c_str());
     return false;
+}
+
+std::uint64_t TWin32FileSystem::LastWriteTime(const std::string& name) const {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (name.empty() || !::GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<std::uint64_t>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
 }
 
 bool TWin32FileSystem::CanOpenForWriting(const std::string& name) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/Win32Handles.h"
+#include "platform/Win32View.h"
 
 namespace {
 class TWin32SharedRegion : public ISharedRegion {
@@ -30,9 +31,11 @@ std::unique_ptr<ISharedRegion> TWin32SharedMemory::CreateRegion(const std::strin
     TMappedView view(::MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0));
     if (!view)
         return nullptr;
-    // What is really mapped (whole pages) bounds every read of the region.
-    MEMORY_BASIC_INFORMATION info{};
-    if (::VirtualQuery(view.Get(), &info, sizeof info) != sizeof info)
+    // What is really mapped (whole pages) bounds every read of the region. A
+    // region that another program made first as reserved or read-only memory
+    // would fault at the first read: it is a channel that could not be opened.
+    const std::size_t usable = UsableViewBytes(view.Get(), TViewUse::ReadWrite);
+    if (usable < static_cast<std::size_t>(size))
         return nullptr;
-    return std::make_unique<TWin32SharedRegion>(std::move(mapping), std::move(view), info.RegionSize);
+    return std::make_unique<TWin32SharedRegion>(std::move(mapping), std::move(view), usable);
 }

@@ -37,6 +37,7 @@ class TWin32WindowsOutput : public IWindowsOutput {
   private:
     static unsigned __stdcall ThreadMain(void* self);
     void Read();
+    void ReleaseChannel();
     void HandOver(TCapturedMessage& message);
     void CountDropped();
 

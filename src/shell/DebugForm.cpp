@@ -86,9 +86,13 @@ void TfrmDebug::FormCreate() {
         other = window.FindTopLevelWindow(className, ViewerTitle);
         // Clients find the window by its title and then open the region:
         // the region is there before the title is.
-        if (other == 0)
+        // A viewer that found another one keeps the hidden title to its end:
+        // with the clients' title it would take their prints, which it has
+        // no region to read, while it waits to bring the other to the top.
+        if (other == 0) {
             channelMade = FServices.Maps.CreateMap(CommandRegionKey, CommandRegionSize);
-        window.SetTitle(ViewerTitle);
+            window.SetTitle(ViewerTitle);
+        }
     }
     if (other != 0) {
         FOtherInstanceFound = true;
@@ -334,11 +338,11 @@ void TfrmDebug::DoMark() {
 
 // A log file that exists but could not be read still holds the user's
 // earlier output; it is kept from being overwritten by the pane. A recovery
-// copy beside the log means that the last viewer on it ended without
-// closing: the copy is newer than the log.
+// copy newer than the log means that the last viewer on it ended without
+// closing: the copy holds the last text.
 void TfrmDebug::LoadLogFile() {
     FLogFileUnread = false;
-    const bool recovering = FRecovery.ExistsFor(FLogFile);
+    const bool recovering = FRecovery.OutranksLog(FLogFile);
     const std::string source = recovering ? TRecoveryFile::NameFor(FLogFile) : FLogFile;
     try {
         DoLoadFromFile(source);
@@ -350,15 +354,22 @@ void TfrmDebug::LoadLogFile() {
     FRecovery.Kept(FServices.Files.IsExistingFile(source) ? FServices.Pane.Text() : std::string());
     if (recovering)
         DoPrint(RecoveredLine);
+    else
+        FRecovery.RemoveOutranked(FLogFile);
 }
 
-// The recovery copy is removed only once the log holds the pane: where the
-// log is not written, the copy may be the only one of the pane's text.
+// The copy is brought up to date first, so that whatever survives a viewer
+// ended meanwhile holds the last text; the copy is removed only once the
+// log holds the pane: where the log is not written, the copy may be the only
+// one of the pane's text. A copy that cannot be written now is not said in
+// the pane: the line would miss the log that is being written.
 void TfrmDebug::SaveIntoLogFile() {
     if (FLogFileUnread)
         return;
+    const std::string pane = FServices.Pane.Text();
+    FRecovery.Update(FLogFile, pane);
     DoSaveToFile(FLogFile);
-    FRecovery.LogWritten(FLogFile, FServices.Pane.Text());
+    FRecovery.LogWritten(FLogFile, pane);
 }
 
 void TfrmDebug::SetStayOnTop(bool on) {

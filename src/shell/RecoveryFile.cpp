@@ -9,18 +9,41 @@ bool TRecoveryFile::ExistsFor(const std::string& logFile) const {
     return !logFile.empty() && FFiles.IsExistingFile(NameFor(logFile));
 }
 
+// A close writes the copy first and the log after it, then removes the
+// copy. A copy still there that is not newer than the log was left by a
+// close that could not remove it (another program held it), or by a viewer
+// ended just before the removal: the log holds the last text. Where the
+// times cannot be had, the copy is trusted, as it always was.
+bool TRecoveryFile::OutranksLog(const std::string& logFile) const {
+    if (!ExistsFor(logFile))
+        return false;
+    if (!FFiles.IsExistingFile(logFile))
+        return true;
+    const std::uint64_t copyTime = FFiles.LastWriteTime(NameFor(logFile));
+    const std::uint64_t logTime = FFiles.LastWriteTime(logFile);
+    return copyTime == 0 || logTime == 0 || copyTime > logTime;
+}
+
 // Comparing the text itself, rather than counting changes, also catches
 // whatever changes the pane without the viewer's operations: the user's
-// typing, and text that another program puts into it.
+// typing, and text that another program puts into it. The text counts as
+// kept only once it is written, so a failed write is tried again at the
+// next call, also when the pane does not change any more.
 TRecoveryFile::TUpdate TRecoveryFile::Update(const std::string& logFile, const std::string& paneText) {
     if (paneText == FKeptText)
         return TUpdate::Unchanged;
+    if (!FFiles.WriteFileInOneStep(NameFor(logFile), TemporaryNameFor(logFile), paneText))
+        return TUpdate::Failed;
     FKeptText = paneText;
-    return FFiles.WriteFileInOneStep(NameFor(logFile), paneText) ? TUpdate::Written : TUpdate::Failed;
+    return TUpdate::Written;
 }
 
 void TRecoveryFile::LogWritten(const std::string& logFile, const std::string& paneText) {
     FKeptText = paneText;
+    RemoveOutranked(logFile);
+}
+
+void TRecoveryFile::RemoveOutranked(const std::string& logFile) {
     if (ExistsFor(logFile))
         FFiles.RemoveFile(NameFor(logFile));
 }

@@ -20,18 +20,25 @@ class TRecoveryFile {
     explicit TRecoveryFile(IFileSystem& files) : FFiles(files) {}
 
     static std::string NameFor(const std::string& logFile) { return logFile + ".recover"; }
+    // Where the copy is written before it takes the copy's place: beside it,
+    // and no longer, so that every name the copy can have works for it too.
+    static std::string TemporaryNameFor(const std::string& logFile) { return logFile + ".rec~tmp"; }
     bool ExistsFor(const std::string& logFile) const;
+    // The copy holds text the log does not: the last viewer on the log ended
+    // without a close that wrote the log after the copy.
+    bool OutranksLog(const std::string& logFile) const;
 
     // What the next start would show in the pane, as the files stand now:
     // a pane that still holds this needs no copy.
     void Kept(const std::string& paneText) { FKeptText = paneText; }
     enum class TUpdate { Unchanged, Written, Failed };
-    // Copies the pane if it changed since it was last kept. A copy that
-    // could not be written is tried again once the pane changes again.
+    // Copies the pane if it differs from what the files keep. A copy that
+    // could not be written is tried again at every call until it is.
     TUpdate Update(const std::string& logFile, const std::string& paneText);
-    // The close sequence has written the pane into the log: the copy has
-    // done its work.
+    // The pane has been written into the log: the copy has done its work.
     void LogWritten(const std::string& logFile, const std::string& paneText);
+    // A copy that the log outranks: removed where possible.
+    void RemoveOutranked(const std::string& logFile);
 
   private:
     IFileSystem& FFiles;

@@ -1,6 +1,7 @@
 // Windows' own debug output in the viewer: programs that call OutputDebugStringA, one, two and eight at once,
 // with the Capture Windows Output switch on and off, Debug Output off, and another reader of the channel.
 // Started with --say or --flood, this program is one of those senders instead.
+#include "harness/faults.h"
 #include "harness/fixture.h"
 #include "harness/process.h"
 #include "harness/ui.h"
@@ -149,6 +150,98 @@ bool ChannelHeld() {
     return OtherReader().FoundExisting();
 }
 
+// --- A sender that speaks the channel's protocol itself -------------------------------------------------
+
+// Sends as OutputDebugString does, but knows whether its message was handed to a reader: it takes the
+// channel's mutex, finds the buffer, waits until the reader has it ready, writes the process id and the text,
+// and signals the reader before it lets the mutex go.
+class ProtocolSender {
+  public:
+    enum class Sent { Handed, NoChannel, NotReady };
+    ProtocolSender() {
+        mutex_ = TKernelHandle(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "DBWinMutex"));
+        if (!mutex_.Valid())
+            mutex_ = TKernelHandle(CreateMutexA(nullptr, FALSE, "DBWinMutex"));
+    }
+    Sent Send(const std::string& text) {
+        const DWORD turn = WaitForSingleObject(mutex_.Get(), 10000);
+        if (turn != WAIT_OBJECT_0 && turn != WAIT_ABANDONED)
+            return Sent::NotReady;
+        Sent sent = Sent::NoChannel;
+        {
+            TKernelHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, "DBWIN_BUFFER"));
+            TKernelHandle bufferReady(OpenEventA(SYNCHRONIZE, FALSE, "DBWIN_BUFFER_READY"));
+            TKernelHandle dataReady(OpenEventA(EVENT_MODIFY_STATE, FALSE, "DBWIN_DATA_READY"));
+            TMappedView view(mapping.Valid() ? MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0)
+                                             : nullptr);
+            if (view.Valid() && bufferReady.Valid() && dataReady.Valid()) {
+                sent = Sent::NotReady;
+                if (WaitForSingleObject(bufferReady.Get(), 2000) == WAIT_OBJECT_0) {
+                    const DWORD self = GetCurrentProcessId();
+                    char* const buffer = static_cast<char*>(view.Get());
+                    CopyMemory(buffer, &self, sizeof self);
+                    CopyMemory(buffer + sizeof self, text.c_str(), text.size() + 1);
+                    SetEvent(dataReady.Get());
+                    sent = Sent::Handed;
+                }
+            }
+        }
+        ReleaseMutex(mutex_.Get());
+        return sent;
+    }
+
+  private:
+    TKernelHandle mutex_;
+};
+
+// One of four senders that flood the channel until it is gone, keeping the lines that were handed.
+struct Flooder {
+    int id = 0;
+    int next = 0;
+    std::vector<std::string> handed;
+    int notReady = 0;
+};
+
+DWORD WINAPI FloodUntilReleased(void* parameter) {
+    Flooder& flooder = *static_cast<Flooder*>(parameter);
+    ProtocolSender sender;
+    // Bounded: the lines of one round stay well within the pane's capacity.
+    for (int k = 0; k < 300; ++k) {
+        const std::string line = "w" + std::to_string(flooder.id) + " " + std::to_string(flooder.next++);
+        const ProtocolSender::Sent sent = sender.Send(line + "\n");
+        if (sent == ProtocolSender::Sent::NoChannel)
+            break;
+        if (sent == ProtocolSender::Sent::Handed)
+            flooder.handed.push_back(line);
+        else
+            ++flooder.notReady;
+        Sleep(1);
+    }
+    return 0;
+}
+
+// How many messages the pane's dropped lines count.
+long DroppedCount(const std::string& pane) {
+    long dropped = 0;
+    for (const std::string& line : SplitLines(pane)) {
+        const std::size_t words = line.find(" of Windows debug output w");
+        if (words != std::string::npos && line.find(" dropped: the viewer fell behind") != std::string::npos)
+            dropped += std::atol(line.substr(0, line.find(' ')).c_str());
+    }
+    return dropped;
+}
+
+// Whether DBWIN_DATA_READY is signalled with no sender in the middle of a message: a message nobody reads.
+bool DataLeftUnread() {
+    TKernelHandle mutex(OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, "DBWinMutex"));
+    if (!mutex.Valid() || WaitForSingleObject(mutex.Get(), 5000) != WAIT_OBJECT_0)
+        return false;
+    TKernelHandle dataReady(OpenEventA(SYNCHRONIZE, FALSE, "DBWIN_DATA_READY"));
+    const bool left = dataReady.Valid() && WaitForSingleObject(dataReady.Get(), 0) == WAIT_OBJECT_0;
+    ReleaseMutex(mutex.Get());
+    return left;
+}
+
 // --- Working the viewer -----------------------------------------------------------------------------------
 
 bool StartCapturing(ViewerRun& run, const char* setting) {
@@ -275,6 +368,91 @@ void EightSendersAtOnce() {
     CHECK(run.Close());
 }
 
+// Four senders flood while the switch goes off and on again, 20 times: every message a sender handed to the
+// viewer is in the pane or counted as dropped, and no message is left in the buffer unread.
+void TheSwitchGoingOffLosesNoMessage() {
+    ViewerRun run;
+    if (!StartCapturing(run, "1"))
+        return;
+    const int kRounds = 20;
+    long handedInAll = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        Flooder flooders[4];
+        std::vector<TKernelHandle> threads;
+        for (int i = 0; i < 4; ++i) {
+            flooders[i].id = i;
+            flooders[i].next = round * 1000;
+            threads.emplace_back(CreateThread(nullptr, 0, FloodUntilReleased, &flooders[i], 0, nullptr));
+        }
+        Sleep(30);
+        const bool chosen = ChooseCapture(run);
+        for (const TKernelHandle& thread : threads)
+            CHECK(thread.Valid() && WaitForSingleObject(thread.Get(), 60000) == WAIT_OBJECT_0);
+        if (!chosen || !CHECK(WaitFor([] { return SettingOrAbsent("CaptureWindowsOutput") == "0"; }, 5000)))
+            return;
+        CHECK_MSG(!DataLeftUnread(), "round " + std::to_string(round) + ": a message was left in the buffer");
+
+        const std::string pane = PaneText(run.Window());
+        long missing = 0;
+        for (const Flooder& flooder : flooders) {
+            handedInAll += static_cast<long>(flooder.handed.size());
+            for (const std::string& line : flooder.handed)
+                missing += pane.find(Own(line)) == std::string::npos ? 1 : 0;
+        }
+        if (!CHECK_MSG(missing <= DroppedCount(pane), "round " + std::to_string(round) + ": " +
+                                                          std::to_string(missing) +
+                                                          " handed lines are missing"))
+            return;
+        if (!ChooseCapture(run) ||
+            !CHECK(WaitFor([] { return SettingOrAbsent("CaptureWindowsOutput") == "1"; }, 5000)))
+            return;
+    }
+    Figure("capture_switch_rounds_handed", handedInAll);
+    CHECK(run.Close());
+}
+
+// A local program writing into the channel's buffer while the viewer copies a message out of it: whatever
+// the copy holds, no zero byte reaches the pane or the log.
+void ARacingWriterNeverPutsAZeroIntoThePane() {
+    ViewerRun run;
+    if (!StartCapturing(run, "1"))
+        return;
+    TKernelHandle mapping(OpenFileMappingA(FILE_MAP_WRITE, FALSE, "DBWIN_BUFFER"));
+    TMappedView view(mapping.Valid() ? MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr);
+    if (!CHECK(view.Valid()))
+        return;
+    struct Racer {
+        char* text;
+        volatile LONG stop;
+    } racer{static_cast<char*>(view.Get()) + sizeof(DWORD), 0};
+    const TKernelHandle thread(CreateThread(
+        nullptr, 0,
+        [](void* parameter) -> DWORD {
+            Racer& r = *static_cast<Racer*>(parameter);
+            while (r.stop == 0) {
+                FillMemory(r.text, 60, 'z');
+                r.text[60] = 0;
+                ZeroMemory(r.text, 60);
+            }
+            return 0;
+        },
+        &racer, 0, nullptr));
+    if (!CHECK(thread.Valid()))
+        return;
+    for (int i = 0; i < 300; ++i)
+        OutputDebugStringA("raced");
+    InterlockedExchange(&racer.stop, 1);
+    WaitForSingleObject(thread.Get(), INFINITE);
+    CHECK(Say("\nafter the race\n"));
+    CHECK(WaitFor([&] { return PaneText(run.Window()).find(Own("after the race")) != std::string::npos; },
+                  5000));
+    const std::string pane = PaneText(run.Window());
+    CHECK(run.Close());
+    const std::string log = FileOrAbsent(run.LogPath());
+    CHECK_MSG(log.find('\0') == std::string::npos, "a zero byte in the log");
+    CHECK_EQ(log, pane);
+}
+
 void AnotherReaderAndTheSettingAcrossRuns() {
     std::unique_ptr<OtherReader> other = std::make_unique<OtherReader>();
     if (!CHECK(other->Valid()) || !CHECK_MSG(!other->FoundExisting(), "the channel has a reader already"))
@@ -332,6 +510,8 @@ int main(int argc, char** argv) {
         return SenderMain(argc, argv);
     RunTest("lines of one process and of two", LinesOfOneProcessAndOfTwo);
     RunTest("eight senders at once", EightSendersAtOnce);
+    RunTest("the switch going off loses no message", TheSwitchGoingOffLosesNoMessage);
+    RunTest("a racing writer never puts a zero into the pane", ARacingWriterNeverPutsAZeroIntoThePane);
     RunTest("another reader, and the setting across runs", AnotherReaderAndTheSettingAcrossRuns);
     return Finish();
 }

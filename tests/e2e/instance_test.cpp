@@ -1,5 +1,8 @@
 // One viewer per desktop, and the viewer that cannot open its channel.
+#include "dravik/client.h"
 #include "harness/fixture.h"
+
+#include <cstdio>
 
 using namespace e2e;
 
@@ -60,6 +63,25 @@ bool IsAbove(HWND upper, HWND lower) {
     return false;
 }
 
+// A window of the viewer's class that the process owns, whatever its title.
+HWND ViewerClassWindowOf(DWORD processId) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, "TfrmDebug", nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, "TfrmDebug", nullptr)) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == processId)
+            return window;
+    }
+    return nullptr;
+}
+
+// The title as the window system keeps it: read without a message to the window's thread, which may be held.
+std::string CaptionOf(HWND window) {
+    char title[256] = {};
+    const int length = GetWindowTextA(window, title, sizeof title);
+    return std::string(title, length > 0 ? static_cast<std::size_t>(length) : 0);
+}
+
 void SecondViewerBringsTheFirstToTheTop() {
     if (!CHECK(DeleteSettings()))
         return;
@@ -75,64 +97,132 @@ void SecondViewerBringsTheFirstToTheTop() {
     if (!CHECK(IsAbove(cover.Get(), first.Window())))
         return;
 
-    ViewerRun second;
-    if (!CHECK(second.Prepared()) || !CHECK(second.Launch()))
+    // The first viewer's thread is held, so the second is held up bringing it to the top. Meanwhile no
+    // client may find the second: it has no region, and would answer a print that it drops.
+    const DWORD firstThreadId = GetWindowThreadProcessId(first.Window(), nullptr);
+    TKernelHandle firstThread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, firstThreadId));
+    if (!CHECK(firstThread.Valid()) || !CHECK(SuspendThread(firstThread.Get()) != static_cast<DWORD>(-1)))
         return;
+    ViewerRun second;
+    const bool launched = CHECK(second.Prepared()) && CHECK(second.Launch());
+    HWND secondWindow = nullptr;
+    std::string secondTitle;
+    if (launched) {
+        // Its window is there, hidden, from before its single-instance check.
+        WaitFor([&] { return (secondWindow = ViewerClassWindowOf(second.ProcessId())) != nullptr; }, 10000);
+        const DWORD heldSince = GetTickCount();
+        while (secondWindow && second.Running() && GetTickCount() - heldSince < 1500 &&
+               secondTitle != "Korvane Dravik") {
+            secondTitle = CaptionOf(secondWindow);
+            Sleep(10);
+        }
+    }
+    ResumeThread(firstThread.Get());
+    if (!launched)
+        return;
+    CHECK_MSG(secondWindow != nullptr, "the second viewer made no window");
+    CHECK_EQ(secondTitle, "must not find current window");
+    CHECK(FindViewerWindow(first.ProcessId()) == first.Window());
     CHECK_MSG(second.WaitForExit(10000), "the second viewer is still running");
     CHECK(WaitFor([&] { return IsAbove(first.Window(), cover.Get()); }, 3000));
     CHECK(first.Close());
 }
 
-// Owns the event that takes the region's name, so that no file mapping can have it.
+// Takes the region's name before the viewer: an event, so that no file mapping can have it, or a mapping
+// that no one can use, made as reserved memory or read-only, which every read or write of it would fault.
 class NameSquatter {
   public:
-    NameSquatter() : event_(CreateEventA(nullptr, TRUE, FALSE, kRegionName)) {}
-    bool Held() const { return event_.Valid(); }
+    enum class Kind { Event, ReservedMapping, ReadOnlyMapping };
+    explicit NameSquatter(Kind kind) : kind_(kind) {
+        if (kind == Kind::Event)
+            handle_ = TKernelHandle(CreateEventA(nullptr, TRUE, FALSE, kRegionName));
+        else
+            handle_ = TKernelHandle(CreateFileMappingA(
+                INVALID_HANDLE_VALUE, nullptr,
+                kind == Kind::ReservedMapping ? PAGE_READWRITE | SEC_RESERVE : PAGE_READONLY, 0, 4096,
+                kRegionName));
+    }
+    bool Held() const { return handle_.Valid(); }
+    // Whether the name really keeps a usable region away here, or the test would prove nothing.
+    bool Blocks() const {
+        if (kind_ == Kind::Event) {
+            TKernelHandle probe(
+                CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kRegionName));
+            return !probe.Valid();
+        }
+        // A view for writing either cannot be had, or its pages refuse writing or are not there at all.
+        TKernelHandle opened(OpenFileMappingA(FILE_MAP_WRITE, FALSE, kRegionName));
+        TMappedView view(opened.Valid() ? MapViewOfFile(opened.Get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr);
+        MEMORY_BASIC_INFORMATION info{};
+        if (!view.Valid() || VirtualQuery(view.Get(), &info, sizeof info) != sizeof info)
+            return kind_ == Kind::ReadOnlyMapping;
+        return kind_ == Kind::ReservedMapping
+                   ? info.State == MEM_RESERVE
+                   : (info.Protect & (PAGE_READWRITE | PAGE_EXECUTE_READWRITE)) == 0;
+    }
 
   private:
-    TKernelHandle event_;
+    Kind kind_;
+    TKernelHandle handle_;
 };
 
 void ChannelFailureIsFatal() {
-    if (!CHECK(DeleteSettings()))
-        return;
-    NameSquatter squatter;
-    if (!CHECK(squatter.Held()))
-        return;
-    // Make sure the name really blocks a mapping here, or the test would prove nothing.
-    TKernelHandle probe(
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, kRegionName));
-    if (!CHECK_MSG(!probe.Valid(), "a mapping can still be created under the name"))
-        return;
+    const struct {
+        NameSquatter::Kind kind;
+        const char* name;
+    } squatters[] = {{NameSquatter::Kind::Event, "an event"},
+                     {NameSquatter::Kind::ReservedMapping, "a mapping of reserved memory"},
+                     {NameSquatter::Kind::ReadOnlyMapping, "a read-only mapping"}};
+    for (const auto& squatted : squatters) {
+        std::printf("  the region's name taken by %s\n", squatted.name);
+        if (!CHECK(DeleteSettings()))
+            return;
+        NameSquatter squatter(squatted.kind);
+        if (!CHECK(squatter.Held()))
+            return;
+        // Wine, unlike Windows, lets a read-only mapping be mapped and written: nothing to refuse there.
+        if (squatted.kind == NameSquatter::Kind::ReadOnlyMapping && !squatter.Blocks()) {
+            std::printf("  (this system lets a read-only mapping be written)\n");
+            continue;
+        }
+        if (!CHECK_MSG(squatter.Blocks(), "the name blocks nothing"))
+            return;
 
-    ViewerRun run;
-    if (!CHECK(run.Prepared()))
-        return;
-    CHECK(WriteFileBytes(run.LogPath(), "log before the failed start\r\n"));
-    if (!StartViewer(run, false))
-        return;
-    const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
-    if (!CHECK_MSG(box != nullptr, "no box about the map file appeared"))
-        return;
-    CHECK(FindViewerWindow(run.ProcessId()) != nullptr);
-    CHECK_EQ(BoxCaption(box), "Information");
-    CHECK_EQ(BoxText(box),
-             "Error creating map file.\n\r\n\rThe map file for sharing memory could not be created.");
-    CHECK(BoxShowsIcon(box, IDI_ASTERISK));
-    CHECK(DismissBox(box));
+        ViewerRun run;
+        if (!CHECK(run.Prepared()))
+            return;
+        CHECK(WriteFileBytes(run.LogPath(), "log before the failed start\r\n"));
+        if (!StartViewer(run, false))
+            return;
+        const HWND box = WaitForMessageBox(run.ProcessId(), 15000);
+        if (!CHECK_MSG(box != nullptr, "no box about the map file appeared"))
+            return;
+        CHECK(FindViewerWindow(run.ProcessId()) != nullptr);
+        CHECK_EQ(BoxCaption(box), "Information");
+        CHECK_EQ(BoxText(box),
+                 "Error creating map file.\n\r\n\rThe map file for sharing memory could not be created.");
+        CHECK(BoxShowsIcon(box, IDI_ASTERISK));
+        // A client finds the window meanwhile: it is refused, and never writes into the unusable region.
+        const int printed = dravik_print("into a region no one can use");
+        CHECK_MSG(printed != DRAVIK_OK, "the client was told its line arrived");
+        if (squatted.kind == NameSquatter::Kind::ReservedMapping)
+            CHECK_EQ(printed, DRAVIK_ERROR);
+        dravik_disconnect();
+        CHECK(DismissBox(box));
 
-    CHECK_MSG(run.WaitForExit(15000), "the viewer did not end after the box");
-    // No close sequence: the log is as it was and only "LogConnect" was written.
-    CHECK_EQ(FileOrAbsent(run.LogPath()), "log before the failed start\r\n");
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "0");
-    CHECK_EQ(SettingOrAbsent("Floating"), "<absent>");
-    CHECK_EQ(SettingOrAbsent("LogFile"), "<absent>");
+        CHECK_MSG(run.WaitForExit(15000), "the viewer did not end after the box");
+        // No close sequence: the log is as it was and only "LogConnect" was written.
+        CHECK_EQ(FileOrAbsent(run.LogPath()), "log before the failed start\r\n");
+        CHECK_EQ(SettingOrAbsent("LogConnect"), "0");
+        CHECK_EQ(SettingOrAbsent("Floating"), "<absent>");
+        CHECK_EQ(SettingOrAbsent("LogFile"), "<absent>");
+    }
 }
 
 void ChannelFailureOnFirstRunWritesNoLog() {
     if (!CHECK(DeleteSettings()))
         return;
-    NameSquatter squatter;
+    NameSquatter squatter(NameSquatter::Kind::Event);
     if (!CHECK(squatter.Held()))
         return;
     ViewerRun run;

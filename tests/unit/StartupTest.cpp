@@ -54,7 +54,8 @@ TEST_F(StartupTest, ASecondViewerRaisesTheFirstAndEndsWithoutTouchingAnything) {
     V.Form.FormCreate();
     EXPECT_EQ(V.Window.BroughtToTop, 4711u);
     EXPECT_TRUE(V.Window.TerminationRequested);
-    EXPECT_EQ(V.Window.Title, "Korvane Dravik");
+    // Clients must never find it: it could not take their prints.
+    EXPECT_EQ(V.Window.Title, "must not find current window");
     EXPECT_EQ(V.Memory.CreateCount, 0);
     EXPECT_TRUE(V.Registry.Writes.empty());
     EXPECT_EQ(V.Pane.Text(), "");
@@ -67,10 +68,14 @@ TEST_F(StartupTest, ViewersStartingTogetherTakeTurnsForTheWholeTitleSearch) {
         viewer.Window.OtherViewer = other;
         viewer.Form.FormCreate();
         const Strings& calls = viewer.Window.Calls;
-        const Strings expected{"BeginInstanceCheck", "SetTitle must not find current window",
-                               "SetTitle Korvane Dravik", "EndInstanceCheck"};
+        Strings expected{"BeginInstanceCheck", "SetTitle must not find current window",
+                         "SetTitle Korvane Dravik", "EndInstanceCheck"};
+        if (other != 0)
+            expected.erase(expected.begin() + 2);
         ASSERT_GE(calls.size(), expected.size());
-        EXPECT_EQ(Strings(calls.begin(), calls.begin() + 4), expected) << "other viewer " << other;
+        EXPECT_EQ(Strings(calls.begin(), calls.begin() + static_cast<std::ptrdiff_t>(expected.size())),
+                  expected)
+            << "other viewer " << other;
     }
 }
 

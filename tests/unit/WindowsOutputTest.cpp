@@ -56,6 +56,18 @@ TEST(WindowsOutputLines, TextWaitsForItsOwnProcessAtMostOneSecond) {
     f.Send(3, "three", 3000);
     f.Send(4, "four\n", 4000);
     EXPECT_EQ(f.Take(), (Strings{"[3] three", "[4] four"}));
+    // The reader may stamp a message after the window read its clock: it is not overdue before it arrived.
+    f.Send(7, "stamped later", 5000);
+    f.Lines.TakeOverdue(4999, f.Made);
+    EXPECT_EQ(f.Take(), Strings{});
+    f.Lines.TakeOverdue(6000, f.Made);
+    EXPECT_EQ(f.Take(), Strings{"[7] stamped later"});
+    // Nor does the clock's wrapping around make a line overdue early or never.
+    f.Send(8, "before the wrap", 0xFFFFFF00u);
+    f.Lines.TakeOverdue(0xFFFFFF00u + 999, f.Made);
+    EXPECT_EQ(f.Take(), Strings{});
+    f.Lines.TakeOverdue(0xFFFFFF00u + 1000, f.Made);
+    EXPECT_EQ(f.Take(), Strings{"[8] before the wrap"});
 }
 
 TEST(WindowsOutputLines, WaitingTextIsBoundedAndCanBeTakenOrForgotten) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <map>
 #include <set>
 #include <string>
@@ -26,14 +28,22 @@ class TMemoryFileSystem : public IFileSystem {
         }
         Files[name] = bytes;
         ++WriteCount[name];
+        Written(name);
         return TWriteResult::Ok;
     }
-    bool WriteFileInOneStep(const std::string& name, const std::string& bytes) override {
-        if (!Creatable(name) || Locked.count(name) || FailWritesTo.count(name))
+    bool WriteFileInOneStep(const std::string& name, const std::string& temporaryName,
+                            const std::string& bytes) override {
+        TemporaryNames.insert(temporaryName);
+        if (!Creatable(name) || !Creatable(temporaryName) || Locked.count(name) || FailWritesTo.count(name))
             return false;
         Files[name] = bytes;
         ++WriteCount[name];
+        Written(name);
         return true;
+    }
+    std::uint64_t LastWriteTime(const std::string& name) const override {
+        const auto time = Times.find(name);
+        return time == Times.end() ? 0 : time->second;
     }
     bool CanOpenForWriting(const std::string& name) override {
         return Files.count(name) && !Locked.count(name) && !ReadOnly.count(name);
@@ -45,14 +55,20 @@ class TMemoryFileSystem : public IFileSystem {
         return true;
     }
     void RemoveFile(const std::string& name) override {
-        Files.erase(name);
         ++RemoveCount[name];
+        if (Locked.count(name) || Undeletable.count(name))
+            return;
+        Files.erase(name);
+        Times.erase(name);
     }
     std::string ExecutableDirectory() const override { return ExeDirectory; }
 
-    // A name is creatable when its folder exists and it is not a folder itself.
+    // Each write is later than every one before it.
+    void Written(const std::string& name) { Times[name] = ++Clock; }
+
+    // A name is creatable when its folder exists, it is not a folder itself and it is not too long.
     bool Creatable(const std::string& name) const {
-        if (name.empty() || Directories.count(name) || ReadOnly.count(name))
+        if (name.empty() || name.size() > LongestName || Directories.count(name) || ReadOnly.count(name))
             return false;
         const std::string::size_type slash = name.find_last_of('\\');
         return slash == std::string::npos || Directories.count(name.substr(0, slash + 1)) != 0;
@@ -63,7 +79,12 @@ class TMemoryFileSystem : public IFileSystem {
     std::set<std::string> Locked;   // held open by another program without sharing
     std::set<std::string> ReadOnly; // exists but refuses writing
     std::set<std::string> FailWritesTo;
+    std::set<std::string> Undeletable; // can be written, not removed: a viewer ended just before removing it
     std::map<std::string, int> WriteCount;
     std::map<std::string, int> RemoveCount;
+    std::map<std::string, std::uint64_t> Times;
+    std::uint64_t Clock = 0;
+    std::set<std::string> TemporaryNames;
+    std::size_t LongestName = 259;
     std::string ExeDirectory = "C:\\Dravik\\";
 };

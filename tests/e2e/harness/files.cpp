@@ -96,8 +96,8 @@ bool SameFileName(const std::string& a, const std::string& b) {
                           b.c_str(), static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
-LockedFile::LockedFile(const std::string& path, bool createIfMissing)
-    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+LockedFile::LockedFile(const std::string& path, bool createIfMissing, DWORD share)
+    : handle_(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
                           createIfMissing ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 } // namespace e2e

@@ -26,8 +26,9 @@ bool SameFileName(const std::string& a, const std::string& b);
 // Holds a file open with share mode 0, as another program might, so that nobody else can open it.
 class LockedFile {
   public:
-    // Opens an existing file, or creates it when createIfMissing is set.
-    LockedFile(const std::string& path, bool createIfMissing);
+    // Opens an existing file, or creates it when createIfMissing is set; others may open it only as share
+    // allows (by default not at all).
+    LockedFile(const std::string& path, bool createIfMissing, DWORD share = 0);
     bool Held() const { return handle_.Valid(); }
     void Release() { handle_.Reset(); }
 
