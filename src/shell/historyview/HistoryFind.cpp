@@ -1,8 +1,10 @@
+// THistoryModel's Find: asked for by the window, done block by block by the background thread.
+#include "shell/historyview/HistoryModel.h"
+
 #include <algorithm>
 
 #include "shell/historyview/BlockMatch.h"
 #include "shell/historyview/HistoryLock.h"
-#include "shell/historyview/HistoryModel.h"
 
 std::uint32_t THistoryModel::Find(std::string_view utf8Text, std::uint32_t from, bool forward,
                                   bool fromIncluded) {

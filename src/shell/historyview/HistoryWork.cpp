@@ -1,6 +1,10 @@
+// THistoryModel's background work: reading the files for rows and applying the filter.
+#include "shell/historyview/HistoryModel.h"
+
+#include <algorithm>
+
 #include "shell/historyview/HistoryFolder.h"
 #include "shell/historyview/HistoryLock.h"
-#include "shell/historyview/HistoryModel.h"
 
 // What the user waits for comes first: the answer to a find, then the rows of a new filter, then rows
 // not read yet. A find that has reached the last row known lets the others run until there are more.
