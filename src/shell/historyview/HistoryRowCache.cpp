@@ -26,12 +26,13 @@ const THistoryRow* THistoryRowCache::Row(std::uint32_t shown) {
     if (!FModel.PlanShown(shown, ReadAheadRows, MaxDrawnRowBytes, FBlock, FIds) ||
         !ReadRowBlock(FModel.Folder(), FBlock))
         return &FUnreadable;
-    for (std::size_t i = 0; i < FBlock.Rows.size(); ++i) {
+    // Last to first, so that the row asked for wins a slot that a later row of the block also maps to.
+    for (std::size_t i = FBlock.Rows.size(); i-- > 0;) {
         TSlot& slot = FSlots[FIds[i] % CacheRows];
         slot.Id = FIds[i];
         const TRowBlock::TRow& row = FBlock.Rows[i];
         DecodeHistoryRow(std::string_view(FBlock.Bytes.data() + row.Begin, row.End - row.Begin), slot.Row);
     }
-    // The rows may have changed between the two questions (rows left the top): ask the slot, not the plan.
-    return wanted.Id == id ? &wanted.Row : &FUnreadable;
+    // The plan's first row is the one at the position now, should rows have left the top meanwhile.
+    return &FSlots[FIds[0] % CacheRows].Row;
 }
