@@ -61,6 +61,11 @@ enum class THistoryWork {
 // call a bounded piece of work (a block of at most 1 MiB read, looked through and taken in), so a new
 // filter or find takes over within a step. Everything is shared under the lock, held only for moments:
 // never while a file is read or bytes are searched.
+//
+// The background thread waits when Step says Idle, until the window wakes it (after SetFilter, Find, or
+// Refresh when the writer has written). Where Step says Changed it lets the window know, at most once
+// until the window has looked (Counts, FindResult). Step can run out of memory: the thread's entry
+// catches that. The thread ends before the model does.
 class THistoryModel {
   public:
     THistoryModel(IHistoryFolder& folder, IHistoryLock& lock);

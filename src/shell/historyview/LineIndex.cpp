@@ -20,9 +20,12 @@ TByteKey LineFeed() {
 
 } // namespace
 
+// A newest file that could not be read counts as read until the next listing.
 bool TLineIndex::IsComplete() const {
+    if (FWaitForListing)
+        return true;
     for (const TFile& file : FFiles)
-        if (!file.Closed && file.ScanFrom < file.Size && !FWaitForListing)
+        if (!file.Closed && file.ScanFrom < file.Size)
             return false;
     return true;
 }
@@ -53,6 +56,7 @@ TLineIndex::TListing TLineIndex::TakeListing(const std::vector<THistoryFileEntry
     }
     if (!followable) {
         RemoveOldest(FFiles.size());
+        FUnreadableFiles = 0;
         for (const THistoryFileEntry& entry : files)
             Append(entry);
         CloseFinishedFiles();
