@@ -6,15 +6,15 @@
 
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
+#include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryPane.h"
+#include "fakes/MemoryRegistry.h"
+#include "fakes/MemoryScreen.h"
+#include "fakes/MemorySharedMemory.h"
+#include "fakes/MemoryWindow.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
 #include "pane/PanePacing.h"
-#include "platform/fake/MemoryFileSystem.h"
-#include "platform/fake/MemoryPane.h"
-#include "platform/fake/MemoryRegistry.h"
-#include "platform/fake/MemoryScreen.h"
-#include "platform/fake/MemorySharedMemory.h"
-#include "platform/fake/MemoryWindow.h"
 #include "shell/DebugForm.h"
 
 namespace {

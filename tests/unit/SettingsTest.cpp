@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/fake/MemoryRegistry.h"
+#include "fakes/MemoryRegistry.h"
 #include "shell/SettingsStore.h"
 #include "shell/SharedSettingsRegistry.h"
 
