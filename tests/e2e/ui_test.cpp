@@ -105,10 +105,10 @@ void CheckPaneFont(HWND viewer) {
 // --- Layout -------------------------------------------------------------------------------------------
 
 void LayoutOfAFirstRun() {
-    ViewerRun run;
-    if (!StartFirstRun(run))
+    StepContext context;
+    if (!RunSteps(context, {FirstRun()}, "start"))
         return;
-    const HWND viewer = run.Window();
+    const HWND viewer = context.Viewer();
     std::printf("  screen at %d dpi: sizes of the table scaled by %d/96\n", ScreenDpi(), ScreenDpi());
     const HWND toolbar = FindToolbar(viewer);
     if (!CHECK_MSG(toolbar != nullptr, "no TDravikPanel child"))
@@ -152,24 +152,14 @@ void LayoutOfAFirstRun() {
         const LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
         CHECK_EQ(type == BS_AUTOCHECKBOX || type == BS_CHECKBOX, c.checkBox);
     }
-    // A first run: Log Client Connections follows the missing setting, the rest start on.
-    CHECK(IsBoxChecked(viewer, kCbFloat));
-    CHECK(IsBoxChecked(viewer, kCbToolbar));
-    CHECK(IsBoxChecked(viewer, kCbDebugOutput));
-    CHECK(!IsBoxChecked(viewer, kCbLogConnect));
-    CHECK(WindowIsTopmost(viewer));
-    CHECK(run.Close());
-
-    // With "LogConnect" = "1" and "Floating" = "0" saved, the boxes start
-    // the other way round.
-    CHECK(SetSetting("LogConnect", "1"));
-    CHECK(SetSetting("Floating", "0"));
-    if (!StartViewer(run))
-        return;
-    CHECK(IsBoxChecked(run.Window(), kCbLogConnect));
-    CHECK(!IsBoxChecked(run.Window(), kCbFloat));
-    CHECK(!WindowIsTopmost(run.Window()));
-    CHECK(run.Close());
+    // A first run: Log Client Connections follows the missing setting, the rest start on. With
+    // "LogConnect" = "1" and "Floating" = "0" saved, the boxes start the other way round.
+    RunSteps(context,
+             {BoxIs(kCbFloat, true), BoxIs(kCbToolbar, true), BoxIs(kCbDebugOutput, true),
+              BoxIs(kCbLogConnect, false), Topmost(true), Close(),
+              SetSettings({"LogConnect=1", "Floating=0"}), Start(), BoxIs(kCbLogConnect, true),
+              BoxIs(kCbFloat, false), Topmost(false), Close()},
+             "the boxes");
 }
 
 // Pixels of the upper part of a button, where its picture belongs.
