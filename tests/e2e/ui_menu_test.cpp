@@ -64,17 +64,7 @@ Step MenuShows(const std::vector<std::string>& looks) {
 // Opens the menu and chooses the item by its position, counting no separators.
 Step ChooseByPosition(const std::string& item) {
     return Expect("choose " + item + " by position", [item](StepContext& c) {
-        const HWND menu = OpenPopupMenu(c.Viewer(), c.Run().ProcessId());
-        if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
-            return false;
-        for (int i = 0; i <= Position(item); ++i)
-            PressInMenu(menu, VK_DOWN);
-        PostMessageA(menu, WM_CHAR, '\r', 0);
-        if (!WaitFor([menu] { return !IsWindow(menu) || !IsWindowVisible(menu); }, 5000)) {
-            CloseMenu(menu);
-            return CHECK_MSG(false, "the menu stayed open after Enter");
-        }
-        return SettlePosted(c.Viewer());
+        return ChooseFromMenu(c.Viewer(), c.Run().ProcessId(), '\r', Position(item) + 1);
     });
 }
 
