@@ -27,7 +27,8 @@ std::string PlaceText(const RECT& r) {
 std::string StepContext::Expand(const std::string& text) const {
     const std::string token = "<run>", folder = run->Folder().substr(0, run->Folder().size() - 1);
     std::string expanded = text;
-    for (std::size_t at = expanded.find(token); at != std::string::npos; at = expanded.find(token, at))
+    for (std::size_t at = expanded.find(token); at != std::string::npos;
+         at = expanded.find(token, at + folder.size()))
         expanded.replace(at, token.size(), folder);
     return expanded;
 }
