@@ -65,7 +65,10 @@ for tree in windows windows-x64; do
             failed=1
         fi
     done
-    if ! grep -q "Version $version" <(strings -e l "$unpacked/Dravik.exe" 2>/dev/null; strings "$unpacked/Dravik.exe"); then
+    # Both kinds of strings are read before the folder goes: grep -q may stop at its first match while a
+    # process substitution still reads the file, and the removal below then races that reader.
+    texts="$(strings -e l "$unpacked/Dravik.exe" 2>/dev/null || true; strings "$unpacked/Dravik.exe" || true)"
+    if ! grep -q "Version $version" <<<"$texts"; then
         echo "dist/$name.zip: Dravik.exe does not carry version $version"
         failed=1
     fi

@@ -41,16 +41,23 @@ Setting Multi(const std::string& name, const std::vector<std::string>& strings) 
 const char* const kSwitchesAndLog[] = {"Floating", "Toolbar", "LogConnect", "LogFile"};
 const char* const kIntegerValues[] = {"Top", "Left", "Width", "Height", "WindowState"};
 
+// What the viewer must make of the settings: the switches, the LogConnect it writes at start, the placement,
+// whether the log named by "LogFile" was loaded instead of the default one, and the integer error's message
+// (period included; empty: no box).
 struct Expect {
-    bool topmost = true;
-    bool toolbar = true;
-    std::string logConnect = "1";
-    // Empty: no box; otherwise the integer error's message, period included.
+    bool topmost, toolbar;
+    std::string logConnect;
+    long left, top, width, height;
+    bool namedLog;
     std::string box;
-    long left = 136, top = 141, width = 650, height = 477;
-    // Whether the log named by "LogFile" was loaded instead of the default one.
-    bool namedLog = false;
 };
+const Expect kDefaults = {true, true, "1", 136, 141, 650, 477, false, ""};
+
+Expect WithBox(const std::string& text) {
+    Expect expect = kDefaults;
+    expect.box = "'" + text + "' is not a valid integer value.";
+    return expect;
+}
 
 const std::string kDefaultLog = "the default log\r\n";
 const std::string kNamedLog = "the log named by the setting\r\n";
@@ -141,10 +148,6 @@ void TryRun(const std::string& label, const std::vector<Setting>& settings, cons
     Result("registry " + label, outcome);
 }
 
-std::string IntegerError(const std::string& text) {
-    return "'" + text + "' is not a valid integer value.";
-}
-
 // The four values that raise no error are set alongside each integer value, so each kind needs one start
 // per integer value that fails, and one start when none fails.
 std::vector<Setting> WithSwitches(std::vector<Setting> settings, const std::vector<Setting>& integers) {
@@ -158,7 +161,7 @@ void EmptyValues() {
         settings.push_back(Sz(name, ""));
     for (const char* name : kIntegerValues)
         settings.push_back(Sz(name, ""));
-    TryRun("all nine empty", settings, Expect());
+    TryRun("all nine empty", settings, kDefaults);
 }
 
 void NonNumbers() {
@@ -167,10 +170,8 @@ void NonNumbers() {
     const std::pair<const char*, const char*> integers[] = {
         {"Top", "abc"}, {"Left", "12px"}, {"Width", "0x1F4"}, {"Height", "4e2"}, {"WindowState", "max"}};
     for (const auto& integer : integers) {
-        Expect expect;
-        expect.box = IntegerError(integer.second);
         TryRun(std::string("words, ") + integer.first + " \"" + integer.second + "\"",
-               WithSwitches(switches, {Sz(integer.first, integer.second)}), expect);
+               WithSwitches(switches, {Sz(integer.first, integer.second)}), WithBox(integer.second));
     }
 }
 
@@ -179,11 +180,9 @@ void HugeNumbers() {
     std::vector<Setting> switches;
     for (const char* name : kSwitchesAndLog)
         switches.push_back(Sz(name, huge));
-    for (const char* name : kIntegerValues) {
-        Expect expect;
-        expect.box = IntegerError(huge);
-        TryRun(std::string("\"99999999999\", ") + name, WithSwitches(switches, {Sz(name, huge)}), expect);
-    }
+    for (const char* name : kIntegerValues)
+        TryRun(std::string("\"99999999999\", ") + name, WithSwitches(switches, {Sz(name, huge)}),
+               WithBox(huge));
 }
 
 void LongTexts() {
@@ -195,7 +194,7 @@ void LongTexts() {
         settings.push_back(Sz(name, longText));
     for (const char* name : kIntegerValues)
         settings.push_back(Sz(name, longText));
-    TryRun("all nine 300 characters", settings, Expect());
+    TryRun("all nine 300 characters", settings, kDefaults);
 }
 
 void DwordValues() {
@@ -208,17 +207,12 @@ void DwordValues() {
     for (const auto& integer : integers) {
         DWORD value = integer.second;
         const std::string bytes(reinterpret_cast<const char*>(&value), sizeof value);
-        Expect expect;
-        expect.box = IntegerError(bytes.substr(0, bytes.find('\0')));
         TryRun(std::string("REG_DWORD, ") + integer.first + " " + std::to_string(value),
-               WithSwitches(switches, {Dword(integer.first, value)}), expect);
+               WithSwitches(switches, {Dword(integer.first, value)}),
+               WithBox(bytes.substr(0, bytes.find('\0'))));
     }
     // DWORDs whose bytes happen to be digits: 0x30 reads as "0", 0x00303532 as "250".
-    Expect digits;
-    digits.topmost = false;
-    digits.toolbar = false;
-    digits.logConnect = "0";
-    digits.left = 250;
+    const Expect digits = {false, false, "0", 250, 141, 650, 477, false, ""};
     TryRun("REG_DWORD with digit bytes",
            {Dword("Floating", 0x30), Dword("Toolbar", 0x30), Dword("LogConnect", 0x30),
             Dword("Left", 0x00303532)},
@@ -232,45 +226,27 @@ void BinaryValues() {
     const std::string top = std::string(252, ' ') + "321";
     CHECK_EQ(left.size(), 254u);
     CHECK_EQ(top.size(), 255u);
-    Expect expect;
-    expect.topmost = false;
-    expect.toolbar = false;
-    expect.logConnect = "1";
-    expect.left = 321;
-    expect.width = 600;
-    expect.height = 450;
-    expect.namedLog = true;
+    const Expect expect = {false, false, "1", 321, 141, 600, 450, true, ""};
     TryRun("REG_BINARY text without a zero byte",
            {Binary("Floating", "0"), Binary("Toolbar", "0"), Binary("LogConnect", "1"),
             Binary("LogFile", kNamed), Binary("Top", top), Binary("Left", left), Binary("Width", "600"),
             Binary("Height", "450"), Binary("WindowState", "0")},
            expect);
     // Bytes that are no text at all.
-    Expect garbage;
-    garbage.box = IntegerError("\x01\xFF\x80");
     TryRun("REG_BINARY bytes, Width",
-           {Binary("Floating", std::string("\xFF\x00\x30", 3)), Binary("Width", "\x01\xFF\x80")}, garbage);
+           {Binary("Floating", std::string("\xFF\x00\x30", 3)), Binary("Width", "\x01\xFF\x80")},
+           WithBox("\x01\xFF\x80"));
 }
 
 void MultiStringValues() {
     // Only the first string counts: the text ends at the zero byte after it.
-    Expect expect;
-    expect.topmost = false;
-    expect.toolbar = true;
-    expect.logConnect = "0";
-    expect.left = 80;
-    expect.top = 90;
-    expect.width = 520;
-    expect.height = 410;
-    expect.namedLog = true;
+    const Expect expect = {false, true, "0", 80, 90, 520, 410, true, ""};
     TryRun("REG_MULTI_SZ, first string a number",
            {Multi("Floating", {"0", "1"}), Multi("Toolbar", {"1", "0"}), Multi("LogConnect", {"0", "1"}),
             Multi("LogFile", {kNamed, "second"}), Multi("Top", {"90", "abc"}), Multi("Left", {"80"}),
             Multi("Width", {"520", ""}), Multi("Height", {"410", "x"}), Multi("WindowState", {"0", "2"})},
            expect);
-    Expect words;
-    words.box = IntegerError("tall");
-    TryRun("REG_MULTI_SZ, Height first string a word", {Multi("Height", {"tall", "400"})}, words);
+    TryRun("REG_MULTI_SZ, Height first string a word", {Multi("Height", {"tall", "400"})}, WithBox("tall"));
 }
 
 void OddIntegers() {

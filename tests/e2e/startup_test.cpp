@@ -1,6 +1,7 @@
 // Start-up and persistence: what the viewer makes of the settings key, and what it leaves there and in its
 // log file when it closes.
 #include "harness/fixture.h"
+#include "harness/steps.h"
 #include "harness/ui.h"
 
 #include <cstdio>
@@ -35,186 +36,46 @@ void CheckLayout(HWND viewer, bool toolbarShown) {
     CHECK_EQ(place.bottom, client.bottom);
 }
 
-void FirstRunDefaults() {
-    ViewerRun run;
-    if (!StartFirstRun(run))
-        return;
-    const HWND viewer = run.Window();
-    CheckPlacement(viewer, 136, 141, 650, 477);
-    CHECK(WindowIsTopmost(viewer));
-    CheckLayout(viewer, true);
-    CHECK_EQ(PaneText(viewer), "");
-    CHECK(WaitForMessageBox(run.ProcessId(), 300) == nullptr);
-    // Only "LogConnect" is written at start-up; the rest waits for the close.
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "0");
-    CHECK_EQ(SettingOrAbsent("Floating"), "<absent>");
-    CHECK_EQ(SettingOrAbsent("LogFile"), "<absent>");
-    CHECK(!FileExists(run.LogPath()));
-    CHECK(run.Close());
+Step Layout(bool toolbarShown) {
+    return Checks("the layout", [toolbarShown](StepContext& c) { CheckLayout(c.Viewer(), toolbarShown); });
 }
 
-void PaneAndSettingsSurviveARestart() {
-    ViewerRun run;
-    if (!StartFirstRun(run))
-        return;
-    CHECK_SENT(Print(run.Window(), "persist one"));
-    CHECK_SENT(Print(run.Window(), "persist two"));
-    const std::string pane = PaneText(run.Window());
-    CHECK_EQ(pane, "persist one\r\npersist two\r\n");
-    if (!CHECK(run.Close()))
-        return;
-    CHECK_EQ(FileOrAbsent(run.LogPath()), pane);
-    CHECK_EQ(SettingOrAbsent("Floating"), "1");
-    CHECK_EQ(SettingOrAbsent("Toolbar"), "1");
-    CHECK_EQ(SettingOrAbsent("Left"), "136");
-    CHECK_EQ(SettingOrAbsent("Top"), "141");
-    CHECK_EQ(SettingOrAbsent("Width"), "650");
-    CHECK_EQ(SettingOrAbsent("Height"), "477");
-    CHECK_EQ(SettingOrAbsent("WindowState"), "0");
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "0");
-    CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
+const Settings kPlacement = {"Left=200", "Top=150", "Width=500", "Height=400"};
+const std::string kPersisted = "persist one\r\npersist two\r\n";
 
-    // The next start brings the pane back, and the next close writes it again with what was added.
-    if (!StartViewer(run))
-        return;
-    CHECK_EQ(PaneText(run.Window()), pane);
-    CHECK(WindowIsTopmost(run.Window()));
-    CHECK_SENT(Print(run.Window(), "third run line"));
-    CHECK(run.Close());
-    CHECK_EQ(FileOrAbsent(run.LogPath()), pane + "third run line\r\n");
+// Saved switches: the window's state at start, and what the viewer writes (LogConnect at start, the others at
+// close). A LogConnect left out is absent from an existing key.
+Steps SwitchesCase(const Settings& saved, bool topmost, const Settings& written) {
+    return Steps({NoSettings(), SetSettings(saved), Start(), Topmost(topmost),
+                  Layout(written[1] == "Toolbar=1"), SettingsAre({written[2]}), Close(),
+                  SettingsAre(written)});
 }
 
-void SwitchesFromTheSettings() {
-    struct Case {
-        const char* floating;
-        const char* toolbar;
-        const char* logConnect; // nullptr: the value is absent from an existing key
-        bool topmost;
-        const char* savedFloating;
-        const char* savedToolbar;
-        const char* savedLogConnect;
-    };
-    const Case cases[] = {
-        {"0", "0", nullptr, false, "0", "0", "1"},
-        {"false", "2", "0", true, "1", "1", "0"},
-        {"2", "", "yes", true, "1", "1", "1"},
-    };
-    for (const Case& c : cases) {
-        std::printf("  case: Floating \"%s\", Toolbar \"%s\", LogConnect %s\n", c.floating, c.toolbar,
-                    c.logConnect ? c.logConnect : "absent");
-        CHECK(DeleteSettings());
-        CHECK(SetSetting("Floating", c.floating));
-        CHECK(SetSetting("Toolbar", c.toolbar));
-        if (c.logConnect != nullptr)
-            CHECK(SetSetting("LogConnect", c.logConnect));
-        ViewerRun run;
-        if (!StartViewer(run))
-            return;
-        CHECK_EQ(WindowIsTopmost(run.Window()), c.topmost);
-        CheckLayout(run.Window(), std::string(c.savedToolbar) == "1");
-        CHECK_EQ(SettingOrAbsent("LogConnect"), c.savedLogConnect);
-        CHECK(run.Close());
-        CHECK_EQ(SettingOrAbsent("Floating"), c.savedFloating);
-        CHECK_EQ(SettingOrAbsent("Toolbar"), c.savedToolbar);
-        CHECK_EQ(SettingOrAbsent("LogConnect"), c.savedLogConnect);
-    }
+// The values are read Top, Left, Width, Height; the one that is not an integer shows the error box and stops
+// the reading, and the viewer goes on running with the placement as far as it was applied.
+Steps IntegerErrorCase(const std::string& name, const std::string& value, long left, long top, long width,
+                       long height) {
+    return Steps({NoSettings(),
+                  SetSettings({"Top=30", "Left=20", "Width=500", "Height=400", name + "=" + value}),
+                  Start(false), Must(ErrorShown("'" + value + "' is not a valid integer value.")), Shown(),
+                  StillRunning(), Placement(left, top, width, height), Print("still running"),
+                  PaneIs("still running\r\n"), Close()});
 }
 
-void PlacementFromTheSettings() {
-    CHECK(DeleteSettings());
-    CHECK(SetSetting("Left", "200"));
-    CHECK(SetSetting("Top", "150"));
-    CHECK(SetSetting("Width", "500"));
-    CHECK(SetSetting("Height", "400"));
-    ViewerRun run;
-    if (!StartViewer(run))
-        return;
-    CheckPlacement(run.Window(), 200, 150, 500, 400);
-    CHECK(WaitForMessageBox(run.ProcessId(), 300) == nullptr);
-    CHECK(run.Close());
-    CHECK_EQ(SettingOrAbsent("Left"), "200");
-    CHECK_EQ(SettingOrAbsent("Top"), "150");
-    CHECK_EQ(SettingOrAbsent("Width"), "500");
-    CHECK_EQ(SettingOrAbsent("Height"), "400");
+// The window maximised ("2") or minimised ("1") as saved.
+Step WindowStateIs(const std::string& state) {
+    return Expect("window state " + state, [state](StepContext& c) {
+        return (IsZoomed(c.Viewer()) != FALSE) == (state == "2") &&
+               (IsIconic(c.Viewer()) != FALSE) == (state == "1");
+    });
 }
 
-void IntegerTextsAccepted() {
-    CHECK(DeleteSettings());
-    // Leading spaces, a sign, and $ with up to eight hexadecimal digits are integers too.
-    CHECK(SetSetting("Top", "$1F"));
-    CHECK(SetSetting("Left", " +12"));
-    CHECK(SetSetting("Width", "$000001F4"));
-    CHECK(SetSetting("Height", "  400"));
-    ViewerRun run;
-    if (!StartViewer(run))
-        return;
-    CHECK(WaitForMessageBox(run.ProcessId(), 300) == nullptr);
-    CheckPlacement(run.Window(), 12, 31, 500, 400);
-    CHECK(run.Close());
-    CHECK_EQ(SettingOrAbsent("Top"), "31");
-    CHECK_EQ(SettingOrAbsent("Left"), "12");
-}
-
-void IntegerErrorShowsABoxAndStopsTheSettings() {
-    struct Case {
-        const char* name;
-        const char* value;
-        // The placement as far as it was applied: the values are read Top, Left, Width, Height.
-        long left, top, width, height;
-    };
-    const Case cases[] = {
-        {"Top", "12a", 136, 141, 650, 477},
-        {"Height", "400 ", 20, 30, 500, 477},
-        {"Width", "2147483648", 20, 30, 650, 477},
-        {"Left", "$123456789", 136, 30, 650, 477},
-    };
-    for (const Case& c : cases) {
-        std::printf("  case: \"%s\" = \"%s\"\n", c.name, c.value);
-        CHECK(DeleteSettings());
-        CHECK(SetSetting("Top", "30"));
-        CHECK(SetSetting("Left", "20"));
-        CHECK(SetSetting("Width", "500"));
-        CHECK(SetSetting("Height", "400"));
-        CHECK(SetSetting(c.name, c.value));
-        ViewerRun run;
-        if (!StartViewer(run, false))
-            return;
-        if (!CheckErrorBox(TakeBox(run.ProcessId()),
-                           "'" + std::string(c.value) + "' is not a valid integer value.", c.name))
-            continue;
-
-        // The viewer goes on running with what was applied before the faulty value.
-        CHECK(run.WaitVisible());
-        CHECK(run.Running());
-        CheckPlacement(run.Window(), c.left, c.top, c.width, c.height);
-        CHECK_SENT(Print(run.Window(), "still running"));
-        CHECK_EQ(PaneText(run.Window()), "still running\r\n");
-        CHECK(run.Close());
-    }
-}
-
-void MinimisedOrMaximisedWindowKeepsTheSavedPlacement() {
-    for (const char* state : {"2", "1"}) {
-        std::printf("  case: WindowState \"%s\"\n", state);
-        CHECK(DeleteSettings());
-        CHECK(SetSetting("Left", "200"));
-        CHECK(SetSetting("Top", "150"));
-        CHECK(SetSetting("Width", "500"));
-        CHECK(SetSetting("Height", "400"));
-        CHECK(SetSetting("WindowState", state));
-        ViewerRun run;
-        if (!StartViewer(run))
-            return;
-        CHECK_EQ(IsZoomed(run.Window()) != FALSE, state[0] == '2');
-        CHECK_EQ(IsIconic(run.Window()) != FALSE, state[0] == '1');
-        CHECK(run.Close());
-        // The placement of a window that is not normal is not saved: the normal one stays for the next run.
-        CHECK_EQ(SettingOrAbsent("WindowState"), state);
-        CHECK_EQ(SettingOrAbsent("Left"), "200");
-        CHECK_EQ(SettingOrAbsent("Top"), "150");
-        CHECK_EQ(SettingOrAbsent("Width"), "500");
-        CHECK_EQ(SettingOrAbsent("Height"), "400");
-    }
+// The placement of a window that is not normal is not saved: the normal one stays for the next run.
+Steps WindowStateCase(const std::string& state) {
+    Settings saved = kPlacement;
+    saved.push_back("WindowState=" + state);
+    return Steps(
+        {NoSettings(), SetSettings(saved), Start(), WindowStateIs(state), Close(), SettingsAre(saved)});
 }
 
 // A path of exactly the given length in the run's folder.
@@ -237,41 +98,10 @@ std::string NumberedLog(int lines) {
     return log;
 }
 
-// A first run (no settings key) with log as the viewer's default log. False after a failed check.
-bool PrepareFirstRunWithLog(ViewerRun& run, const std::string& log) {
-    CHECK(DeleteSettings());
-    if (!CHECK(run.Prepared()))
-        return false;
-    CHECK(WriteFileBytes(run.LogPath(), log));
-    return true;
-}
-
-// Closes the viewer as a user would and checks the log it saved.
-void CloseAndCheckSavedLog(ViewerRun& run, const std::string& expected) {
-    CHECK(run.Close());
-    CHECK_EQ(FileOrAbsent(run.LogPath()), expected);
-}
-
-// The log fills the control after the window has answered its first clients; it must still show as a text
-// loaded whole, from its top with the caret at the start, until the first print moves the view to its end.
-void LongLogShowsFromItsTopUntilThePrintsCome() {
-    ViewerRun run;
-    const std::string log = NumberedLog(300);
-    if (!PrepareFirstRunWithLog(run, log) || !StartViewer(run))
-        return;
-    const HWND viewer = run.Window();
-    CHECK_EQ(PaneText(viewer), log);
-    DWORD start = 1;
-    DWORD end = 1;
-    CHECK(PaneSelection(viewer, start, end));
-    CHECK_EQ(start, 0u);
-    CHECK_EQ(end, 0u);
-    CHECK_EQ(FirstVisibleLine(viewer), 0);
-
-    CHECK_SENT(Print(viewer, "after the log"));
-    CHECK_EQ(PaneText(viewer), log + "after the log\r\n");
-    CHECK_MSG(FirstVisibleLine(viewer) > 250, std::to_string(FirstVisibleLine(viewer)));
-    CloseAndCheckSavedLog(run, log + "after the log\r\n");
+Step FirstVisibleLineIs(bool atTheTop) {
+    return Expect(atTheTop ? "the view at the top" : "the view at the end", [atTheTop](StepContext& c) {
+        return atTheTop ? FirstVisibleLine(c.Viewer()) == 0 : FirstVisibleLine(c.Viewer()) > 250;
+    });
 }
 
 // The window answers the clients that find it before it has made its controls and shown itself. What they
@@ -282,7 +112,8 @@ void ClientsThatFindTheWindowWhileItStarts() {
         std::printf("  case: the first command is %s\n", clearFirst ? "Clear" : "a print");
         ViewerRun run;
         const std::string log = NumberedLog(200);
-        if (!PrepareFirstRunWithLog(run, log) || !CHECK(run.Launch()))
+        if (!CHECK(DeleteSettings()) || !CHECK(run.Prepared()) ||
+            !CHECK(WriteFileBytes(run.LogPath(), log)) || !CHECK(run.Launch()))
             return;
         // Looked for without a pause, to be among the clients the start-up answers first.
         HWND viewer = nullptr;
@@ -308,78 +139,114 @@ void ClientsThatFindTheWindowWhileItStarts() {
         CHECK_EQ(CountEditChildren(viewer), 1);
         CHECK_EQ(PaneText(viewer), expected);
         CheckLayout(viewer, true);
-        CloseAndCheckSavedLog(run, expected);
+        CHECK(run.Close());
+        CHECK_EQ(FileOrAbsent(run.LogPath()), expected);
     }
 }
 
-void LogFileSettingAndItsFallback() {
-    ViewerRun run;
-    if (!PrepareFirstRunWithLog(run, "from the default log\r\n"))
-        return;
-
-    // 253 characters and the zero byte fill the 254-byte buffer exactly: the name is used.
-    const std::string fits = PathOfLength(run, 253, 'a');
-    CHECK(WriteFileBytes(fits, "from the 253-character name\r\n"));
-    CHECK(SetSetting("LogFile", fits));
-    if (!StartViewer(run))
-        return;
-    CHECK_EQ(PaneText(run.Window()), "from the 253-character name\r\n");
-    CHECK(run.Close());
-    CHECK_EQ(SettingOrAbsent("LogFile"), fits);
-
-    // One character more no longer fits: the value reads as empty and the default log is used.
-    const std::string tooLong = PathOfLength(run, 254, 'b');
-    CHECK(WriteFileBytes(tooLong, "from the 254-character name\r\n"));
-    CHECK(SetSetting("LogFile", tooLong));
-    if (!StartViewer(run))
-        return;
-    CHECK_EQ(PaneText(run.Window()), "from the default log\r\n");
-    CHECK(run.Close());
-    CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
-
-    // A log file deleted since the last run: the default again, and the setting is overwritten with it.
-    CHECK(SetSetting("LogFile", run.Folder() + "deleted.log"));
-    if (!StartViewer(run))
-        return;
-    CHECK_EQ(PaneText(run.Window()), "from the default log\r\n");
-    CHECK(run.Close());
-    CHECK_MSG(SameFileName(SettingOrAbsent("LogFile"), run.LogPath()), SettingOrAbsent("LogFile"));
-    CHECK(!FileExists(run.Folder() + "deleted.log"));
-
-    // The value's registry type is not looked at: the bytes are the name.
-    const std::string other = run.Folder() + "binary.log";
-    CHECK(WriteFileBytes(other, "named by a binary value\r\n"));
-    CHECK(SetSettingRaw("LogFile", REG_BINARY, other + std::string(1, '\0')));
-    if (!StartViewer(run))
-        return;
-    CHECK_EQ(PaneText(run.Window()), "named by a binary value\r\n");
-    CHECK(run.Close());
-
-    // A name without a folder is looked up in the current directory and kept as it is.
-    CHECK(WriteFileBytes(run.Folder() + "relative.log", "named without a folder\r\n"));
-    CHECK(SetSetting("LogFile", "relative.log"));
-    if (!StartViewer(run))
-        return;
-    CHECK_EQ(PaneText(run.Window()), "named without a folder\r\n");
-    CHECK_SENT(Print(run.Window(), "added"));
-    CHECK(run.Close());
-    CHECK_EQ(SettingOrAbsent("LogFile"), "relative.log");
-    CHECK_EQ(FileOrAbsent(run.Folder() + "relative.log"), "named without a folder\r\nadded\r\n");
+// LogFile set to a name of exactly the given length in the run's folder, a file that holds text; LogFile
+// still that name; LogFile as a REG_BINARY value without a type's meaning.
+Step LongLogName(std::size_t length, char fill, const std::string& text) {
+    return Expect("LogFile of " + std::to_string(length) + " characters", [=](StepContext& c) {
+        return WriteFileBytes(PathOfLength(c.Run(), length, fill), text) &&
+               SetSetting("LogFile", PathOfLength(c.Run(), length, fill));
+    });
 }
+
+Step LogFileIsLongName(std::size_t length, char fill) {
+    return {"LogFile", [=](StepContext& c) {
+                return Mismatch(SettingOrAbsent("LogFile"), PathOfLength(c.Run(), length, fill));
+            }};
+}
+
+Step BinaryLogFile(const std::string& path) {
+    return Expect("LogFile as REG_BINARY", [path](StepContext& c) {
+        return SetSettingRaw("LogFile", REG_BINARY, c.Expand(path) + std::string(1, '\0'));
+    });
+}
+
+const std::string kFallback = "from the default log\r\n";
 
 } // namespace
 
 int main() {
-    RunTest("first run defaults", FirstRunDefaults);
-    RunTest("pane and settings survive a restart", PaneAndSettingsSurviveARestart);
-    RunTest("switches from the settings", SwitchesFromTheSettings);
-    RunTest("placement from the settings", PlacementFromTheSettings);
-    RunTest("integer texts accepted", IntegerTextsAccepted);
-    RunTest("integer error shows a box and stops the settings", IntegerErrorShowsABoxAndStopsTheSettings);
-    RunTest("minimised or maximised window keeps the saved placement",
-            MinimisedOrMaximisedWindowKeepsTheSavedPlacement);
-    RunTest("log file setting and its fallback", LogFileSettingAndItsFallback);
-    RunTest("a long log shows from its top until the prints come", LongLogShowsFromItsTopUntilThePrintsCome);
+    const std::string log = NumberedLog(300);
+    RunStepTests({
+        {"first run defaults",
+         {FirstRun(), Placement(136, 141, 650, 477), Topmost(true), Layout(true), PaneIs(""), NoBox(300),
+          // Only "LogConnect" is written at start-up; the rest waits for the close.
+          SettingsAre({"LogConnect=0", "Floating=<absent>", "LogFile=<absent>"}),
+          NoFile("<run>\\DebugLog.txt"), Close()}},
+        // The next start brings the pane back, and the next close writes it again with what was added.
+        {"pane and settings survive a restart",
+         {FirstRun(), Print("persist one"), Print("persist two"), PaneIs(kPersisted), Must(Close()),
+          FileIs("<run>\\DebugLog.txt", kPersisted),
+          SettingsAre({"Floating=1", "Toolbar=1", "Left=136", "Top=141", "Width=650", "Height=477",
+                       "WindowState=0", "LogConnect=0"}),
+          SettingNames("LogFile", "<run>\\DebugLog.txt"), Start(), PaneIs(kPersisted), Topmost(true),
+          Print("third run line"), Close(),
+          FileIs("<run>\\DebugLog.txt", kPersisted + "third run line\r\n")}},
+    });
+    RunTest("switches from the settings", [] {
+        RunStepCases(
+            {{"Floating \"0\", Toolbar \"0\", LogConnect absent",
+              SwitchesCase({"Floating=0", "Toolbar=0"}, false, {"Floating=0", "Toolbar=0", "LogConnect=1"})},
+             {"Floating \"false\", Toolbar \"2\", LogConnect \"0\"",
+              SwitchesCase({"Floating=false", "Toolbar=2", "LogConnect=0"}, true,
+                           {"Floating=1", "Toolbar=1", "LogConnect=0"})},
+             {"Floating \"2\", Toolbar \"\", LogConnect \"yes\"",
+              SwitchesCase({"Floating=2", "Toolbar=", "LogConnect=yes"}, true,
+                           {"Floating=1", "Toolbar=1", "LogConnect=1"})}});
+    });
+    RunStepTests({
+        {"placement from the settings",
+         {NoSettings(), SetSettings(kPlacement), Start(), Placement(200, 150, 500, 400), NoBox(300), Close(),
+          SettingsAre(kPlacement)}},
+        // Leading spaces, a sign, and $ with up to eight hexadecimal digits are integers too.
+        {"integer texts accepted",
+         {NoSettings(), SetSettings({"Top=$1F", "Left= +12", "Width=$000001F4", "Height=  400"}), Start(),
+          NoBox(300), Placement(12, 31, 500, 400), Close(), SettingsAre({"Top=31", "Left=12"})}},
+    });
+    RunTest("integer error shows a box and stops the settings", [] {
+        RunStepCases(
+            {{"\"Top\" = \"12a\"", IntegerErrorCase("Top", "12a", 136, 141, 650, 477)},
+             {"\"Height\" = \"400 \"", IntegerErrorCase("Height", "400 ", 20, 30, 500, 477)},
+             {"\"Width\" = \"2147483648\"", IntegerErrorCase("Width", "2147483648", 20, 30, 650, 477)},
+             {"\"Left\" = \"$123456789\"", IntegerErrorCase("Left", "$123456789", 136, 30, 650, 477)}});
+    });
+    RunTest("minimised or maximised window keeps the saved placement", [] {
+        RunStepCases(
+            {{"WindowState \"2\"", WindowStateCase("2")}, {"WindowState \"1\"", WindowStateCase("1")}});
+    });
+    RunStepTests({
+        // 253 characters and the zero byte fill the 254-byte buffer exactly: the name is used. One character
+        // more no longer fits: the value reads as empty and the default log is used. A log file deleted since
+        // the last run: the default again, and the setting is overwritten with it. The value's registry type
+        // is not looked at: the bytes are the name. A name without a folder is looked up in the current
+        // directory and kept as it is.
+        {"log file setting and its fallback",
+         Steps{NoSettings(), MakeFile("<run>\\DebugLog.txt", kFallback),
+               LongLogName(253, 'a', "from the 253-character name\r\n"), Start(),
+               PaneIs("from the 253-character name\r\n"), Close(), LogFileIsLongName(253, 'a'),
+               LongLogName(254, 'b', "from the 254-character name\r\n"), Start(), PaneIs(kFallback), Close(),
+               SettingNames("LogFile", "<run>\\DebugLog.txt")} +
+             Steps{SetSettings({"LogFile=<run>\\deleted.log"}), Start(), PaneIs(kFallback), Close(),
+                   SettingNames("LogFile", "<run>\\DebugLog.txt"), NoFile("<run>\\deleted.log"),
+                   MakeFile("<run>\\binary.log", "named by a binary value\r\n"),
+                   BinaryLogFile("<run>\\binary.log"), Start(), PaneIs("named by a binary value\r\n"),
+                   Close()} +
+             Steps{MakeFile("<run>\\relative.log", "named without a folder\r\n"),
+                   SetSettings({"LogFile=relative.log"}), Start(), PaneIs("named without a folder\r\n"),
+                   Print("added"), Close(), SettingIs("LogFile", "relative.log"),
+                   FileIs("<run>\\relative.log", "named without a folder\r\nadded\r\n")}},
+        // The log fills the control after the window has answered its first clients; it must still show as a
+        // text loaded whole, from its top with the caret at the start, until the first print moves the view
+        // to its end.
+        {"a long log shows from its top until the prints come",
+         {NoSettings(), MakeFile("<run>\\DebugLog.txt", log), Start(), PaneIs(log), SelectionIs(0, 0),
+          FirstVisibleLineIs(true), Print("after the log"), PaneIs(log + "after the log\r\n"),
+          FirstVisibleLineIs(false), Close(), FileIs("<run>\\DebugLog.txt", log + "after the log\r\n")}},
+    });
     RunTest("clients that find the window while it starts", ClientsThatFindTheWindowWhileItStarts);
     Skip("the Mark line's time and the locale", "Mark is a toolbar command: e2e-ui drives it");
     return Finish();

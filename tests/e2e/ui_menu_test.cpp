@@ -1,333 +1,114 @@
 // The pane's popup menu and its shortcuts as a user works them: what the menu shows when it opens, items
 // chosen by their accelerator letters, the clipboard, and the keys pressed in the pane.
 #include "harness/fixture.h"
+#include "harness/steps.h"
 #include "harness/ui.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 using namespace e2e;
 
 namespace {
 
 // The menu's items in order, separators left out.
-enum Item {
-    kClear,
-    kCut,
-    kCopy,
-    kPaste,
-    kSelectAll,
-    kImport,
-    kExport,
-    kMark,
-    kFloat,
-    kToolbar,
-    kDebugOutput,
-    kLogConnect,
-    kCapture,
-    kInfo,
-};
-const char* const kItemNames[] = {"Clear",
-                                  "Cut",
-                                  "Copy",
-                                  "Paste",
-                                  "Select All",
-                                  "Import",
-                                  "Export",
-                                  "Mark",
-                                  "Stay on Top",
-                                  "Toolbar",
-                                  "Debug Output",
-                                  "Log Client Connections",
-                                  "Capture Windows Output",
-                                  "Info"};
+const char* const kItems[] = {"Clear",
+                              "Cut",
+                              "Copy",
+                              "Paste",
+                              "Select All",
+                              "Import",
+                              "Export",
+                              "Mark",
+                              "Stay on Top",
+                              "Toolbar",
+                              "Debug Output",
+                              "Log Client Connections",
+                              "Capture Windows Output",
+                              "Info"};
 
-bool StartWithText(ViewerRun& run, const std::string& line) {
-    return StartFirstRun(run) && CHECK_SENT(Print(run.Window(), line)) &&
-           CHECK(WaitForPane(run.Window(), line + "\r\n"));
+int Position(const std::string& item) {
+    return static_cast<int>(std::find(std::begin(kItems), std::end(kItems), item) - std::begin(kItems));
 }
 
-bool LookAtMenu(ViewerRun& run, std::vector<MenuItemLook>& items) {
-    return e2e::LookAtMenu(run.Window(), run.ProcessId(), items);
+// A first run whose pane shows one line.
+Steps WithText(const std::string& line) {
+    return {FirstRun(), Print(line), Must(Within(PaneIs(line + "\r\n")))};
 }
 
-void CheckLook(const std::vector<MenuItemLook>& items, Item item, bool enabled, bool checked) {
-    const std::string name = kItemNames[item];
-    CHECK_MSG(items[item].enabled == enabled, name + (enabled ? " greyed" : " enabled"));
-    CHECK_MSG(items[item].checked == checked, name + (checked ? " without" : " with") + " a check mark");
+// Opens the popup menu, checks how the items show and closes it again without choosing anything. Each look
+// is an item's name, enabled and without a check mark unless " greyed" or " checked" follows it.
+Step MenuShows(const std::vector<std::string>& looks) {
+    return Must({"the menu's look", [looks](StepContext& c) {
+                     std::vector<MenuItemLook> items;
+                     if (!LookAtMenu(c.Viewer(), c.Run().ProcessId(), items))
+                         return std::string("the menu could not be read");
+                     std::string wrong;
+                     for (std::string look : looks) {
+                         const bool greyed =
+                             look.size() > 7 && look.compare(look.size() - 7, 7, " greyed") == 0;
+                         const bool checked =
+                             look.size() > 8 && look.compare(look.size() - 8, 8, " checked") == 0;
+                         look.resize(look.size() - (greyed ? 7 : checked ? 8 : 0));
+                         const MenuItemLook& seen = items[static_cast<std::size_t>(Position(look))];
+                         if (seen.enabled == greyed)
+                             wrong += " " + look + (greyed ? " enabled" : " greyed");
+                         if (seen.checked != checked)
+                             wrong += " " + look + (checked ? " without" : " with") + " a check mark";
+                     }
+                     return wrong;
+                 }});
 }
 
-bool ChooseFromMenu(ViewerRun& run, char letter) {
-    return e2e::ChooseFromMenu(run.Window(), run.ProcessId(), letter);
+// Opens the menu and chooses the item by its position, counting no separators.
+Step ChooseByPosition(const std::string& item) {
+    return Expect("choose " + item + " by position", [item](StepContext& c) {
+        return ChooseFromMenu(c.Viewer(), c.Run().ProcessId(), '\r', Position(item) + 1);
+    });
 }
 
-// --- What the menu shows ----------------------------------------------------------------------------------
-
-void CheckMarksFollowTheSwitches() {
-    ViewerRun run;
-    if (!StartWithText(run, "some text"))
-        return;
-    const HWND viewer = run.Window();
-    CHECK(EmptyTheClipboard());
-    CHECK(SelectInPane(viewer, -1, 0));
-    std::vector<MenuItemLook> items;
-    if (!LookAtMenu(run, items))
-        return;
-    // A first run: every switch on but Log Client Connections; nothing selected, nothing to paste.
-    CheckLook(items, kClear, true, false);
-    CheckLook(items, kCut, false, false);
-    CheckLook(items, kCopy, false, false);
-    CheckLook(items, kPaste, false, false);
-    CheckLook(items, kSelectAll, true, false);
-    CheckLook(items, kImport, true, false);
-    CheckLook(items, kMark, true, false);
-    CheckLook(items, kFloat, true, true);
-    CheckLook(items, kToolbar, true, true);
-    CheckLook(items, kDebugOutput, true, true);
-    CheckLook(items, kLogConnect, true, false);
-    CheckLook(items, kCapture, true, false);
-    CheckLook(items, kInfo, true, false);
-
-    // Every box flipped on the toolbar shows in the menu the next time it opens.
-    CHECK(ClickControl(viewer, kCbFloat));
-    CHECK(ClickControl(viewer, kCbDebugOutput));
-    CHECK(ClickControl(viewer, kCbLogConnect));
-    CHECK(SelectInPane(viewer, 0, 4));
-    CHECK(PutOnClipboard("to paste"));
-    if (!LookAtMenu(run, items))
-        return;
-    CheckLook(items, kCut, true, false);
-    CheckLook(items, kCopy, true, false);
-    CheckLook(items, kPaste, true, false);
-    CheckLook(items, kFloat, true, false);
-    CheckLook(items, kToolbar, true, true);
-    CheckLook(items, kDebugOutput, true, false);
-    CheckLook(items, kLogConnect, true, true);
-
-    // The toolbar hidden from its own box: the menu's item is unchecked.
-    CHECK(ClickControl(viewer, kCbToolbar));
-    if (!LookAtMenu(run, items))
-        return;
-    CheckLook(items, kToolbar, true, false);
-    // Log Client Connections switched off again on the toolbar: the item follows.
-    CHECK(ClickControl(viewer, kCbLogConnect));
-    if (!LookAtMenu(run, items))
-        return;
-    CheckLook(items, kLogConnect, true, false);
-    CHECK(run.Close());
+// Keys pressed through the system's input queue.
+Step Keys(const std::vector<WORD>& modifiers, WORD key) {
+    return Expect("press " + std::to_string(key), [=](StepContext&) { return PressKeys(modifiers, key); });
 }
 
-// Opens the menu and chooses the item at the position (1 for the first), counting no separators.
-bool ChooseByPosition(ViewerRun& run, int position) {
-    const HWND menu = OpenPopupMenu(run.Window(), run.ProcessId());
-    if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
-        return false;
-    for (int i = 0; i < position; ++i)
-        PressInMenu(menu, VK_DOWN);
-    PostMessageA(menu, WM_CHAR, '\r', 0);
-    if (!WaitFor([menu] { return !IsWindow(menu) || !IsWindowVisible(menu); }, 5000)) {
-        CloseMenu(menu);
-        return CHECK_MSG(false, "the menu stayed open after Enter");
-    }
-    return SettlePosted(run.Window());
+// The keyboard focus given to the pane, or to the Debug Output box; whether the pane still has it.
+Step Focus(bool pane) {
+    return Expect(pane ? "focus the pane" : "focus the Debug Output box", [pane](StepContext& c) {
+        return FocusWindow(c.Viewer(),
+                           pane ? FindPane(c.Viewer()) : ToolbarControl(c.Viewer(), kCbDebugOutput));
+    });
 }
 
-void ItemsInTheTablesOrder() {
-    ViewerRun run;
-    if (!StartWithText(run, "order"))
-        return;
-    const HWND viewer = run.Window();
-    std::printf("  Select All\n");
-    CHECK(ChooseByPosition(run, kSelectAll + 1));
-    DWORD start = 1, end = 0;
-    CHECK(PaneSelection(viewer, start, end));
-    CHECK(start == 0 && end == 7);
-    std::printf("  Mark\n");
-    CHECK(ChooseByPosition(run, kMark + 1));
-    CHECK_MSG(PaneText(viewer).find("order\r\n*** (MARKED AT ") == 0, PaneText(viewer));
-    std::printf("  Stay on Top\n");
-    CHECK(ChooseByPosition(run, kFloat + 1));
-    CHECK(!WindowIsTopmost(viewer));
-    std::printf("  Toolbar\n");
-    CHECK(ChooseByPosition(run, kToolbar + 1));
-    CHECK(!IsWindowVisible(FindToolbar(viewer)));
-    std::printf("  Debug Output\n");
-    CHECK(ChooseByPosition(run, kDebugOutput + 1));
-    CHECK(!IsBoxChecked(viewer, kCbDebugOutput));
-    std::printf("  Log Client Connections\n");
-    CHECK(ChooseByPosition(run, kLogConnect + 1));
-    CHECK(IsBoxChecked(viewer, kCbLogConnect));
-    std::printf("  Capture Windows Output\n");
-    CHECK(ChooseByPosition(run, kCapture + 1));
-    CHECK_EQ(SettingOrAbsent("CaptureWindowsOutput"), "1");
-    const struct {
-        Item item;
-        const char* title;
-    } dialogs[] = {{kImport, "Open"}, {kExport, "Save"}, {kInfo, "About Korvane Dravik"}};
-    for (const auto& d : dialogs) {
-        std::printf("  %s\n", kItemNames[d.item]);
-        CHECK(ChooseByPosition(run, d.item + 1));
-        const HWND dialog = WaitForDialog(run.ProcessId(), d.title, 5000);
-        if (CHECK_MSG(dialog != nullptr, std::string("no dialog ") + d.title))
-            CHECK(CancelDialog(dialog));
-    }
-    std::printf("  Clear\n");
-    CHECK(ChooseByPosition(run, kClear + 1));
-    CHECK_EQ(PaneText(viewer), "");
-    CHECK(run.Close());
+Step PaneHasFocus() {
+    return Expect("the pane has the focus",
+                  [](StepContext& c) { return FocusOf(c.Viewer()) == FindPane(c.Viewer()); });
 }
 
-// --- Items chosen by their letters ------------------------------------------------------------------------
-
-void CutAndCopyNeedASelection() {
-    ViewerRun run;
-    if (!StartWithText(run, "alpha beta"))
-        return;
-    const HWND viewer = run.Window();
-    CHECK(PutOnClipboard("untouched"));
-    CHECK(SelectInPane(viewer, -1, 0));
-    CHECK(ChooseFromMenu(run, 'u'));
-    CHECK(ChooseFromMenu(run, 'o'));
-    std::string clip;
-    CHECK(ReadClipboard(clip));
-    CHECK_EQ(clip, "untouched");
-    CHECK_EQ(PaneText(viewer), "alpha beta\r\n");
-
-    // With a selection both act.
-    CHECK(SelectInPane(viewer, 0, 5));
-    CHECK(ChooseFromMenu(run, 'o'));
-    CHECK(ReadClipboard(clip));
-    CHECK_EQ(clip, "alpha");
-    CHECK_EQ(PaneText(viewer), "alpha beta\r\n");
-    CHECK(SelectInPane(viewer, 6, 10));
-    CHECK(ChooseFromMenu(run, 'u'));
-    CHECK(ReadClipboard(clip));
-    CHECK_EQ(clip, "beta");
-    CHECK_EQ(PaneText(viewer), "alpha \r\n");
-    CHECK(run.Close());
+// Ctrl+A, Ctrl+C: the whole pane on the clipboard.
+Step CopyAllByKeys(const std::string& pane) {
+    return {"Ctrl+A, Ctrl+C", [pane](StepContext& c) {
+                const DWORD emptied = GetClipboardSequenceNumber();
+                std::string clip;
+                if (!PressKeys({VK_CONTROL}, 'A') || !Settle(c.Viewer()) || !PressKeys({VK_CONTROL}, 'C') ||
+                    !WaitForClipboardText(emptied, clip, 3000))
+                    return std::string("no text came on the clipboard");
+                return Mismatch(clip, pane);
+            }};
 }
 
-void PasteAndSelectAll() {
-    ViewerRun run;
-    if (!StartWithText(run, "first"))
-        return;
-    const HWND viewer = run.Window();
-    // Paste replaces the selection with the clipboard's text.
-    CHECK(PutOnClipboard("PASTED"));
-    CHECK(SelectInPane(viewer, 1, 4));
-    CHECK(ChooseFromMenu(run, 'a'));
-    CHECK_EQ(PaneText(viewer), "fPASTEDt\r\n");
-
-    // Select All then Copy: the whole pane, line breaks included.
-    CHECK_SENT(Print(viewer, "second"));
-    CHECK(SelectInPane(viewer, 0, 0));
-    CHECK(ChooseFromMenu(run, 's'));
-    DWORD start = 1, end = 0;
-    CHECK(PaneSelection(viewer, start, end));
-    CHECK_EQ(start, 0UL);
-    CHECK_EQ(end, static_cast<unsigned long>(PaneText(viewer).size()));
-    CHECK(ChooseFromMenu(run, 'o'));
-    std::string clip;
-    CHECK(ReadClipboard(clip));
-    CHECK_EQ(clip, "fPASTEDt\r\nsecond\r\n");
-
-    // With nothing on the clipboard, choosing Paste changes nothing.
-    CHECK(EmptyTheClipboard());
-    CHECK(SelectInPane(viewer, 0, 1));
-    CHECK(ChooseFromMenu(run, 'a'));
-    CHECK_EQ(PaneText(viewer), "fPASTEDt\r\nsecond\r\n");
-    CHECK(run.Close());
-}
-
-void SwitchesFromTheOpenMenu() {
-    ViewerRun run;
-    if (!StartWithText(run, "x"))
-        return;
-    const HWND viewer = run.Window();
-    // Debug Output: the item inverts its check mark and sets the box to it.
-    CHECK(ChooseFromMenu(run, 'd'));
-    CHECK(!IsBoxChecked(viewer, kCbDebugOutput));
-    CHECK_SENT(Print(viewer, "ignored"));
-    CHECK_EQ(PaneText(viewer), "x\r\n");
-    CHECK(ClickControl(viewer, kCbDebugOutput));
-    CHECK(ClickControl(viewer, kCbDebugOutput));
-    CHECK(ChooseFromMenu(run, 'd'));
-    CHECK(IsBoxChecked(viewer, kCbDebugOutput));
-
-    CHECK(ChooseFromMenu(run, 'l'));
-    CHECK(IsBoxChecked(viewer, kCbLogConnect));
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
-
-    // The toolbar hidden through its box, brought back through the menu with the box checked.
-    CHECK(ClickControl(viewer, kCbToolbar));
-    CHECK(!IsWindowVisible(FindToolbar(viewer)));
-    CHECK(ChooseFromMenu(run, 't'));
-    CHECK(IsWindowVisible(FindToolbar(viewer)));
-    CHECK(IsBoxChecked(viewer, kCbToolbar));
-
-    CHECK(ChooseFromMenu(run, 'm'));
-    CHECK_MSG(PaneText(viewer).find("x\r\n*** (MARKED AT ") == 0, PaneText(viewer));
-    CHECK(ChooseFromMenu(run, 'c'));
-    CHECK_EQ(PaneText(viewer), "");
-    CHECK(run.Close());
-}
-
-// --- Keys in the pane -------------------------------------------------------------------------------------
-
-void ShortcutsActOnlyInThePane() {
-    ViewerRun run;
-    if (!StartWithText(run, "keyboard"))
-        return;
-    const HWND viewer = run.Window();
-    const HWND pane = FindPane(viewer);
-    if (!CHECK_MSG(FocusWindow(viewer, pane), "cannot give the pane the keyboard focus"))
-        return;
-
-    // Ctrl+A, Ctrl+C: the whole pane on the clipboard.
-    CHECK(EmptyTheClipboard());
-    const DWORD emptied = GetClipboardSequenceNumber();
-    CHECK(PressKeys({VK_CONTROL}, 'A'));
-    CHECK(Settle(viewer));
-    CHECK(PressKeys({VK_CONTROL}, 'C'));
-    std::string clip;
-    CHECK(WaitForClipboardText(emptied, clip, 3000));
-    CHECK_EQ(clip, "keyboard\r\n");
-
-    // Ctrl+X, Ctrl+V on a part of it.
-    CHECK(SelectInPane(viewer, 0, 3));
-    CHECK(PressKeys({VK_CONTROL}, 'X'));
-    CHECK(WaitForPane(viewer, "board\r\n"));
-    CHECK(SelectInPane(viewer, 5, 5));
-    CHECK(PressKeys({VK_CONTROL}, 'V'));
-    CHECK(WaitForPane(viewer, "boardkey\r\n"));
-    // Tab goes into the text rather than to the next control.
-    CHECK(SelectInPane(viewer, 0, 0));
-    CHECK(PressKeys({}, VK_TAB));
-    CHECK(WaitForPane(viewer, "\tboardkey\r\n"));
-    CHECK(FocusOf(viewer) == pane);
-
-    // Ctrl+Del with a toolbar control focused: nothing happens.
-    const HWND box = ToolbarControl(viewer, kCbDebugOutput);
-    if (CHECK_MSG(FocusWindow(viewer, box), "cannot focus the check box")) {
-        CHECK(PressKeys({VK_CONTROL}, VK_DELETE));
-        // Keys are handled in the order pressed: once Alt+M has marked, Ctrl+Del has had its turn.
-        CHECK(PressKeys({VK_MENU}, 'M'));
-        CHECK(WaitFor([&] { return PaneText(viewer).find("*** (MARKED AT ") != std::string::npos; }, 3000));
-        CHECK_MSG(PaneText(viewer).find("\tboardkey\r\n*** (MARKED AT ") == 0, PaneText(viewer));
-        CHECK(IsBoxChecked(viewer, kCbDebugOutput));
-    }
-    // Ctrl+Del in the pane, menu closed: the pane is cleared.
-    if (CHECK(FocusWindow(viewer, pane))) {
-        CHECK(SelectInPane(viewer, 2, 2));
-        CHECK(PressKeys({VK_CONTROL}, VK_DELETE));
-        CHECK(WaitForPane(viewer, ""));
-        CHECK(FindWindowA("#32768", nullptr) == nullptr || !IsWindowVisible(FindWindowA("#32768", nullptr)));
-    }
-    CHECK(run.Close());
+Step NoMenuOpen() {
+    return Expect("no menu open", [](StepContext&) {
+        const HWND menu = FindWindowA("#32768", nullptr);
+        return menu == nullptr || !IsWindowVisible(menu);
+    });
 }
 
 void MenuOpensFromMouseAndKeyboard() {
     ViewerRun run;
-    if (!StartWithText(run, "context"))
+    if (!StartFirstRun(run) || !CHECK_SENT(Print(run.Window(), "context")) ||
+        !CHECK(WaitForPane(run.Window(), "context\r\n")))
         return;
     const HWND viewer = run.Window();
     const HWND pane = FindPane(viewer);
@@ -373,48 +154,90 @@ void MenuOpensFromMouseAndKeyboard() {
     CHECK(run.Close());
 }
 
-void AltLettersClickTheToolbar() {
-    ViewerRun run;
-    if (!StartWithText(run, "alt"))
-        return;
-    const HWND viewer = run.Window();
-    if (!CHECK(FocusWindow(viewer, FindPane(viewer))))
-        return;
-    CHECK(PressKeys({VK_MENU}, 'M'));
-    CHECK(WaitFor([&] { return PaneText(viewer).find("alt\r\n*** (MARKED AT ") == 0; }, 3000));
-    CHECK(PressKeys({VK_MENU}, 'L'));
-    CHECK(WaitFor([&] { return IsBoxChecked(viewer, kCbLogConnect); }, 3000));
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
-    CHECK(PressKeys({VK_MENU}, 'S'));
-    CHECK(WaitFor([&] { return !WindowIsTopmost(viewer); }, 3000));
-    CHECK(!IsBoxChecked(viewer, kCbFloat));
-    if (CHECK(FocusWindow(viewer, FindPane(viewer)))) {
-        CHECK(PressKeys({VK_MENU}, 'C'));
-        CHECK(WaitForPane(viewer, ""));
-        // Alt+T hides the toolbar; then only the menu brings it back, not the same keys.
-        CHECK(PressKeys({VK_MENU}, 'T'));
-        CHECK(WaitFor([&] { return !IsWindowVisible(FindToolbar(viewer)); }, 3000));
-        CHECK_SENT(Print(viewer, "still here"));
-        CHECK(FocusWindow(viewer, FindPane(viewer)));
-        CHECK(PressKeys({VK_MENU}, 'T'));
-        // Keys are handled in order: once Ctrl+Del has cleared the pane, Alt+T has had its turn.
-        CHECK(PressKeys({VK_CONTROL}, VK_DELETE));
-        CHECK(WaitForPane(viewer, ""));
-        CHECK(!IsWindowVisible(FindToolbar(viewer)));
-    }
-    CHECK(run.Close());
+std::vector<StepTest> MenuTests() {
+    return {
+        // A first run: every switch on but Log Client Connections; nothing selected, nothing to paste.
+        // Every box flipped on the toolbar shows in the menu the next time it opens; the toolbar hidden
+        // from its own box unchecks the menu's item, and so does Log Client Connections switched off again
+        // on the toolbar.
+        {"check marks and enabled states follow the switches",
+         WithText("some text") +
+             Steps{ClearClipboard(), Select(-1, 0),
+                   MenuShows({"Clear", "Cut greyed", "Copy greyed", "Paste greyed", "Select All", "Import",
+                              "Mark", "Stay on Top checked", "Toolbar checked", "Debug Output checked",
+                              "Log Client Connections", "Capture Windows Output", "Info"}),
+                   Click(kCbFloat), Click(kCbDebugOutput), Click(kCbLogConnect), Select(0, 4),
+                   PutClipboard("to paste"),
+                   MenuShows({"Cut", "Copy", "Paste", "Stay on Top", "Toolbar checked", "Debug Output",
+                              "Log Client Connections checked"}),
+                   Click(kCbToolbar), MenuShows({"Toolbar"}), Click(kCbLogConnect),
+                   MenuShows({"Log Client Connections"}), Close()}},
+        {"items in the table's order",
+         WithText("order") +
+             Steps{ChooseByPosition("Select All"), SelectionIs(0, 7), ChooseByPosition("Mark"),
+                   PaneStartsWith("order\r\n*** (MARKED AT "), ChooseByPosition("Stay on Top"),
+                   Topmost(false), ChooseByPosition("Toolbar"), ToolbarShown(false),
+                   ChooseByPosition("Debug Output"), BoxIs(kCbDebugOutput, false),
+                   ChooseByPosition("Log Client Connections"), BoxIs(kCbLogConnect, true),
+                   ChooseByPosition("Capture Windows Output"), SettingIs("CaptureWindowsOutput", "1")} +
+             Steps{ChooseByPosition("Import"), Dialog("Open"), Cancel(), ChooseByPosition("Export"),
+                   Dialog("Save"), Cancel(), ChooseByPosition("Info"), Dialog("About Korvane Dravik"),
+                   Cancel(), ChooseByPosition("Clear"), PaneIs(""), Close()}},
+        // With a selection both act.
+        {"Cut and Copy need a selection",
+         WithText("alpha beta") + Steps{PutClipboard("untouched"), Select(-1, 0), MenuLetter('u'),
+                                        MenuLetter('o'), ClipboardIs("untouched"), PaneIs("alpha beta\r\n"),
+                                        Select(0, 5), MenuLetter('o'), ClipboardIs("alpha"),
+                                        PaneIs("alpha beta\r\n"), Select(6, 10), MenuLetter('u'),
+                                        ClipboardIs("beta"), PaneIs("alpha \r\n"), Close()}},
+        // Paste replaces the selection with the clipboard's text. Select All then Copy: the whole pane, line
+        // breaks included. With nothing on the clipboard, choosing Paste changes nothing.
+        {"Paste and Select All",
+         WithText("first") + Steps{PutClipboard("PASTED"), Select(1, 4), MenuLetter('a'),
+                                   PaneIs("fPASTEDt\r\n"), Print("second"), Select(0, 0), MenuLetter('s'),
+                                   SelectionIs(0, 18), MenuLetter('o'), ClipboardIs("fPASTEDt\r\nsecond\r\n"),
+                                   ClearClipboard(), Select(0, 1), MenuLetter('a'),
+                                   PaneIs("fPASTEDt\r\nsecond\r\n"), Close()}},
+        // Debug Output: the item inverts its check mark and sets the box to it. The toolbar hidden through
+        // its box comes back through the menu with the box checked.
+        {"switches from the open menu",
+         WithText("x") +
+             Steps{MenuLetter('d'), BoxIs(kCbDebugOutput, false), Print("ignored"), PaneIs("x\r\n"),
+                   Click(kCbDebugOutput), Click(kCbDebugOutput), MenuLetter('d'), BoxIs(kCbDebugOutput, true),
+                   MenuLetter('l'), BoxIs(kCbLogConnect, true), SettingIs("LogConnect", "1")} +
+             Steps{Click(kCbToolbar), ToolbarShown(false), MenuLetter('t'), ToolbarShown(true),
+                   BoxIs(kCbToolbar, true), MenuLetter('m'), PaneStartsWith("x\r\n*** (MARKED AT "),
+                   MenuLetter('c'), PaneIs(""), Close()}},
+        // Ctrl+X, Ctrl+V on a part of the pane. Tab goes into the text rather than to the next control.
+        // Ctrl+Del with a toolbar control focused does nothing: keys are handled in the order pressed, so
+        // once Alt+M has marked, Ctrl+Del has had its turn. Ctrl+Del in the pane, menu closed, clears it.
+        {"shortcuts act only in the pane",
+         WithText("keyboard") +
+             Steps{Must(Focus(true)), ClearClipboard(), CopyAllByKeys("keyboard\r\n"), Select(0, 3),
+                   Keys({VK_CONTROL}, 'X'), Within(PaneIs("board\r\n")), Select(5, 5),
+                   Keys({VK_CONTROL}, 'V'), Within(PaneIs("boardkey\r\n")), Select(0, 0), Keys({}, VK_TAB),
+                   Within(PaneIs("\tboardkey\r\n")), PaneHasFocus()} +
+             Steps{Focus(false), Keys({VK_CONTROL}, VK_DELETE), Keys({VK_MENU}, 'M'),
+                   Within(PaneStartsWith("\tboardkey\r\n*** (MARKED AT ")), BoxIs(kCbDebugOutput, true),
+                   Focus(true), Select(2, 2), Keys({VK_CONTROL}, VK_DELETE), Within(PaneIs("")), NoMenuOpen(),
+                   Close()}},
+        // Alt+T hides the toolbar; then only the menu brings it back, not the same keys. Keys are handled in
+        // order: once Ctrl+Del has cleared the pane, Alt+T has had its turn.
+        {"Alt and a letter click the toolbar",
+         WithText("alt") +
+             Steps{Must(Focus(true)), Keys({VK_MENU}, 'M'), Within(PaneStartsWith("alt\r\n*** (MARKED AT ")),
+                   Keys({VK_MENU}, 'L'), Within(BoxIs(kCbLogConnect, true)), SettingIs("LogConnect", "1"),
+                   Keys({VK_MENU}, 'S'), Within(Topmost(false)), BoxIs(kCbFloat, false), Must(Focus(true))} +
+             Steps{Keys({VK_MENU}, 'C'), Within(PaneIs("")), Keys({VK_MENU}, 'T'),
+                   Within(ToolbarShown(false)), Print("still here"), Focus(true), Keys({VK_MENU}, 'T'),
+                   Keys({VK_CONTROL}, VK_DELETE), Within(PaneIs("")), ToolbarShown(false), Close()}},
+    };
 }
 
 } // namespace
 
 int main() {
-    RunTest("check marks and enabled states follow the switches", CheckMarksFollowTheSwitches);
-    RunTest("items in the table's order", ItemsInTheTablesOrder);
-    RunTest("Cut and Copy need a selection", CutAndCopyNeedASelection);
-    RunTest("Paste and Select All", PasteAndSelectAll);
-    RunTest("switches from the open menu", SwitchesFromTheOpenMenu);
-    RunTest("shortcuts act only in the pane", ShortcutsActOnlyInThePane);
+    RunStepTests(MenuTests());
     RunTest("the menu opens from the mouse and the keyboard", MenuOpensFromMouseAndKeyboard);
-    RunTest("Alt and a letter click the toolbar", AltLettersClickTheToolbar);
     return Finish();
 }

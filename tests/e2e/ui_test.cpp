@@ -1,6 +1,7 @@
 // The main window as a user works it: the toolbar's layout, its buttons and check boxes, the menu commands
 // sent as the popup menu sends them, the file dialogs, the About box and the Mark line's time.
 #include "harness/fixture.h"
+#include "harness/steps.h"
 #include "harness/ui.h"
 #include "platform/Win32Handles.h"
 #include "platform/Win32Paint.h"
@@ -46,19 +47,13 @@ RECT PlaceIn(HWND window, HWND parent) {
     return place;
 }
 
-std::string Lines(std::initializer_list<const char*> lines) {
-    std::string text;
-    for (const char* line : lines)
-        text += std::string(line) + "\r\n";
-    return text;
-}
-
-bool StartWithLines(ViewerRun& run, const std::string& lines) {
-    if (!StartFirstRun(run))
-        return false;
+// A first run whose pane shows the lines.
+Steps WithLines(const std::string& lines) {
+    Steps steps = {FirstRun()};
     for (const std::string& line : SplitLines(lines))
-        CHECK_SENT(Print(run.Window(), line));
-    return CHECK(WaitForPane(run.Window(), lines));
+        steps.push_back(Print(line));
+    steps.push_back(Must(Within(PaneIs(lines))));
+    return steps;
 }
 
 // A font made in this process, the same the pane is meant to use, selected into a screen DC.
@@ -110,10 +105,10 @@ void CheckPaneFont(HWND viewer) {
 // --- Layout -------------------------------------------------------------------------------------------
 
 void LayoutOfAFirstRun() {
-    ViewerRun run;
-    if (!StartFirstRun(run))
+    StepContext context;
+    if (!RunSteps(context, {FirstRun()}, "start"))
         return;
-    const HWND viewer = run.Window();
+    const HWND viewer = context.Viewer();
     std::printf("  screen at %d dpi: sizes of the table scaled by %d/96\n", ScreenDpi(), ScreenDpi());
     const HWND toolbar = FindToolbar(viewer);
     if (!CHECK_MSG(toolbar != nullptr, "no TDravikPanel child"))
@@ -157,24 +152,14 @@ void LayoutOfAFirstRun() {
         const LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
         CHECK_EQ(type == BS_AUTOCHECKBOX || type == BS_CHECKBOX, c.checkBox);
     }
-    // A first run: Log Client Connections follows the missing setting, the rest start on.
-    CHECK(IsBoxChecked(viewer, kCbFloat));
-    CHECK(IsBoxChecked(viewer, kCbToolbar));
-    CHECK(IsBoxChecked(viewer, kCbDebugOutput));
-    CHECK(!IsBoxChecked(viewer, kCbLogConnect));
-    CHECK(WindowIsTopmost(viewer));
-    CHECK(run.Close());
-
-    // With "LogConnect" = "1" and "Floating" = "0" saved, the boxes start
-    // the other way round.
-    CHECK(SetSetting("LogConnect", "1"));
-    CHECK(SetSetting("Floating", "0"));
-    if (!StartViewer(run))
-        return;
-    CHECK(IsBoxChecked(run.Window(), kCbLogConnect));
-    CHECK(!IsBoxChecked(run.Window(), kCbFloat));
-    CHECK(!WindowIsTopmost(run.Window()));
-    CHECK(run.Close());
+    // A first run: Log Client Connections follows the missing setting, the rest start on. With
+    // "LogConnect" = "1" and "Floating" = "0" saved, the boxes start the other way round.
+    RunSteps(context,
+             {BoxIs(kCbFloat, true), BoxIs(kCbToolbar, true), BoxIs(kCbDebugOutput, true),
+              BoxIs(kCbLogConnect, false), Topmost(true), Close(),
+              SetSettings({"LogConnect=1", "Floating=0"}), Start(), BoxIs(kCbLogConnect, true),
+              BoxIs(kCbFloat, false), Topmost(false), Close()},
+             "the boxes");
 }
 
 // Pixels of the upper part of a button, where its picture belongs.
@@ -228,23 +213,6 @@ void ImageButtonsShowAPictureAboveTheCaption() {
 }
 
 // --- Commands on the pane ---------------------------------------------------------------------------------
-
-void ClearFromButtonAndMenu() {
-    ViewerRun run;
-    if (!StartWithLines(run, Lines({"one", "two"})))
-        return;
-    const HWND viewer = run.Window();
-    CHECK(ClickControl(viewer, kPbClear));
-    CHECK_EQ(PaneText(viewer), "");
-    CHECK_SENT(Print(viewer, "three"));
-    CHECK(ChooseCommand(viewer, kMnuClear));
-    CHECK_EQ(PaneText(viewer), "");
-    // Clearing an empty pane leaves it empty and shows nothing.
-    CHECK(ClickControl(viewer, kPbClear));
-    CHECK_EQ(PaneText(viewer), "");
-    CHECK(FindMessageBox(run.ProcessId()) == nullptr);
-    CHECK(run.Close());
-}
 
 std::string TimeText(const SYSTEMTIME& t) {
     auto locale = [](LCTYPE type) {
@@ -308,9 +276,10 @@ void MarkFromButtonAndMenuShowsTheLocaleTime() {
                 clock[0] == '1' ? "24" : "12", zero[0] == '1' ? "yes" : "no", separator,
                 TimeText(sample).c_str());
 
-    ViewerRun run;
-    if (!StartWithLines(run, Lines({"before"})))
+    StepContext context;
+    if (!RunSteps(context, WithLines("before\r\n"), "start"))
         return;
+    ViewerRun& run = context.Run();
     const HWND viewer = run.Window();
     SYSTEMTIME before, after;
     GetLocalTime(&before);
@@ -347,189 +316,51 @@ std::string FilterFirstEntry(HWND dialog, LRESULT& selected) {
     return narrow;
 }
 
-bool FieldProposes(HWND dialog, const std::string& path) {
-    const std::string field = ReadFileNameField(dialog);
-    const std::string name = path.substr(path.find_last_of('\\') + 1);
-    return SameFileName(field, path) || SameFileName(field, name);
+// The open dialog proposes the file, by its whole path or by its name.
+Step Proposes(const std::string& path) {
+    return {"the proposed name", [path](StepContext& c) {
+                const std::string field = ReadFileNameField(c.dialog), wanted = c.Expand(path);
+                const std::string name = wanted.substr(wanted.find_last_of('\\') + 1);
+                return SameFileName(field, wanted) || SameFileName(field, name) ? std::string()
+                                                                                : "proposed " + ToText(field);
+            }};
 }
 
-void ImportReplacesThePaneOrLeavesItAlone() {
-    const std::string folder = MakeTempFolder();
-    const std::string source = folder + "import me.txt";
-    CHECK(WriteFileBytes(source, "imported 1\r\nimported 2"));
-    ViewerRun run;
-    if (!StartWithLines(run, Lines({"pane before"})))
-        return;
-    const HWND viewer = run.Window();
-
-    CHECK(PostClick(viewer, kPbOpen));
-    HWND dialog = WaitForDialog(run.ProcessId(), "Open");
-    if (!CHECK_MSG(dialog != nullptr, "no dialog \"Open\""))
-        return;
-    CHECK(GetWindow(dialog, GW_OWNER) == viewer);
-    CHECK_MSG(!WindowIsTopmost(viewer), "Stay on Top was not suspended while the Open dialog is open");
-    CHECK(IsBoxChecked(viewer, kCbFloat) == false);
-    LRESULT selected = 0;
-    CHECK_EQ(FilterFirstEntry(dialog, selected), "Textdateien (*.txt)");
-    CHECK_EQ(selected, 0);
-    CHECK_EQ(ReadFileNameField(dialog), "");
-    // Client commands are still handled while the dialog is open.
-    CHECK_SENT(Print(viewer, "during the dialog"));
-    CHECK(WaitForPane(viewer, Lines({"pane before", "during the dialog"})));
-    CHECK(ConfirmFileDialog(dialog, source));
-    CHECK(WaitForPane(viewer, "imported 1\r\nimported 2"));
-    CHECK(WaitFor([&] { return WindowIsTopmost(viewer); }, 3000));
-    CHECK(IsBoxChecked(viewer, kCbFloat));
-
-    // Cancelled from the menu: the pane stays, the dialog proposes the last name.
-    CHECK_SENT(Print(viewer, "added"));
-    const std::string pane = PaneText(viewer);
-    CHECK(PostCommand(viewer, kMnuImport));
-    dialog = WaitForDialog(run.ProcessId(), "Open");
-    if (!CHECK_MSG(dialog != nullptr, "no dialog \"Open\" from the menu"))
-        return;
-    CHECK_MSG(FieldProposes(dialog, source), "proposed \"" + ReadFileNameField(dialog) + "\"");
-    CHECK(!WindowIsTopmost(viewer));
-    CHECK(CancelDialog(dialog));
-    CHECK(Settle(viewer));
-    CHECK_EQ(PaneText(viewer), pane);
-    CHECK(WindowIsTopmost(viewer));
-
-    // A name that names no file changes nothing and shows no error.
-    CHECK(PostClick(viewer, kPbOpen));
-    dialog = WaitForDialog(run.ProcessId(), "Open");
-    if (CHECK(dialog != nullptr))
-        CHECK(ConfirmFileDialog(dialog, folder + "missing.txt"));
-    CHECK(Settle(viewer));
-    CHECK_EQ(PaneText(viewer), pane);
-    CHECK(WaitForMessageBox(run.ProcessId(), 300) == nullptr);
-    CHECK(WindowIsTopmost(viewer));
-
-    // The folder of the confirmed file is now the current directory: a bare name from a client lands there.
-    CHECK_SENT(SendCommand(viewer, kSaveToFile, "bare after import.txt"));
-    CHECK(FileExists(folder + "bare after import.txt"));
-    CHECK(!FileExists(run.Folder() + "bare after import.txt"));
-    CHECK(run.Close());
-    RemoveFolder(folder);
+// The open dialog belongs to the viewer and offers text files first.
+Step TextFileDialog() {
+    return {"the dialog's owner and filter", [](StepContext& c) {
+                LRESULT selected = -1;
+                const std::string filter = FilterFirstEntry(c.dialog, selected);
+                if (GetWindow(c.dialog, GW_OWNER) != c.Viewer())
+                    return std::string("the viewer does not own the dialog");
+                return selected == 0 ? Mismatch(filter, "Textdateien (*.txt)")
+                                     : "filter " + std::to_string(selected);
+            }};
 }
 
-void ExportWritesOverwritesAndAddsTheExtension() {
-    const std::string folder = MakeTempFolder();
-    const std::string target = folder + "out.txt";
-    CHECK(WriteFileBytes(target, "an older file that is much longer than the pane"));
-    ViewerRun run;
-    if (!StartWithLines(run, Lines({"export one", "export two"})))
-        return;
-    const HWND viewer = run.Window();
-
-    CHECK(PostClick(viewer, kPbSave));
-    HWND dialog = WaitForDialog(run.ProcessId(), "Save");
-    if (!CHECK_MSG(dialog != nullptr, "no dialog \"Save\""))
-        return;
-    CHECK(GetWindow(dialog, GW_OWNER) == viewer);
-    CHECK(!WindowIsTopmost(viewer));
-    LRESULT selected = 0;
-    CHECK_EQ(FilterFirstEntry(dialog, selected), "Textdateien (*.txt)");
-    CHECK_EQ(selected, 0);
-    CHECK_EQ(ReadFileNameField(dialog), "");
-    CHECK(ConfirmFileDialog(dialog, target));
-    // No question about replacing the file: no further window, the file holds the pane's bytes.
-    CHECK(Settle(viewer));
-    CHECK(WaitForMessageBox(run.ProcessId(), 500) == nullptr);
-    CHECK_EQ(FileOrAbsent(target), Lines({"export one", "export two"}));
-    CHECK(WaitFor([&] { return WindowIsTopmost(viewer); }, 3000));
-
-    // From the menu: the dialog proposes the last saved name; a name without extension gets ".txt".
-    CHECK(PostCommand(viewer, kMnuExport));
-    dialog = WaitForDialog(run.ProcessId(), "Save");
-    if (!CHECK_MSG(dialog != nullptr, "no dialog \"Save\" from the menu"))
-        return;
-    CHECK_MSG(FieldProposes(dialog, target), "proposed \"" + ReadFileNameField(dialog) + "\"");
-    CHECK(ConfirmFileDialog(dialog, folder + "plain"));
-    CHECK(Settle(viewer));
-    CHECK_EQ(FileOrAbsent(folder + "plain.txt"), Lines({"export one", "export two"}));
-    CHECK(!FileExists(folder + "plain"));
-    CHECK(WindowIsTopmost(viewer));
-
-    // The Open dialog keeps its own proposal: nothing chosen in it yet.
-    CHECK(PostClick(viewer, kPbOpen));
-    dialog = WaitForDialog(run.ProcessId(), "Open");
-    if (CHECK(dialog != nullptr)) {
-        CHECK_EQ(ReadFileNameField(dialog), "");
-        CHECK(CancelDialog(dialog));
-    }
-    CHECK(Settle(viewer));
-
-    CHECK_SENT(SendCommand(viewer, kSaveToFile, "bare after export.txt"));
-    CHECK(FileExists(folder + "bare after export.txt"));
-    CHECK(run.Close());
-    RemoveFolder(folder);
+// A folder of its own for the files picked in the dialogs, apart from the viewer's.
+Step MakePickedFolder() {
+    return Expect("a folder for the picked files", [](StepContext& c) {
+        return CreateDirectoryA(c.Expand("<run>\\picked").c_str(), nullptr) != FALSE;
+    });
 }
 
-void FailedExportRestoresStayOnTop() {
-    const std::string folder = MakeTempFolder();
-    const std::string held = folder + "held.txt";
-    ViewerRun run;
-    if (!StartWithLines(run, Lines({"kept"})))
-        return;
-    const HWND viewer = run.Window();
-    struct Case {
-        const char* what;
-        std::string name;
-    };
-    const Case cases[] = {{"a folder that does not exist", folder + "no such folder\\x.txt"},
-                          {"a file another program holds", held}};
-    LockedFile lock(held, true);
-    CHECK(lock.Held());
-    for (const Case& c : cases) {
-        std::printf("  case: %s\n", c.what);
-        CHECK(PostClick(viewer, kPbSave));
-        const HWND dialog = WaitForDialog(run.ProcessId(), "Save");
-        if (!CHECK(dialog != nullptr))
-            return;
-        CHECK(ConfirmFileDialog(dialog, c.name));
-        if (!CheckFileErrorBox(TakeBox(run.ProcessId(), 5000), "Cannot create file ", c.name, c.what))
-            continue;
-        CHECK(Settle(viewer));
-        CHECK_MSG(WindowIsTopmost(viewer), "a failed Export left the window not topmost");
-        CHECK(IsBoxChecked(viewer, kCbFloat));
-        CHECK_EQ(PaneText(viewer), Lines({"kept"}));
-    }
-    lock.Release();
-
-    // Import of a file another program holds: "Cannot open file", the pane stays, and so does the switch.
-    const std::string source = folder + "held source.txt";
-    CHECK(WriteFileBytes(source, "never shown\r\n"));
-    LockedFile sourceLock(source, false);
-    CHECK(sourceLock.Held());
-    CHECK(PostClick(viewer, kPbOpen));
-    HWND open = WaitForDialog(run.ProcessId(), "Open");
-    if (CHECK(open != nullptr) && CHECK(ConfirmFileDialog(open, source))) {
-        CheckFileErrorBox(TakeBox(run.ProcessId(), 5000), "Cannot open file ", source,
-                          "Import of a held file");
-        CHECK(Settle(viewer));
-        CHECK_EQ(PaneText(viewer), Lines({"kept"}));
-        CHECK_MSG(WindowIsTopmost(viewer), "a failed Import left the window not topmost");
-    }
-    sourceLock.Release();
-
-    // With Stay on Top off, Export leaves it off.
-    if (IsBoxChecked(viewer, kCbFloat))
-        CHECK(ClickControl(viewer, kCbFloat));
-    CHECK(!WindowIsTopmost(viewer));
-    CHECK(PostClick(viewer, kPbSave));
-    const HWND dialog = WaitForDialog(run.ProcessId(), "Save");
-    if (CHECK(dialog != nullptr)) {
-        CHECK(!WindowIsTopmost(viewer));
-        CHECK(ConfirmFileDialog(dialog, folder + "off.txt"));
-    }
-    CHECK(Settle(viewer));
-    CHECK(FileExists(folder + "off.txt"));
-    CHECK(!WindowIsTopmost(viewer));
-    CHECK(!IsBoxChecked(viewer, kCbFloat));
-    CHECK(run.Close());
-    RemoveFolder(folder);
+// Unchecks Stay on Top if it is checked.
+Step StayOnTopOff() {
+    return Expect("Stay on Top off", [](StepContext& c) {
+        return !IsBoxChecked(c.Viewer(), kCbFloat) || ClickControl(c.Viewer(), kCbFloat);
+    });
 }
+
+// A failed Export: the error box, then the pane as it was and Stay on Top back on.
+Steps FailedExport(const std::string& name) {
+    return Steps({PostClickOn(kPbSave), Dialog("Save"), Confirm(name),
+                  FileErrorShown("Cannot create file ", name, 5000), Settle(), Topmost(true),
+                  BoxIs(kCbFloat, true), PaneIs("kept\r\n")});
+}
+
+const std::string kImported = "imported 1\r\nimported 2", kAdded = kImported + "\r\nadded";
+const std::string kExported = "export one\r\nexport two\r\n";
 
 // --- About ------------------------------------------------------------------------------------------------
 
@@ -575,132 +406,14 @@ void InfoShowsTheAboutBox() {
     CHECK(run.Close());
 }
 
-// --- Switches ---------------------------------------------------------------------------------------------
-
-void StayOnTopFromBoxAndMenu() {
-    ViewerRun run;
-    if (!StartFirstRun(run))
-        return;
-    const HWND viewer = run.Window();
-    CHECK(WindowIsTopmost(viewer));
-    CHECK(ClickControl(viewer, kCbFloat));
-    CHECK(!IsBoxChecked(viewer, kCbFloat));
-    CHECK(!WindowIsTopmost(viewer));
-    CHECK(ClickControl(viewer, kCbFloat));
-    CHECK(WindowIsTopmost(viewer));
-    CHECK(ChooseCommand(viewer, kMnuFloat));
-    CHECK(!IsBoxChecked(viewer, kCbFloat));
-    CHECK(!WindowIsTopmost(viewer));
-    CHECK(ChooseCommand(viewer, kMnuFloat));
-    CHECK(IsBoxChecked(viewer, kCbFloat));
-    CHECK(WindowIsTopmost(viewer));
-    CHECK(run.Close());
-    CHECK_EQ(SettingOrAbsent("Floating"), "1");
-}
-
-void ToolbarHiddenAndBroughtBack() {
-    ViewerRun run;
-    if (!StartFirstRun(run))
-        return;
-    const HWND viewer = run.Window();
-    const HWND toolbar = FindToolbar(viewer);
-    RECT client = {};
-    GetClientRect(viewer, &client);
-    CHECK(ClickControl(viewer, kCbToolbar));
-    CHECK(!IsWindowVisible(toolbar));
-    CHECK_EQ(PlaceIn(FindPane(viewer), viewer).top, 0L);
-    CHECK_EQ(PlaceIn(FindPane(viewer), viewer).bottom, client.bottom);
-    CHECK(ChooseCommand(viewer, kMnuToolbar));
-    CHECK(IsWindowVisible(toolbar));
-    CHECK(IsBoxChecked(viewer, kCbToolbar));
-    CHECK_EQ(PlaceIn(FindPane(viewer), viewer).top, static_cast<long>(Scaled(57)));
-    // And hidden again through the menu, which unchecks the box.
-    CHECK(ChooseCommand(viewer, kMnuToolbar));
-    CHECK(!IsWindowVisible(toolbar));
-    CHECK(!IsBoxChecked(viewer, kCbToolbar));
-    CHECK(run.Close());
-    CHECK_EQ(SettingOrAbsent("Toolbar"), "0");
-}
-
-void DebugOutputOffIgnoresClientsButNotTheUser() {
-    const std::string folder = MakeTempFolder();
-    const std::string source = folder + "source.txt";
-    CHECK(WriteFileBytes(source, "from a file\r\n"));
-    ViewerRun run;
-    if (!StartWithLines(run, Lines({"start"})))
-        return;
-    const HWND viewer = run.Window();
-    CHECK(ClickControl(viewer, kCbDebugOutput));
-    CHECK(!IsBoxChecked(viewer, kCbDebugOutput));
-
-    CHECK_SENT(Print(viewer, "ignored"));
-    CHECK_SENT(Clear(viewer));
-    CHECK_SENT(SendCommand(viewer, kLoadFromFile, source));
-    CHECK_SENT(SendCommand(viewer, kSaveToFile, folder + "saved.txt"));
-    CHECK_SENT(SendCommand(viewer, kSetLogFile, folder + "newlog.txt"));
-    CHECK_EQ(PaneText(viewer), Lines({"start"}));
-    CHECK(!FileExists(folder + "saved.txt"));
-    CHECK(!FileExists(folder + "newlog.txt"));
-    CHECK(!FileExists(run.LogPath()));
-
-    // The user's own commands still work.
-    CHECK(ClickControl(viewer, kPbMark));
-    CHECK_MSG(PaneText(viewer).find("*** (MARKED AT ") == 7, PaneText(viewer));
-    CHECK(ClickControl(viewer, kPbClear));
-    CHECK_EQ(PaneText(viewer), "");
-    CHECK(PostClick(viewer, kPbOpen));
-    HWND dialog = WaitForDialog(run.ProcessId(), "Open");
-    if (CHECK(dialog != nullptr))
-        CHECK(ConfirmFileDialog(dialog, source));
-    CHECK(WaitForPane(viewer, "from a file\r\n"));
-    CHECK(PostClick(viewer, kPbSave));
-    dialog = WaitForDialog(run.ProcessId(), "Save");
-    if (CHECK(dialog != nullptr))
-        CHECK(ConfirmFileDialog(dialog, folder + "exported.txt"));
-    CHECK(Settle(viewer));
-    CHECK_EQ(FileOrAbsent(folder + "exported.txt"), "from a file\r\n");
-
-    // The menu item switches it back on, and off again.
-    CHECK(ChooseCommand(viewer, kMnuDebugOutput));
-    CHECK(IsBoxChecked(viewer, kCbDebugOutput));
-    CHECK_SENT(Print(viewer, "heard"));
-    CHECK_EQ(PaneText(viewer), "from a file\r\nheard\r\n");
-    CHECK(ChooseCommand(viewer, kMnuDebugOutput));
-    CHECK(!IsBoxChecked(viewer, kCbDebugOutput));
-    CHECK_SENT(Print(viewer, "ignored again"));
-    CHECK_EQ(PaneText(viewer), "from a file\r\nheard\r\n");
-
-    // The ignored SETLOGFILE left the log where it was.
-    CHECK(run.Close());
-    CHECK(FileExists(run.LogPath()));
-    CHECK(!FileExists(folder + "newlog.txt"));
-    RemoveFolder(folder);
-}
-
-void LogConnectWrittenAtOnce() {
-    ViewerRun run;
-    if (!StartFirstRun(run))
-        return;
-    const HWND viewer = run.Window();
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "0");
-    CHECK(ClickControl(viewer, kCbLogConnect));
-    CHECK(IsBoxChecked(viewer, kCbLogConnect));
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
-    CHECK(ClickControl(viewer, kCbLogConnect));
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "0");
-    CHECK(ChooseCommand(viewer, kMnuLogConnect));
-    CHECK(IsBoxChecked(viewer, kCbLogConnect));
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
-    CHECK(ChooseCommand(viewer, kMnuLogConnect));
-    CHECK(!IsBoxChecked(viewer, kCbLogConnect));
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "0");
-    // Set aside by someone else meanwhile: the next change writes it again.
-    CHECK(SetSetting("LogConnect", "x"));
-    CHECK(ClickControl(viewer, kCbLogConnect));
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
-    CHECK(run.Close());
-    // Not rewritten at close.
-    CHECK_EQ(SettingOrAbsent("LogConnect"), "1");
+// The pane fills the client area from the given top down to the client area's bottom.
+Step PaneTop(long top) {
+    return Expect("the pane's top at " + std::to_string(top), [top](StepContext& c) {
+        RECT client = {};
+        GetClientRect(c.Viewer(), &client);
+        const RECT pane = PlaceIn(FindPane(c.Viewer()), c.Viewer());
+        return pane.top == top && pane.bottom == client.bottom;
+    });
 }
 
 } // namespace
@@ -721,16 +434,102 @@ int main(int argc, char** argv) {
         return RunMarkOnly(argv[2]);
     RunTest("layout of a first run", LayoutOfAFirstRun);
     RunTest("image buttons show a picture above the caption", ImageButtonsShowAPictureAboveTheCaption);
-    RunTest("Clear from the button and the menu", ClearFromButtonAndMenu);
+    RunStepTests({
+        // Clearing an empty pane leaves it empty and shows nothing.
+        {"Clear from the button and the menu",
+         WithLines("one\r\ntwo\r\n") + Steps{Click(kPbClear), PaneIs(""), Print("three"), Choose(kMnuClear),
+                                             PaneIs(""), Click(kPbClear), PaneIs(""), NoBox(), Close()}},
+    });
     RunTest("Mark from the button and the menu shows the locale's time",
             MarkFromButtonAndMenuShowsTheLocaleTime);
-    RunTest("Import replaces the pane or leaves it alone", ImportReplacesThePaneOrLeavesItAlone);
-    RunTest("Export writes, overwrites and adds the extension", ExportWritesOverwritesAndAddsTheExtension);
-    RunTest("a failed Export or Import restores Stay on Top", FailedExportRestoresStayOnTop);
+    RunStepTests({
+        // Client commands are still handled while the Open dialog is open. Cancelled from the menu, the
+        // pane stays and the dialog proposes the last name; a name that names no file changes nothing and
+        // shows no error. The folder of the confirmed file is now the current directory: a bare name from a
+        // client lands there.
+        {"Import replaces the pane or leaves it alone",
+         WithLines("pane before\r\n") +
+             Steps{MakePickedFolder(), MakeFile("<run>\\picked\\import me.txt", kImported),
+                   PostClickOn(kPbOpen), Dialog("Open"), TextFileDialog(), Topmost(false),
+                   BoxIs(kCbFloat, false), FieldIs(""), Print("during the dialog"),
+                   Within(PaneIs("pane before\r\nduring the dialog\r\n")),
+                   Confirm("<run>\\picked\\import me.txt"), Within(PaneIs(kImported)), Within(Topmost(true)),
+                   BoxIs(kCbFloat, true), Print("added"), PaneIs(kAdded)} +
+             Steps{PostChoice(kMnuImport), Dialog("Open"), Proposes("<run>\\picked\\import me.txt"),
+                   Topmost(false), Cancel(), Settle(), PaneIs(kAdded), Topmost(true), PostClickOn(kPbOpen),
+                   Dialog("Open"), Confirm("<run>\\picked\\missing.txt"), Settle(), PaneIs(kAdded),
+                   NoBox(300), Topmost(true), Send(kSaveToFile, "bare after import.txt"),
+                   HasFile("<run>\\picked\\bare after import.txt"), NoFile("<run>\\bare after import.txt"),
+                   Close()}},
+        // Export replaces a file without asking. From the menu the dialog proposes the last saved name, and
+        // a name without an extension gets ".txt". The Open dialog keeps its own proposal: nothing chosen
+        // in it yet.
+        {"Export writes, overwrites and adds the extension",
+         WithLines(kExported) +
+             Steps{MakePickedFolder(),
+                   MakeFile("<run>\\picked\\out.txt", "an older file that is much longer than the pane"),
+                   PostClickOn(kPbSave), Dialog("Save"), TextFileDialog(), Topmost(false), FieldIs(""),
+                   Confirm("<run>\\picked\\out.txt"), Settle(), NoBox(500),
+                   FileIs("<run>\\picked\\out.txt", kExported), Within(Topmost(true))} +
+             Steps{PostChoice(kMnuExport), Dialog("Save"), Proposes("<run>\\picked\\out.txt"),
+                   Confirm("<run>\\picked\\plain"), Settle(), FileIs("<run>\\picked\\plain.txt", kExported),
+                   NoFile("<run>\\picked\\plain"), Topmost(true), PostClickOn(kPbOpen), Dialog("Open"),
+                   FieldIs(""), Cancel(), Settle(), Send(kSaveToFile, "bare after export.txt"),
+                   HasFile("<run>\\picked\\bare after export.txt"), Close()}},
+        // A failed Export, into a folder that does not exist or onto a file another program holds, and a
+        // failed Import of a held file leave the pane as it was and Stay on Top on. With Stay on Top off,
+        // Export leaves it off.
+        {"a failed Export or Import restores Stay on Top",
+         WithLines("kept\r\n") + Steps{Lock("<run>\\held.txt", true)} +
+             FailedExport("<run>\\no such folder\\x.txt") + FailedExport("<run>\\held.txt") +
+             Steps{Unlock(), MakeFile("<run>\\held source.txt", "never shown\r\n"),
+                   Lock("<run>\\held source.txt", false), PostClickOn(kPbOpen), Dialog("Open"),
+                   Confirm("<run>\\held source.txt"),
+                   FileErrorShown("Cannot open file ", "<run>\\held source.txt", 5000), Settle(),
+                   PaneIs("kept\r\n"), Topmost(true), Unlock()} +
+             Steps{StayOnTopOff(), Topmost(false), PostClickOn(kPbSave), Dialog("Save"), Topmost(false),
+                   Confirm("<run>\\off.txt"), Settle(), HasFile("<run>\\off.txt"), Topmost(false),
+                   BoxIs(kCbFloat, false), Close()}},
+    });
     RunTest("Info shows the About box", InfoShowsTheAboutBox);
-    RunTest("Stay on Top from the box and the menu", StayOnTopFromBoxAndMenu);
-    RunTest("toolbar hidden and brought back", ToolbarHiddenAndBroughtBack);
-    RunTest("Debug Output off ignores clients but not the user", DebugOutputOffIgnoresClientsButNotTheUser);
-    RunTest("Log Client Connections written at once", LogConnectWrittenAtOnce);
+    RunStepTests({
+        {"Stay on Top from the box and the menu",
+         {FirstRun(), Topmost(true), Click(kCbFloat), BoxIs(kCbFloat, false), Topmost(false), Click(kCbFloat),
+          Topmost(true), Choose(kMnuFloat), BoxIs(kCbFloat, false), Topmost(false), Choose(kMnuFloat),
+          BoxIs(kCbFloat, true), Topmost(true), Close(), SettingIs("Floating", "1")}},
+        // Hidden through its box, back through the menu, and hidden again through the menu, which unchecks
+        // the box.
+        {"toolbar hidden and brought back",
+         {FirstRun(), Click(kCbToolbar), ToolbarShown(false), PaneTop(0), Choose(kMnuToolbar),
+          ToolbarShown(true), BoxIs(kCbToolbar, true), PaneTop(Scaled(57)), Choose(kMnuToolbar),
+          ToolbarShown(false), BoxIs(kCbToolbar, false), Close(), SettingIs("Toolbar", "0")}},
+        // Clients' commands are ignored, the user's own still work; the menu item switches it back on, and
+        // off again. The ignored SETLOGFILE left the log where it was.
+        {"Debug Output off ignores clients but not the user",
+         WithLines("start\r\n") +
+             Steps{MakeFile("<run>\\source.txt", "from a file\r\n"), Click(kCbDebugOutput),
+                   BoxIs(kCbDebugOutput, false), Print("ignored"), Clear(),
+                   Send(kLoadFromFile, "<run>\\source.txt"), Send(kSaveToFile, "<run>\\saved.txt"),
+                   Send(kSetLogFile, "<run>\\newlog.txt"), PaneIs("start\r\n"), NoFile("<run>\\saved.txt"),
+                   NoFile("<run>\\newlog.txt"), NoFile("<run>\\DebugLog.txt")} +
+             Steps{Click(kPbMark), PaneStartsWith("start\r\n*** (MARKED AT "), Click(kPbClear), PaneIs(""),
+                   PostClickOn(kPbOpen), Dialog("Open"), Confirm("<run>\\source.txt"),
+                   Within(PaneIs("from a file\r\n")), PostClickOn(kPbSave), Dialog("Save"),
+                   Confirm("<run>\\exported.txt"), Settle(),
+                   FileIs("<run>\\exported.txt", "from a file\r\n")} +
+             Steps{Choose(kMnuDebugOutput), BoxIs(kCbDebugOutput, true), Print("heard"),
+                   PaneIs("from a file\r\nheard\r\n"), Choose(kMnuDebugOutput), BoxIs(kCbDebugOutput, false),
+                   Print("ignored again"), PaneIs("from a file\r\nheard\r\n"), Close(),
+                   HasFile("<run>\\DebugLog.txt"), NoFile("<run>\\newlog.txt")}},
+        // Set aside by someone else meanwhile, the value is written again at the next change; it is not
+        // rewritten at close.
+        {"Log Client Connections written at once",
+         {FirstRun(), SettingIs("LogConnect", "0"), Click(kCbLogConnect), BoxIs(kCbLogConnect, true),
+          SettingIs("LogConnect", "1"), Click(kCbLogConnect), SettingIs("LogConnect", "0"),
+          Choose(kMnuLogConnect), BoxIs(kCbLogConnect, true), SettingIs("LogConnect", "1"),
+          Choose(kMnuLogConnect), BoxIs(kCbLogConnect, false), SettingIs("LogConnect", "0"),
+          SetSettings({"LogConnect=x"}), Click(kCbLogConnect), SettingIs("LogConnect", "1"), Close(),
+          SettingIs("LogConnect", "1")}},
+    });
     return Finish();
 }

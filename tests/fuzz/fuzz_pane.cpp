@@ -8,10 +8,10 @@
 #include "FuzzInput.h"
 #include "ReferencePane.h"
 #include "common/ViewerError.h"
+#include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryPane.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
-#include "platform/fake/MemoryFileSystem.h"
-#include "platform/fake/MemoryPane.h"
 
 namespace {
 const char* const LoadedFile = "C:\\loaded.txt";

@@ -8,7 +8,7 @@
 
 #include "FuzzInput.h"
 #include "channel/MapList.h"
-#include "platform/fake/MemorySharedMemory.h"
+#include "fakes/MemorySharedMemory.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     TFuzzInput input(data, size);

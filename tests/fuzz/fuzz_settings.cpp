@@ -4,7 +4,7 @@
 #include <string>
 
 #include "FuzzInput.h"
-#include "platform/fake/MemoryRegistry.h"
+#include "fakes/MemoryRegistry.h"
 #include "shell/SettingsStore.h"
 
 namespace {

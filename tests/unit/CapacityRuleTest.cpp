@@ -4,10 +4,10 @@
 #include <string>
 
 #include "ReferencePane.h"
+#include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryPane.h"
 #include "pane/CapacityRule.h"
 #include "pane/MessagePane.h"
-#include "platform/fake/MemoryFileSystem.h"
-#include "platform/fake/MemoryPane.h"
 
 namespace {
 

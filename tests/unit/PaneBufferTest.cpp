@@ -6,15 +6,15 @@
 
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
+#include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryPane.h"
+#include "fakes/MemoryRegistry.h"
+#include "fakes/MemoryScreen.h"
+#include "fakes/MemorySharedMemory.h"
+#include "fakes/MemoryWindow.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
 #include "pane/PanePacing.h"
-#include "platform/fake/MemoryFileSystem.h"
-#include "platform/fake/MemoryPane.h"
-#include "platform/fake/MemoryRegistry.h"
-#include "platform/fake/MemoryScreen.h"
-#include "platform/fake/MemorySharedMemory.h"
-#include "platform/fake/MemoryWindow.h"
 #include "shell/DebugForm.h"
 
 namespace {
@@ -39,9 +39,11 @@ struct TDirectPane {
     TMemoryFileSystem Files;
     TMessagePane Pane{Control, Files};
 };
+
+class PaneBuffer : public ::testing::Test, protected TBufferedPane {};
 } // namespace
 
-TEST(PaneBuffer, FloodsEndWithTheSameTextAsPrintingLineByLine) {
+TEST_F(PaneBuffer, FloodsEndWithTheSameTextAsPrintingLineByLine) {
     for (unsigned seed = 1; seed <= 12; ++seed) {
         std::mt19937 random(seed);
         TBufferedPane buffered;
@@ -69,121 +71,113 @@ TEST(PaneBuffer, FloodsEndWithTheSameTextAsPrintingLineByLine) {
     }
 }
 
-TEST(PaneBuffer, ASyncNeedsAtMostTwoEditOperations) {
-    TBufferedPane buffered;
-    buffered.Pane.DoPrint(std::string(29000, 'x'));
-    buffered.Buffer.Sync();
-    const int before = buffered.Control.ReplaceCount;
+TEST_F(PaneBuffer, ASyncNeedsAtMostTwoEditOperations) {
+    Pane.DoPrint(std::string(29000, 'x'));
+    Buffer.Sync();
+    const int before = Control.ReplaceCount;
     // Enough lines to cross the capacity more than once before the next Sync.
     for (int i = 0; i < 2000; ++i)
-        buffered.Pane.DoPrint("line " + std::to_string(i) + std::string(20, '-'));
-    buffered.Buffer.Sync();
-    EXPECT_LE(buffered.Control.ReplaceCount - before, 2);
+        Pane.DoPrint("line " + std::to_string(i) + std::string(20, '-'));
+    Buffer.Sync();
+    EXPECT_LE(Control.ReplaceCount - before, 2);
 
-    const int quiet = buffered.Control.ReplaceCount;
-    buffered.Buffer.Sync();
-    EXPECT_EQ(buffered.Control.ReplaceCount, quiet) << "nothing pending, nothing done";
+    const int quiet = Control.ReplaceCount;
+    Buffer.Sync();
+    EXPECT_EQ(Control.ReplaceCount, quiet) << "nothing pending, nothing done";
 }
 
-TEST(PaneBuffer, PrintsNothingToTheControlUntilSynced) {
-    TBufferedPane buffered;
-    buffered.Pane.DoPrint("Hello");
-    EXPECT_EQ(buffered.Control.Text(), "");
-    EXPECT_TRUE(buffered.Buffer.HasPendingChanges());
-    EXPECT_EQ(buffered.Buffer.Text(), "Hello\r\n");
-    buffered.Buffer.Sync();
-    EXPECT_EQ(buffered.Control.Text(), "Hello\r\n");
-    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
-    EXPECT_EQ(buffered.Control.SelectionStart(), 7u) << "the caret follows the output";
+TEST_F(PaneBuffer, PrintsNothingToTheControlUntilSynced) {
+    Pane.DoPrint("Hello");
+    EXPECT_EQ(Control.Text(), "");
+    EXPECT_TRUE(Buffer.HasPendingChanges());
+    EXPECT_EQ(Buffer.Text(), "Hello\r\n");
+    Buffer.Sync();
+    EXPECT_EQ(Control.Text(), "Hello\r\n");
+    EXPECT_FALSE(Buffer.HasPendingChanges());
+    EXPECT_EQ(Control.SelectionStart(), 7u) << "the caret follows the output";
 }
 
-TEST(PaneBuffer, UserEditsAreTakenBeforeTheNextOperation) {
-    TBufferedPane buffered;
-    buffered.Pane.DoPrint("first");
-    buffered.Buffer.Sync();
+TEST_F(PaneBuffer, UserEditsAreTakenBeforeTheNextOperation) {
+    Pane.DoPrint("first");
+    Buffer.Sync();
 
     // The user types at the end of the control, without a line break.
-    buffered.Control.Select(buffered.Control.TextLength(), 0);
-    buffered.Control.ReplaceSelection("typed");
-    buffered.Buffer.ControlChanged();
+    Control.Select(Control.TextLength(), 0);
+    Control.ReplaceSelection("typed");
+    Buffer.ControlChanged();
 
-    buffered.Pane.DoPrint("second");
-    buffered.Buffer.Sync();
-    EXPECT_EQ(buffered.Control.Text(), "first\r\ntyped\r\nsecond");
-    EXPECT_EQ(buffered.Buffer.Text(), buffered.Control.Text());
+    Pane.DoPrint("second");
+    Buffer.Sync();
+    EXPECT_EQ(Control.Text(), "first\r\ntyped\r\nsecond");
+    EXPECT_EQ(Buffer.Text(), Control.Text());
 }
 
-TEST(PaneBuffer, ChangeNoticesDuringSyncAreNotMistakenForTheUser) {
-    TBufferedPane buffered;
-    buffered.Control.OnChange = [&buffered] { buffered.Buffer.ControlChanged(); };
-    buffered.Pane.DoPrint("model");
-    buffered.Buffer.Sync();
-    const int reads = buffered.Control.TextReads;
-    buffered.Pane.DoPrint("more");
-    EXPECT_EQ(buffered.Control.TextReads, reads) << "the buffer's own edits must not be read back";
+TEST_F(PaneBuffer, ChangeNoticesDuringSyncAreNotMistakenForTheUser) {
+    Control.OnChange = [this] { Buffer.ControlChanged(); };
+    Pane.DoPrint("model");
+    Buffer.Sync();
+    const int reads = Control.TextReads;
+    Pane.DoPrint("more");
+    EXPECT_EQ(Control.TextReads, reads) << "the buffer's own edits must not be read back";
 
-    buffered.Buffer.Sync();
-    buffered.Control.Select(0, 0);
-    buffered.Control.ReplaceSelection("user: "); // notifies outside Sync
-    EXPECT_EQ(buffered.Buffer.Text(), "user: model\r\nmore\r\n");
+    Buffer.Sync();
+    Control.Select(0, 0);
+    Control.ReplaceSelection("user: "); // notifies outside Sync
+    EXPECT_EQ(Buffer.Text(), "user: model\r\nmore\r\n");
 }
 
-TEST(PaneBuffer, SetTextGoesToTheControlAtOnceAndReportsARefusal) {
-    TBufferedPane buffered;
-    buffered.Pane.DoPrint("kept");
-    buffered.Control.Capacity = 10;
-    EXPECT_FALSE(buffered.Buffer.SetText(std::string(11, 'x')));
-    EXPECT_EQ(buffered.Buffer.Text(), "kept\r\n") << "a refused text leaves the model";
-    EXPECT_TRUE(buffered.Buffer.SetText("loaded"));
-    EXPECT_EQ(buffered.Control.Text(), "loaded");
-    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
+TEST_F(PaneBuffer, SetTextGoesToTheControlAtOnceAndReportsARefusal) {
+    Pane.DoPrint("kept");
+    Control.Capacity = 10;
+    EXPECT_FALSE(Buffer.SetText(std::string(11, 'x')));
+    EXPECT_EQ(Buffer.Text(), "kept\r\n") << "a refused text leaves the model";
+    EXPECT_TRUE(Buffer.SetText("loaded"));
+    EXPECT_EQ(Control.Text(), "loaded");
+    EXPECT_FALSE(Buffer.HasPendingChanges());
 }
 
-TEST(PaneBuffer, SelectAllIsShownInTheControl) {
-    TBufferedPane buffered;
-    buffered.Pane.DoPrint("abc");
-    buffered.Buffer.Select(0, buffered.Buffer.TextLength());
-    buffered.Buffer.Sync();
-    EXPECT_EQ(buffered.Control.SelectionStart(), 0u);
-    EXPECT_EQ(buffered.Control.SelectionLength(), 5u);
+TEST_F(PaneBuffer, SelectAllIsShownInTheControl) {
+    Pane.DoPrint("abc");
+    Buffer.Select(0, Buffer.TextLength());
+    Buffer.Sync();
+    EXPECT_EQ(Control.SelectionStart(), 0u);
+    EXPECT_EQ(Control.SelectionLength(), 5u);
 }
 
-TEST(PaneBuffer, CutAndPasteWorkOnTheSyncedControlAndComeBackIntoTheModel) {
-    TBufferedPane buffered;
-    buffered.Pane.DoPrint("one");
-    buffered.Pane.DoPrint("two");
-    buffered.Buffer.Sync();
-    buffered.Control.Select(0, 5); // the user selects "one\r\n"
-    buffered.Buffer.CutToClipboard();
-    EXPECT_EQ(buffered.Buffer.Text(), "two\r\n");
-    buffered.Pane.DoPrint("three"); // printed while the cut text waits on the clipboard
-    buffered.Buffer.Sync();
-    buffered.Control.Select(buffered.Control.TextLength(), 0);
-    buffered.Buffer.PasteFromClipboard();
-    EXPECT_EQ(buffered.Buffer.Text(), "two\r\nthree\r\none\r\n");
+TEST_F(PaneBuffer, CutAndPasteWorkOnTheSyncedControlAndComeBackIntoTheModel) {
+    Pane.DoPrint("one");
+    Pane.DoPrint("two");
+    Buffer.Sync();
+    Control.Select(0, 5); // the user selects "one\r\n"
+    Buffer.CutToClipboard();
+    EXPECT_EQ(Buffer.Text(), "two\r\n");
+    Pane.DoPrint("three"); // printed while the cut text waits on the clipboard
+    Buffer.Sync();
+    Control.Select(Control.TextLength(), 0);
+    Buffer.PasteFromClipboard();
+    EXPECT_EQ(Buffer.Text(), "two\r\nthree\r\none\r\n");
 }
 
-TEST(PaneBuffer, AControlYetToBeMadeTakesALoadedTextWholeAtTheFirstSync) {
-    TBufferedPane buffered;
-    buffered.Buffer.AwaitControl();
-    EXPECT_TRUE(buffered.Buffer.SetText("log one\r\nlog two\r\n"));
-    buffered.Buffer.Sync();
-    EXPECT_EQ(buffered.Control.Text(), "") << "no control to bring in step yet";
-    buffered.Buffer.ControlMade();
-    EXPECT_EQ(buffered.Control.Text(), "") << "the control waits for the next Sync";
-    EXPECT_EQ(buffered.Buffer.Text(), "log one\r\nlog two\r\n");
-    EXPECT_TRUE(buffered.Buffer.HasPendingChanges());
-    EXPECT_TRUE(buffered.Buffer.SelectionPending()) << "its view is not where a drawn end would show it";
+TEST_F(PaneBuffer, AControlYetToBeMadeTakesALoadedTextWholeAtTheFirstSync) {
+    Buffer.AwaitControl();
+    EXPECT_TRUE(Buffer.SetText("log one\r\nlog two\r\n"));
+    Buffer.Sync();
+    EXPECT_EQ(Control.Text(), "") << "no control to bring in step yet";
+    Buffer.ControlMade();
+    EXPECT_EQ(Control.Text(), "") << "the control waits for the next Sync";
+    EXPECT_EQ(Buffer.Text(), "log one\r\nlog two\r\n");
+    EXPECT_TRUE(Buffer.HasPendingChanges());
+    EXPECT_TRUE(Buffer.SelectionPending()) << "its view is not where a drawn end would show it";
 
-    buffered.Buffer.Sync();
-    EXPECT_EQ(buffered.Control.Text(), "log one\r\nlog two\r\n");
-    EXPECT_EQ(buffered.Control.ReplaceCount, 0) << "set whole, as a loaded text, not appended";
-    EXPECT_EQ(buffered.Control.SelectionStart(), 0u);
-    EXPECT_EQ(buffered.Control.SelectionLength(), 0u);
-    EXPECT_FALSE(buffered.Buffer.HasPendingChanges());
+    Buffer.Sync();
+    EXPECT_EQ(Control.Text(), "log one\r\nlog two\r\n");
+    EXPECT_EQ(Control.ReplaceCount, 0) << "set whole, as a loaded text, not appended";
+    EXPECT_EQ(Control.SelectionStart(), 0u);
+    EXPECT_EQ(Control.SelectionLength(), 0u);
+    EXPECT_FALSE(Buffer.HasPendingChanges());
 }
 
-TEST(PaneBuffer, PrintsBeforeTheControlIsMadeEndAsIfTheControlHadTakenEveryOne) {
+TEST_F(PaneBuffer, PrintsBeforeTheControlIsMadeEndAsIfTheControlHadTakenEveryOne) {
     std::mt19937 random(7);
     for (const bool withLog : {true, false}) {
         TBufferedPane buffered;
@@ -212,7 +206,7 @@ TEST(PaneBuffer, PrintsBeforeTheControlIsMadeEndAsIfTheControlHadTakenEveryOne) 
     }
 }
 
-TEST(PaneBuffer, ATextTheControlRefusesWhenMadeIsReportedAtTheFirstSync) {
+TEST_F(PaneBuffer, ATextTheControlRefusesWhenMadeIsReportedAtTheFirstSync) {
     for (const std::size_t length : {std::size_t(11), std::size_t(2 * 1024 * 1024)}) {
         TBufferedPane buffered;
         buffered.Control.Capacity = 10;

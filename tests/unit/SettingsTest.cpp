@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/fake/MemoryRegistry.h"
+#include "fakes/MemoryRegistry.h"
 #include "shell/SettingsStore.h"
 #include "shell/SharedSettingsRegistry.h"
 
@@ -33,28 +33,25 @@ TEST_F(SettingsTest, AMissingOrUnopenableKeyGivesTheDefault) {
     EXPECT_EQ(Read("Floating"), "default");
 }
 
-TEST_F(SettingsTest, AMissingValueInAnExistingKeyIsEmptyNotTheDefault) {
-    StoreRaw("Toolbar", "1\0"s);
+// Whatever its type, a value reads as its data up to the first zero byte when the data fits the 254-byte
+// buffer, and as empty when it does not, or when an existing key lacks the value (not as the default).
+TEST_F(SettingsTest, AValueReadsAsItsDataUpToTheFirstZeroWhenItFitsTheBuffer) {
+    const struct {
+        const char* Name;
+        std::string Data;
+        std::string Text;
+    } values[] = {{"Toolbar", "1\0"s, "1"},
+                  {"Fits", std::string(253, 'f') + '\0', std::string(253, 'f')},
+                  {"TooLong", std::string(254, 't') + '\0', ""},
+                  {"FarTooLong", std::string(1000, 't') + '\0', ""},
+                  {"Embedded", "ab\0cd\0"s, "ab"},
+                  {"Binary", "\x01\x02\x03"s, "\x01\x02\x03"},
+                  {"BinaryWithZero", "xy\0\0"s, "xy"}};
+    for (const auto& value : values)
+        StoreRaw(value.Name, value.Data);
+    for (const auto& value : values)
+        EXPECT_EQ(Read(value.Name), value.Text) << value.Name;
     EXPECT_EQ(Read("LogConnect"), "");
-    EXPECT_EQ(Read("Toolbar"), "1");
-}
-
-TEST_F(SettingsTest, ValuesMustFitTheTwoHundredFiftyFourByteBuffer) {
-    StoreRaw("Fits", std::string(253, 'f') + '\0');
-    StoreRaw("TooLong", std::string(254, 't') + '\0');
-    StoreRaw("FarTooLong", std::string(1000, 't') + '\0');
-    EXPECT_EQ(Read("Fits"), std::string(253, 'f'));
-    EXPECT_EQ(Read("TooLong"), "");
-    EXPECT_EQ(Read("FarTooLong"), "");
-}
-
-TEST_F(SettingsTest, DataEndsAtItsFirstZeroByteWhateverItsType) {
-    StoreRaw("Embedded", "ab\0cd\0"s);
-    StoreRaw("Binary", "\x01\x02\x03"s);
-    StoreRaw("BinaryWithZero", "xy\0\0"s);
-    EXPECT_EQ(Read("Embedded"), "ab");
-    EXPECT_EQ(Read("Binary"), "\x01\x02\x03");
-    EXPECT_EQ(Read("BinaryWithZero"), "xy");
 }
 
 TEST_F(SettingsTest, WritingStoresTheTextAndOneZeroByte) {

@@ -77,7 +77,7 @@ std::string FirstDifference(const std::string& actual, const std::string& expect
            "\", expected \"" + Printable(expected.substr(from, 60)) + "\")";
 }
 
-void RunTest(const char* name, TestFunction test) {
+void RunTest(const char* name, const TestFunction& test) {
     const int failedBefore = failedCount;
     std::printf("[ RUN  ] %s\n", name);
     std::fflush(stdout);
@@ -91,6 +91,10 @@ void RunTest(const char* name, TestFunction test) {
 void Skip(const char* name, const char* reason) {
     std::printf("[ SKIP ] %s: %s\n", name, reason);
     std::fflush(stdout);
+}
+
+int FailedChecks() {
+    return failedCount;
 }
 
 int Finish() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -51,11 +52,13 @@ bool CheckEqual(const A& actual, const B& expected, const char* file, int line, 
     return Check(ok, file, line, detail);
 }
 
-using TestFunction = void (*)();
+using TestFunction = std::function<void()>;
 // Runs one named group of checks; a group stops at its first failed precondition by returning early.
-void RunTest(const char* name, TestFunction test);
+void RunTest(const char* name, const TestFunction& test);
 // A test that cannot run here: printed, not counted.
 void Skip(const char* name, const char* reason);
+// The failed checks so far.
+int FailedChecks();
 // Prints "N passed, N failed" and gives the process exit code.
 int Finish();
 

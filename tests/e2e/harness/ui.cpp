@@ -362,10 +362,12 @@ bool LookAtMenu(HWND viewer, DWORD processId, std::vector<MenuItemLook>& items) 
                      "read " + std::to_string(items.size()) + " items from the menu. " + why);
 }
 
-bool ChooseFromMenu(HWND viewer, DWORD processId, char letter) {
+bool ChooseFromMenu(HWND viewer, DWORD processId, char letter, int downs) {
     const HWND menu = OpenPopupMenu(viewer, processId);
     if (!CHECK_MSG(menu != nullptr, "the popup menu did not open"))
         return false;
+    for (int i = 0; i < downs; ++i)
+        PressInMenu(menu, VK_DOWN);
     if (ChooseMenuLetter(menu, letter))
         return SettlePosted(viewer);
     CloseMenu(menu);

@@ -75,8 +75,9 @@ const std::size_t kMenuItemCount = 14;
 // Opens the popup menu, reads what it shows and closes it again without choosing anything. False after a
 // failed check.
 bool LookAtMenu(HWND viewer, DWORD processId, std::vector<MenuItemLook>& items);
-// Opens the popup menu and types the letter. False when it did not open or close.
-bool ChooseFromMenu(HWND viewer, DWORD processId, char letter);
+// Opens the popup menu, moves down through its items `downs` times and types the letter (Enter: '\r'). False
+// when it did not open or close.
+bool ChooseFromMenu(HWND viewer, DWORD processId, char letter, int downs = 0);
 
 // Presses a key in the open menu (VK_DOWN, VK_RETURN, ...).
 bool PressInMenu(HWND menu, WORD virtualKey);

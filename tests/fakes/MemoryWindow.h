@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/MemoryWindowsOutput.h"
+#include "fakes/MemoryWindowsOutput.h"
 #include "shell/Clock.h"
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
