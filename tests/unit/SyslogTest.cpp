@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "channel/syslog/SyslogMessage.h"
+
+namespace {
+
+using namespace std::string_literals;
+using Strings = std::vector<std::string>;
+
+const std::string Bom = "\xEF\xBB\xBF";
+
+// --- One message taken apart -------------------------------------------------------------------------------
+
+struct TParsed {
+    TSyslogFormat Format;
+    int Priority;
+    std::string Timestamp, Host, App, ProcId, MsgId, Text;
+};
+
+void ExpectParsed(const std::string& bytes, const TParsed& expected) {
+    const TSyslogMessage m = ParseSyslogMessage(bytes);
+    const TParsed got{m.Format,
+                      m.Priority,
+                      std::string(m.Timestamp),
+                      std::string(m.Host),
+                      std::string(m.App),
+                      std::string(m.ProcId),
+                      std::string(m.MsgId),
+                      std::string(m.Text)};
+    EXPECT_EQ(got.Format, expected.Format) << bytes;
+    EXPECT_EQ(got.Priority, expected.Priority) << bytes;
+    EXPECT_EQ(got.Timestamp, expected.Timestamp) << bytes;
+    EXPECT_EQ(got.Host, expected.Host) << bytes;
+    EXPECT_EQ(got.App, expected.App) << bytes;
+    EXPECT_EQ(got.ProcId, expected.ProcId) << bytes;
+    EXPECT_EQ(got.MsgId, expected.MsgId) << bytes;
+    EXPECT_EQ(got.Text, expected.Text) << bytes;
+}
+
+TEST(SyslogMessageTest, Rfc5424WithStructuredDataEscapesAndBom) {
+    const auto R = TSyslogFormat::Rfc5424;
+    const struct {
+        std::string Bytes;
+        TParsed Expected;
+    } cases[] = {
+        // What util-linux logger --rfc5424 sends, with and without --id, --msgid and an SD element of its
+        // own.
+        {"<13>1 2026-12-10T01:03:18.867325+00:00 vm myapp - - [timeQuality tzKnown=\"1\" isSynced=\"0\"] "
+         "hello",
+         {R, 13, "2026-12-10T01:03:18.867325+00:00", "vm", "myapp", "", "", "hello"}},
+        {R"(<13>1 2026-12-10T01:03:42.705528+00:00 vm myapp 4242 MID [timeQuality tzKnown="1" isSynced="0"])"
+         R"([ex@32473 k="a\"b\]c"] with sd)",
+         {R, 13, "2026-12-10T01:03:42.705528+00:00", "vm", "myapp", "4242", "MID", "with sd"}},
+        {"<13>1 - - root - - - bare", {R, 13, "", "", "root", "", "", "bare"}},
+        // The BOM goes; the text keeps its line breaks for the lines to split.
+        {"<165>1 2003-10-11T22:14:15.003Z mymachine.example.com evntslog - ID47 [exampleSDID@32473 "
+         "iut=\"3\"] " +
+             Bom + "An application event\nsecond line",
+         {R, 165, "2003-10-11T22:14:15.003Z", "mymachine.example.com", "evntslog", "", "ID47",
+          "An application event\nsecond line"}},
+        {R"(<0>1 2003-10-11T22:14:15-07:00 h a p m [x a="\\"][y b="]" c=""] ends)",
+         {R, 0, "2003-10-11T22:14:15-07:00", "h", "a", "p", "m", "ends"}},
+        {"<34>1 2003-10-11T22:14:15Z host app - - -",
+         {R, 34, "2003-10-11T22:14:15Z", "host", "app", "", "", ""}},
+        {"<34>1 - h a - - - " + Bom, {R, 34, "", "h", "a", "", "", ""}},
+    };
+    for (const auto& c : cases)
+        ExpectParsed(c.Bytes, c.Expected);
+
+    // A header that breaks the grammar keeps the message whole, to be read as it came.
+    const std::string broken[] = {
+        "<13>1 2026-12-10T01:03:18Z host app",
+        "<13>1 12/10/2026 host app - - - x",
+        "<13>1 2026-12-10T01:03:18.1234567Z h a - - - x",
+        R"(<13>1 - h a - - [x y="z] text)",
+        R"(<13>1 - h a - - [x y="z\"] text)",
+        "<13>1 - h a - - [] text",
+        "<13>1 - h a - - [x y=z] text",
+        "<13>1 - h a - - -x",
+        "<13>1 - h\x01 a - - - x",
+        "<13>1 - " + std::string(256, 'h') + " a - - - x",
+        "<13>1 - h " + std::string(49, 'a') + " - - - x",
+        "<13>1  h a - - - x",
+        "<13>1 - h\xC3\xA9 a - - - x",
+    };
+    for (const std::string& bytes : broken)
+        ExpectParsed(bytes, {TSyslogFormat::None, -1, "", "", "", "", "", bytes});
+}
+
+TEST(SyslogMessageTest, Rfc3164IsTakenLenientlyAndAnythingElseWhole) {
+    const auto B = TSyslogFormat::Rfc3164;
+    const auto N = TSyslogFormat::None;
+    const struct {
+        std::string Bytes;
+        TParsed Expected;
+    } cases[] = {
+        // What logger --rfc3164 sends, with and without --id.
+        {"<13>Dec 10 01:03:25 vm myapp: hello world",
+         {B, 13, "Dec 10 01:03:25", "vm", "myapp", "", "", "hello world"}},
+        {"<13>Dec 10 01:03:38 vm myapp[4242]: with pid",
+         {B, 13, "Dec 10 01:03:38", "vm", "myapp", "4242", "", "with pid"}},
+        {"<13>Dec 10 01:03:55 vm myapp: two\nlines",
+         {B, 13, "Dec 10 01:03:55", "vm", "myapp", "", "", "two\nlines"}},
+        // A space-padded day; the tag right after the timestamp (no hostname); no space after the colon; a
+        // PID without the colon.
+        {"<14>Dec  1 09:05:00 cron[77]: job done",
+         {B, 14, "Dec  1 09:05:00", "", "cron", "77", "", "job done"}},
+        {"<14>Jan 01 00:00:00 su: x", {B, 14, "Jan 01 00:00:00", "", "su", "", "", "x"}},
+        {"<14>Jan 31 23:59:59 fe80::1 sshd[5]:x",
+         {B, 14, "Jan 31 23:59:59", "fe80::1", "sshd", "5", "", "x"}},
+        {"<14>Jan 31 23:59:59 h postfix/smtpd[9] x",
+         {B, 14, "Jan 31 23:59:59", "h", "postfix/smtpd", "9", "", "x"}},
+        // No tag (or one too long to be one): everything after the hostname is the text.
+        {"<14>Dec 10 01:03:25 vm just text", {B, 14, "Dec 10 01:03:25", "vm", "", "", "", "just text"}},
+        {"<14>Dec 10 01:03:25 vm " + std::string(33, 't') + ": x",
+         {B, 14, "Dec 10 01:03:25", "vm", "", "", "", std::string(33, 't') + ": x"}},
+        {"<14>Dec 10 01:03:25 vm", {B, 14, "Dec 10 01:03:25", "vm", "", "", "", ""}},
+        {"<14>Dec 10 01:03:25", {B, 14, "Dec 10 01:03:25", "", "", "", "", ""}},
+        // A PRI without a timestamp: the rest is the text.
+        {"<13>plain text", {B, 13, "", "", "", "", "", "plain text"}},
+        {"<7>Dec 10 1:03:25 vm a: x", {B, 7, "", "", "", "", "", "Dec 10 1:03:25 vm a: x"}},
+        {"<191>Foo 10 01:03:25 vm a: x", {B, 191, "", "", "", "", "", "Foo 10 01:03:25 vm a: x"}},
+        {"<13>", {B, 13, "", "", "", "", "", ""}},
+        // Neither: kept whole.
+        {"", {N, -1, "", "", "", "", "", ""}},
+        {"plain text", {N, -1, "", "", "", "", "", "plain text"}},
+        {"<192>x", {N, -1, "", "", "", "", "", "<192>x"}},
+        {"<1234>x", {N, -1, "", "", "", "", "", "<1234>x"}},
+        {"<>x", {N, -1, "", "", "", "", "", "<>x"}},
+        {"<13", {N, -1, "", "", "", "", "", "<13"}},
+        {"\0<13>x"s, {N, -1, "", "", "", "", "", "\0<13>x"s}},
+    };
+    for (const auto& c : cases)
+        ExpectParsed(c.Bytes, c.Expected);
+}
+
+} // namespace
