@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "channel/syslog/SyslogLines.h"
 #include "channel/syslog/SyslogMessage.h"
 
 namespace {
@@ -135,6 +136,64 @@ TEST(SyslogMessageTest, Rfc3164IsTakenLenientlyAndAnythingElseWhole) {
     };
     for (const auto& c : cases)
         ExpectParsed(c.Bytes, c.Expected);
+}
+
+// --- The lines of a message --------------------------------------------------------------------------------
+
+TEST(SyslogLinesTest, EveryLineBreakSplitsAndEveryLineIsSafeForThePane) {
+    const struct {
+        std::string Text;
+        Strings Lines;
+    } cases[] = {
+        {"", {"> "}},
+        {"one", {"> one"}},
+        {"one\n", {"> one"}},
+        {"one\r\n", {"> one"}},
+        {"\n", {"> "}},
+        {"a\r\nb\rc\nd", {"> a", "> b", "> c", "> d"}},
+        {"a\n\nb\n\n", {"> a", "> ", "> b", "> "}},
+        {"a\r\rb", {"> a", "> ", "> b"}},
+        // A zero byte inside is replaced, at the end it is a C string's end.
+        {"a\0b\0\0"s,
+         {"> a\xEF\xBF\xBD"
+          "b"}},
+        {"a\n\0"s, {"> a"}},
+        // Valid UTF-8 stays; each invalid part becomes one U+FFFD.
+        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", {"> \xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80"}},
+        {"\x80x\xC0\xAFy", {"> \xEF\xBF\xBDx\xEF\xBF\xBD\xEF\xBF\xBDy"}},
+        {"\xED\xA0\x80|\xF4\x90\x80\x80|\xE2\x82",
+         {"> \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD|"
+          "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD|\xEF\xBF\xBD"}},
+        {"\xE2\x82\nx", {"> \xEF\xBF\xBD", "> x"}},
+        {"\xF0\x9F\x98x\xFF", {"> \xEF\xBF\xBDx\xEF\xBF\xBD"}},
+    };
+    for (const auto& c : cases) {
+        Strings lines{"before"};
+        AppendSyslogLines("> ", c.Text, lines);
+        EXPECT_EQ(lines, [&] {
+            Strings expected{"before"};
+            expected.insert(expected.end(), c.Lines.begin(), c.Lines.end());
+            return expected;
+        }()) << c.Text;
+    }
+}
+
+TEST(SyslogLinesTest, ThePaneLeavesOutMissingFieldsAndTheHistoryDashesThem) {
+    const TSyslogMessage full = ParseSyslogMessage("<13>Dec 10 01:03:38 vm myapp[4242]: with pid");
+    const TLineOrigin origin = SyslogLineOrigin(full, "192.0.2.7:5514");
+    EXPECT_EQ(origin.Source, TLineSource::Network);
+    EXPECT_EQ(SyslogPanePrefix(origin), "[vm myapp 4242] ");
+    EXPECT_EQ(SyslogHistoryOrigin(origin), "vm myapp 4242 192.0.2.7:5514");
+
+    const TLineOrigin someFields =
+        SyslogLineOrigin(ParseSyslogMessage("<13>1 - - root - - - bare"), "[::1]:5514");
+    EXPECT_EQ(SyslogPanePrefix(someFields), "[root] ");
+    EXPECT_EQ(SyslogHistoryOrigin(someFields), "- root - [::1]:5514");
+
+    // A message without any field is its text alone.
+    const TLineOrigin none = SyslogLineOrigin(ParseSyslogMessage("just text"), "");
+    EXPECT_EQ(SyslogPanePrefix(none), "");
+    EXPECT_EQ(SyslogHistoryOrigin(none), "- - - -");
 }
 
 } // namespace
