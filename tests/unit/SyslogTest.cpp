@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "channel/syslog/SyslogFraming.h"
 #include "channel/syslog/SyslogLines.h"
 #include "channel/syslog/SyslogMessage.h"
 
@@ -194,6 +195,97 @@ TEST(SyslogLinesTest, ThePaneLeavesOutMissingFieldsAndTheHistoryDashesThem) {
     const TLineOrigin none = SyslogLineOrigin(ParseSyslogMessage("just text"), "");
     EXPECT_EQ(SyslogPanePrefix(none), "");
     EXPECT_EQ(SyslogHistoryOrigin(none), "- - - -");
+}
+
+// --- TCP framing -------------------------------------------------------------------------------------------
+
+struct TFramed {
+    Strings Frames;
+    std::uint64_t Cut = 0;
+};
+
+// Feeds the chunks one after the other and ends the connection.
+TFramed Frame(const Strings& chunks) {
+    TSyslogFramer framer;
+    TFramed result;
+    std::string_view frame;
+    for (const std::string& chunk : chunks) {
+        framer.Feed(chunk);
+        while (framer.Next(frame))
+            result.Frames.emplace_back(frame);
+    }
+    if (framer.Unfinished(frame))
+        result.Frames.emplace_back(frame);
+    result.Cut = framer.CutFrames();
+    return result;
+}
+
+TEST(SyslogFramingTest, BothFramingsMixedOnOneConnectionSplitAnywhere) {
+    const std::string logger5424 = "<13>1 2026-12-10T01:03:30.041397+00:00 vm myapp - - [timeQuality "
+                                   "tzKnown=\"1\" isSynced=\"0\"] hello world";
+    const std::string stream = "102 " + logger5424 + "<13>Dec 10 01:03:34 vm myapp: hello world\n" +
+                               "\r\n\n" + "10 two\nlines\n" + "crlf\r\n" + "nul ended\0"s + "1 x" +
+                               "12345no count\n" + "9 lf inside";
+    const Strings expected{logger5424,      "<13>Dec 10 01:03:34 vm myapp: hello world",
+                           "two\nlines\n",  "crlf",
+                           "nul ended",     "x",
+                           "12345no count", "lf inside"};
+
+    EXPECT_EQ(Frame({stream}).Frames, expected);
+    for (std::size_t split = 0; split <= stream.size(); ++split) {
+        const TFramed two = Frame({stream.substr(0, split), stream.substr(split)});
+        EXPECT_EQ(two.Frames, expected) << "split at " << split;
+        EXPECT_EQ(two.Cut, 0u);
+    }
+    Strings bytes;
+    for (char c : stream)
+        bytes.emplace_back(1, c);
+    EXPECT_EQ(Frame(bytes).Frames, expected);
+}
+
+TEST(SyslogFramingTest, LongFramesAreCutAndCountedAndBadCountsAreText) {
+    const std::size_t longest = TSyslogFramer::LongestFrame;
+    const std::string big(longest + 5000, 'b');
+
+    // Over 64 KiB: the start is the message, the rest is dropped to the frame's end, and the next frame is
+    // whole.
+    TFramed counted =
+        Frame({std::to_string(big.size()) + " " + big.substr(0, 40000), big.substr(40000) + "3 abc"});
+    EXPECT_EQ(counted.Frames, (Strings{big.substr(0, longest), "abc"}));
+    EXPECT_EQ(counted.Cut, 1u);
+    TFramed lined = Frame({big.substr(0, 70000), big.substr(70000) + "\r\nnext\n", big + "\n" + big + "\n"});
+    EXPECT_EQ(lined.Frames,
+              (Strings{big.substr(0, longest), "next", big.substr(0, longest), big.substr(0, longest)}));
+    EXPECT_EQ(lined.Cut, 3u);
+    // Exactly 64 KiB is whole, with or without its CR.
+    const std::string exact(longest, 'e');
+    TFramed whole = Frame({std::to_string(longest) + " " + exact, exact + "\r", "\n" + exact + "\n"});
+    EXPECT_EQ(whole.Frames, (Strings{exact, exact, exact}));
+    EXPECT_EQ(whole.Cut, 0u);
+
+    // A count too long to be one, or digits not followed by a space, start a line-ended frame.
+    TFramed bad = Frame({"99999999999 absurd\n", "1234567890 ten digits\n", "12x\n", "0 zero\n", "7"});
+    EXPECT_EQ(bad.Frames, (Strings{"99999999999 absurd", "1234567890 ten digits", "12x", "0 zero", "7"}));
+    EXPECT_EQ(bad.Cut, 0u);
+    // The longest count is honoured without waiting for what it announces: its first 64 KiB go out.
+    TFramed huge = Frame({"999999999 " + big});
+    EXPECT_EQ(huge.Frames, Strings{big.substr(0, longest)});
+    EXPECT_EQ(huge.Cut, 1u);
+}
+
+TEST(SyslogFramingTest, WhatArrivedOfAnUnfinishedFrameIsDelivered) {
+    // A counted frame whose end never came is delivered as far as it got, and counted as cut.
+    TFramed counted = Frame({"5 whole", "20 <13>par"});
+    EXPECT_EQ(counted.Frames, (Strings{"whole", "<13>par"}));
+    EXPECT_EQ(counted.Cut, 1u);
+    EXPECT_EQ(Frame({"20 "}).Cut, 1u);
+    EXPECT_EQ(Frame({"20 "}).Frames, Strings{});
+    // A line-ended frame without its LF is taken as whole.
+    TFramed lined = Frame({"first\n", "last line\r"});
+    EXPECT_EQ(lined.Frames, (Strings{"first", "last line"}));
+    EXPECT_EQ(lined.Cut, 0u);
+    EXPECT_EQ(Frame({"12"}).Frames, Strings{"12"});
+    EXPECT_EQ(Frame({"\r\n"}).Frames, Strings{});
 }
 
 } // namespace
