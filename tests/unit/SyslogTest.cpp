@@ -6,6 +6,7 @@
 #include "channel/syslog/SyslogFraming.h"
 #include "channel/syslog/SyslogLines.h"
 #include "channel/syslog/SyslogMessage.h"
+#include "channel/syslog/SyslogSettings.h"
 
 namespace {
 
@@ -286,6 +287,93 @@ TEST(SyslogFramingTest, WhatArrivedOfAnUnfinishedFrameIsDelivered) {
     EXPECT_EQ(lined.Cut, 0u);
     EXPECT_EQ(Frame({"12"}).Frames, Strings{"12"});
     EXPECT_EQ(Frame({"\r\n"}).Frames, Strings{});
+}
+
+// --- The settings ------------------------------------------------------------------------------------------
+
+TEST(SyslogSettingsTest, PortsAreDecimalFromOneTo65535) {
+    std::uint16_t port = 7;
+    std::string error;
+    EXPECT_TRUE(ParseSyslogReceivePort("", port, error));
+    EXPECT_EQ(port, 0);
+    EXPECT_EQ(FormatSyslogReceivePort(0), "");
+    for (const char* text : {"1", "5514", "65535", "00514"}) {
+        EXPECT_TRUE(ParseSyslogReceivePort(text, port, error)) << text;
+        EXPECT_EQ(FormatSyslogReceivePort(port), std::to_string(std::stoi(text)));
+    }
+    const std::string rejected[] = {"0",  "65536", "99999999999", "-1",  "+5",     " 5",
+                                    "5 ", "0x10",  "5a",          "1e3", "000514", "5\0"s};
+    for (const std::string& text : rejected) {
+        port = 7;
+        EXPECT_FALSE(ParseSyslogReceivePort(text, port, error)) << text;
+        EXPECT_EQ(port, 7);
+        EXPECT_EQ(error, "'" + text + "' is not a port number from 1 to 65535");
+    }
+}
+
+TEST(SyslogSettingsTest, ForwardingIsUdpOrTcpToAHostAndPort) {
+    const struct {
+        const char* Text;
+        TSyslogTransport Transport;
+        const char* Host;
+        std::uint16_t Port;
+        const char* Formatted;
+    } accepted[] = {
+        {"udp://collector.example.com:514", TSyslogTransport::Udp, "collector.example.com", 514, nullptr},
+        {"tcp://127.0.0.1:6514", TSyslogTransport::Tcp, "127.0.0.1", 6514, nullptr},
+        {"tcp://[::1]:514", TSyslogTransport::Tcp, "::1", 514, nullptr},
+        {"udp://[fe80::1%eth0]:1", TSyslogTransport::Udp, "fe80::1%eth0", 1, nullptr},
+        {"TCP://Log_Host:65535", TSyslogTransport::Tcp, "Log_Host", 65535, "tcp://Log_Host:65535"},
+    };
+    for (const auto& a : accepted) {
+        TSyslogForward forward;
+        std::string error;
+        ASSERT_TRUE(ParseSyslogForward(a.Text, forward, error)) << a.Text << ": " << error;
+        EXPECT_EQ(forward.Transport, a.Transport);
+        EXPECT_EQ(forward.Host, a.Host);
+        EXPECT_EQ(forward.Port, a.Port);
+        EXPECT_EQ(FormatSyslogForward(forward), a.Formatted ? a.Formatted : a.Text);
+    }
+    TSyslogForward off;
+    std::string error;
+    EXPECT_TRUE(ParseSyslogForward("", off, error));
+    EXPECT_EQ(off.Host, "");
+    EXPECT_EQ(FormatSyslogForward(off), "");
+    EXPECT_EQ(SyslogDestination(TSyslogForward{TSyslogTransport::Tcp, "::1", 514}), "[::1]:514");
+
+    const struct {
+        std::string Text;
+        std::string Error;
+    } rejected[] = {
+        {"collector:514", "'collector:514' is not udp://host:port or tcp://host:port"},
+        {"http://collector:514", "'http://collector:514' is not udp://host:port or tcp://host:port"},
+        {"udp://collector", "'udp://collector' has no port: udp://host:port or tcp://host:port"},
+        {"udp://[::1]", "'udp://[::1]' has no port: udp://host:port or tcp://host:port"},
+        {"udp://:514", "'udp://:514' has no host: udp://host:port or tcp://host:port"},
+        {"udp://::1:514", "'udp://::1:514' has an IPv6 address without brackets, as in udp://[::1]:514"},
+        {"udp://collector:0", "'0' is not a port number from 1 to 65535"},
+        {"udp://collector:514/", "'514/' is not a port number from 1 to 65535"},
+        {"udp://user@collector:514", "'user@collector' is not a host name or an IP address"},
+        {"udp://[collector]:514", "'[collector]' is not a host name or an IP address"},
+        {"udp://col lector:514", "'col lector' is not a host name or an IP address"},
+        {"udp://-x:514", "'-x' is not a host name or an IP address"},
+        {"udp://c\0x:514"s, "'c\0x' is not a host name or an IP address"s},
+    };
+    for (const auto& r : rejected) {
+        TSyslogForward forward{TSyslogTransport::Tcp, "kept", 9};
+        std::string message;
+        EXPECT_FALSE(ParseSyslogForward(r.Text, forward, message)) << r.Text;
+        EXPECT_EQ(message, r.Error);
+        EXPECT_EQ(forward.Host, "kept");
+    }
+
+    // The host box: a name or an address, an IPv6 address with or without its brackets.
+    std::string host;
+    EXPECT_TRUE(ParseSyslogHost("[::1]", host, error));
+    EXPECT_EQ(host, "::1");
+    EXPECT_TRUE(ParseSyslogHost("2001:db8::10", host, error));
+    EXPECT_FALSE(ParseSyslogHost("", host, error));
+    EXPECT_EQ(error, "No host is given");
 }
 
 } // namespace
