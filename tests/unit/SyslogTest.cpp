@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "channel/syslog/SyslogFormat.h"
 #include "channel/syslog/SyslogFraming.h"
 #include "channel/syslog/SyslogLines.h"
 #include "channel/syslog/SyslogMessage.h"
@@ -287,6 +288,86 @@ TEST(SyslogFramingTest, WhatArrivedOfAnUnfinishedFrameIsDelivered) {
     EXPECT_EQ(lined.Cut, 0u);
     EXPECT_EQ(Frame({"12"}).Frames, Strings{"12"});
     EXPECT_EQ(Frame({"\r\n"}).Frames, Strings{});
+}
+
+// --- The forwarded message ---------------------------------------------------------------------------------
+
+TLineTime Time(int utcOffsetMinutes) {
+    return TLineTime{2026, 12, 10, 1, 2, 3, 456, utcOffsetMinutes};
+}
+
+TLineOrigin WindowsOutput(std::uint32_t processId, const std::string& processName) {
+    TLineOrigin origin;
+    origin.Source = TLineSource::WindowsOutput;
+    origin.ProcessId = processId;
+    origin.ProcessName = processName;
+    return origin;
+}
+
+TEST(SyslogFormatTest, EveryFieldOfTheForwardedMessage) {
+    const TSyslogFormatter udp("BUILD-PC", TSyslogTransport::Udp);
+    TLineOrigin client;
+    client.Source = TLineSource::Client;
+    EXPECT_EQ(udp.Format(Time(60), client, "hello"),
+              "<15>1 2026-12-10T01:02:03.456+01:00 BUILD-PC dravik - - - " + Bom + "hello");
+    EXPECT_EQ(udp.Format(Time(-330), WindowsOutput(4711, "Game.EXE"), "x"),
+              "<15>1 2026-12-10T01:02:03.456-05:30 BUILD-PC Game 4711 - - " + Bom + "x");
+
+    EXPECT_EQ(SyslogTimestamp(Time(0)), "2026-12-10T01:02:03.456+00:00");
+    EXPECT_EQ(SyslogTimestamp(TLineTime{2026, 13, 1, 0, 0, 0, 0, 0}), "-");
+    EXPECT_EQ(SyslogTimestamp(Time(24 * 60)), "-");
+
+    // Printable ASCII only: a run of anything else is one '_'; the lengths are cut.
+    EXPECT_EQ(SyslogHostName(""), "-");
+    EXPECT_EQ(SyslogHostName("PC ONE\xC3\xA9"), "PC_ONE_");
+    EXPECT_EQ(SyslogHostName(std::string(300, 'h')), std::string(255, 'h'));
+    EXPECT_EQ(SyslogAppName(WindowsOutput(1, "My \xC3\x9C"
+                                             "ber App.exe")),
+              "My_ber_App");
+    EXPECT_EQ(SyslogAppName(WindowsOutput(1, std::string(60, 'a') + ".exe")), std::string(48, 'a'));
+    EXPECT_EQ(SyslogAppName(WindowsOutput(1, "")), "-");
+    EXPECT_EQ(SyslogAppName(WindowsOutput(1, "setup.exe.bak")), "setup.exe.bak");
+    TLineOrigin viewer;
+    EXPECT_EQ(SyslogAppName(viewer), "dravik");
+    EXPECT_EQ(SyslogProcId(viewer), "-");
+
+    EXPECT_TRUE(IsForwardedSource(TLineSource::Client));
+    EXPECT_TRUE(IsForwardedSource(TLineSource::WindowsOutput));
+    EXPECT_TRUE(IsForwardedSource(TLineSource::Viewer));
+    EXPECT_FALSE(IsForwardedSource(TLineSource::Network));
+}
+
+TEST(SyslogFormatTest, TheTextIsValidUtf8TheMessageFitsADatagramAndTcpCountsItsOctets) {
+    const TSyslogFormatter tcp("pc", TSyslogTransport::Tcp);
+    const std::string message = tcp.Format(Time(0), TLineOrigin(), "bad \xFF zero \0 \xC3\xA9"s);
+    const std::string expected = "<15>1 2026-12-10T01:02:03.456+00:00 pc dravik - - - " + Bom +
+                                 "bad \xEF\xBF\xBD zero \xEF\xBF\xBD \xC3\xA9";
+    EXPECT_EQ(message, std::to_string(expected.size()) + " " + expected);
+
+    // What the viewer sends, it reads back field for field.
+    TSyslogFramer framer;
+    framer.Feed(message);
+    std::string_view frame;
+    ASSERT_TRUE(framer.Next(frame));
+    const TSyslogMessage back = ParseSyslogMessage(frame);
+    EXPECT_EQ(back.Format, TSyslogFormat::Rfc5424);
+    EXPECT_EQ(back.Priority, 15);
+    EXPECT_EQ(back.Host, "pc");
+    EXPECT_EQ(back.App, "dravik");
+    EXPECT_EQ(back.Text, "bad \xEF\xBF\xBD zero \xEF\xBF\xBD \xC3\xA9");
+
+    // A line too long for one datagram is cut before a character, never inside one.
+    const TSyslogFormatter udp("pc", TSyslogTransport::Udp);
+    for (std::size_t extra = 0; extra < 3; ++extra) {
+        const std::string text =
+            std::string(extra, 'y') + std::string(65450, 'x') + "\xE2\x82\xAC\xE2\x82\xAC";
+        const std::string cut = udp.Format(Time(0), TLineOrigin(), text);
+        EXPECT_LE(cut.size(), TSyslogFormatter::LongestMessage);
+        EXPECT_GE(cut.size(), TSyslogFormatter::LongestMessage - 2);
+        Strings lines;
+        AppendSyslogLines("", cut, lines);
+        EXPECT_EQ(lines, Strings{cut}) << "the cut left a broken character";
+    }
 }
 
 // --- The settings ------------------------------------------------------------------------------------------
