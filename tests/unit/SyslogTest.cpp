@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "channel/syslog/SyslogFormat.h"
+#include "channel/syslog/SyslogForwardQueue.h"
 #include "channel/syslog/SyslogFraming.h"
 #include "channel/syslog/SyslogLines.h"
 #include "channel/syslog/SyslogMessage.h"
@@ -368,6 +369,90 @@ TEST(SyslogFormatTest, TheTextIsValidUtf8TheMessageFitsADatagramAndTcpCountsItsO
         AppendSyslogLines("", cut, lines);
         EXPECT_EQ(lines, Strings{cut}) << "the cut left a broken character";
     }
+}
+
+// --- The forwarding queue and its retries ------------------------------------------------------------------
+
+TEST(SyslogForwardQueueTest, TheQueueIsBoundedAndNothingLeavesItUnsent) {
+    TSyslogForwardQueue queue("collector:514");
+    const std::string mebibyte(1024 * 1024, 'm');
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(queue.Push(mebibyte));
+    EXPECT_EQ(queue.Bytes(), TSyslogForwardQueue::Capacity);
+    EXPECT_FALSE(queue.Push("x"));
+    EXPECT_FALSE(queue.Push(mebibyte));
+    EXPECT_EQ(queue.Dropped(), 2u);
+
+    // A batch stays queued until it is sent; a failed send loses nothing.
+    std::string batch;
+    EXPECT_EQ(queue.Peek(batch, 0), 1u);
+    EXPECT_EQ(batch.size(), mebibyte.size());
+    EXPECT_EQ(queue.Peek(batch, 3 * mebibyte.size() + 1), 3u);
+    queue.Failed(0);
+    EXPECT_EQ(queue.Bytes(), TSyslogForwardQueue::Capacity);
+    queue.Sent(3);
+    EXPECT_EQ(queue.Bytes(), 5 * mebibyte.size());
+    EXPECT_TRUE(queue.Push("a"));
+    EXPECT_TRUE(queue.Push("b"));
+    queue.Sent(5);
+    EXPECT_EQ(queue.Peek(batch, 100), 2u);
+    EXPECT_EQ(batch, "ab");
+    queue.Sent(7);
+    EXPECT_TRUE(queue.Empty());
+    EXPECT_EQ(queue.Bytes(), 0u);
+    EXPECT_EQ(queue.Peek(batch, 100), 0u);
+}
+
+TEST(SyslogForwardQueueTest, LinesThatDidNotFitAreToldOnceTheConnectionIsBack) {
+    TSyslogForwardQueue queue("[::1]:514");
+    const std::string half(TSyslogForwardQueue::Capacity / 2, 'h');
+    queue.Push(half);
+    queue.Push(half);
+    queue.Push("lost");
+    queue.Push("lost");
+    queue.Failed(0);
+    EXPECT_EQ(queue.TakeDropNotice(), "") << "not while the connection is down";
+    queue.Sent(1);
+    EXPECT_EQ(queue.TakeDropNotice(), "***** 2 lines were not forwarded to [::1]:514 *****");
+    EXPECT_EQ(queue.TakeDropNotice(), "");
+    EXPECT_EQ(queue.Dropped(), 0u);
+
+    // Lost to a collector that is too slow: told once the queue has drained to half, not at every send.
+    queue.Push(half);
+    queue.Push("lost");
+    queue.Sent(0);
+    EXPECT_EQ(queue.TakeDropNotice(), "");
+    queue.Sent(1);
+    EXPECT_EQ(queue.TakeDropNotice(), "***** 1 line was not forwarded to [::1]:514 *****");
+}
+
+TEST(SyslogForwardQueueTest, RetriesBackOffToThirtySecondsAndTheCloseWaitsTwo) {
+    TSyslogForwardQueue queue("h:1");
+    EXPECT_EQ(queue.RetryAt(), 0u);
+    std::vector<std::uint64_t> delays;
+    std::uint64_t now = 5000;
+    for (int i = 0; i < 8; ++i) {
+        queue.Failed(now);
+        delays.push_back(queue.RetryAt() - now);
+        now = queue.RetryAt();
+    }
+    EXPECT_EQ(delays, (std::vector<std::uint64_t>{1000, 2000, 4000, 8000, 16000, 30000, 30000, 30000}));
+    // A connection that goes through starts again from 1 s.
+    queue.Sent(0);
+    EXPECT_EQ(queue.RetryAt(), 0u);
+    queue.Failed(now);
+    EXPECT_EQ(queue.RetryAt(), now + 1000);
+
+    queue.Push("left");
+    EXPECT_FALSE(queue.Finished(now));
+    queue.Close(100);
+    queue.Close(1000);
+    EXPECT_TRUE(queue.Closing());
+    EXPECT_EQ(queue.CloseDeadline(), 2100u);
+    EXPECT_FALSE(queue.Finished(2099));
+    EXPECT_TRUE(queue.Finished(2100));
+    queue.Sent(1);
+    EXPECT_TRUE(queue.Finished(150));
 }
 
 // --- The settings ------------------------------------------------------------------------------------------
