@@ -55,7 +55,8 @@ std::string_view FieldOrDash(const std::string& field) {
 void AppendSafeUtf8(std::string& out, std::string_view bytes) {
     std::size_t i = 0;
     while (i < bytes.size()) {
-        // Plain ASCII goes in runs: most text is nothing else.
+        // Plain ASCII goes in runs: most text is nothing else. A zero byte
+        // ends a run and, being no lead byte, is replaced.
         std::size_t run = i;
         while (run < bytes.size() && InRange(static_cast<unsigned char>(bytes[run]), 1, 0x7F))
             ++run;
@@ -64,7 +65,7 @@ void AppendSafeUtf8(std::string& out, std::string_view bytes) {
         if (i == bytes.size())
             break;
         std::size_t invalid = 1;
-        const std::size_t length = bytes[i] == '\0' ? 0 : Utf8Length(bytes, i, invalid);
+        const std::size_t length = Utf8Length(bytes, i, invalid);
         if (length != 0) {
             out.append(bytes, i, length);
             i += length;
