@@ -13,6 +13,7 @@ bool IsForwardedSource(TLineSource source);
 
 // The RFC 5424 fields of a line. A field holds printable ASCII only: each
 // run of other bytes becomes one '_', and an empty field is "-".
+
 // "2026-12-10T01:02:03.456+01:00" ("+00:00" at offset 0); "-" for a time
 // that cannot be a timestamp.
 std::string SyslogTimestamp(const TLineTime& time);

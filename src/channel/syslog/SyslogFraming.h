@@ -34,7 +34,7 @@ class TSyslogFramer {
     enum class TSkip { None, Counted, ToLineEnd };
     enum class TStep { Frame, Wait, Again };
 
-    // How many of bytes the rest of a cut frame takes up.
+    // How many of the bytes belong to the rest of a cut frame.
     std::size_t Skip(std::string_view bytes);
     // The digits of the count at FStart: 0 when they are no count, or when
     // more bytes must show that (then waiting is set).
