@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-all_targets=(fuzz_region fuzz_textfile fuzz_integer fuzz_settings fuzz_pane)
+all_targets=(fuzz_region fuzz_textfile fuzz_integer fuzz_settings fuzz_pane fuzz_syslog)
 seconds=60
 merge=0
 targets=()
@@ -29,7 +29,8 @@ done
 [ "${#targets[@]}" -gt 0 ] || targets=("${all_targets[@]}")
 
 # Longest input per target: room for a region of 8 KB, a settings value well past its 254-byte buffer, a
-# file or a few hundred pane operations; integers need no more than a few dozen characters.
+# file, a few hundred pane operations or a TCP stream of syslog frames; integers need no more than a few dozen
+# characters.
 max_len() {
     case "$1" in
     fuzz_region) echo 8400 ;;

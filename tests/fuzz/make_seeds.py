@@ -101,3 +101,33 @@ write("fuzz_pane", [
     pane_print(3) + pane_load_bytes(b"x", state=2) + pane_load_bytes(b"y", state=3) + SYNC,
     b"\x07" + struct.pack("<H", 5) + pane_load_bytes(b"too long for it") + pane_print(2) + CLEAR + SYNC,
 ])
+
+
+def syslog(stream, cuts=(), long_frame=None):
+    """mode, [a long frame: half its length, pattern, a chunk end near its end], the chunk ends, the stream."""
+    mode, spec = 0, b""
+    if long_frame:
+        half, pattern, counted, odd, near_end = long_frame
+        mode = 1 | odd << 1 | counted << 2
+        spec = struct.pack("<HB", half, len(pattern) - 1) + pattern + bytes([near_end + 4])
+    return bytes([mode]) + spec + bytes([len(cuts)]) + b"".join(struct.pack("<H", c) for c in cuts) + stream
+
+
+LOGGER_5424 = (b'<13>1 2026-12-10T01:03:30.041397+00:00 vm myapp - - [timeQuality tzKnown="1" isSynced="0"] '
+               b'hello world')
+LOGGER_3164 = b"<13>Dec 10 01:03:34 vm myapp[4242]: hello world\n"
+
+write("fuzz_syslog", [
+    syslog(b"102 " + LOGGER_5424 + LOGGER_3164),
+    syslog(b"102 " + LOGGER_5424 + LOGGER_3164 + b"\r\n\n10 two\nlines\ncrlf\r\nnul\x00", cuts=(3, 50, 104, 120)),
+    syslog(LOGGER_3164, cuts=(0, 30), long_frame=(33000, b"ab", 1, 0, -3)),  # counted, over 64 KiB
+    syslog(b"\nnext\n", cuts=(0, 9), long_frame=(32768, b"x", 0, 1, 0)),     # 65537 bytes, line-ended
+    syslog(b"\r\nafter\n", long_frame=(32768, b"y", 0, 0, 1)),              # 64 KiB, then CR | LF
+    syslog(b"99999999999 absurd\n1234567890 ten\n12x\n0 zero\n999999999 swallowed"),
+    syslog(b"5 whole20 <13>par", cuts=(4,)),
+    syslog(b"<165>1 2003-10-11T22:14:15.003Z h app - ID47 [a b=\"\\\"\\]\"][c d=\"]\"] \xef\xbb\xbf"
+           b"a\r\nb\rc\x00\xff\xc3\xa9\xed\xa0\x80\n"),
+    syslog(b"<14>Dec  1 09:05:00 cron[77]: job done\n<14>Jan 31 23:59:59 fe80::1 sshd[5]:x\n<13>plain\n"),
+    syslog(b"tcp://[::1]:514"),
+    syslog(b"udp://collector.example.com:00514"),
+])
