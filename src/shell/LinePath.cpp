@@ -1,0 +1,21 @@
+#include "shell/LinePath.h"
+
+#include <algorithm>
+
+void TLineDistributor::RemovePlace(ILinePlace& place) {
+    FPlaces.erase(std::remove(FPlaces.begin(), FPlaces.end(), &place), FPlaces.end());
+}
+
+void TLineDistributor::Hand(const TReceivedLine& line) {
+    std::exception_ptr firstError;
+    for (ILinePlace* place : FPlaces) {
+        try {
+            place->Take(line);
+        } catch (...) {
+            if (!firstError)
+                firstError = std::current_exception();
+        }
+    }
+    if (firstError)
+        std::rethrow_exception(firstError);
+}
