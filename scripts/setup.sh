@@ -11,6 +11,9 @@ source scripts/packages.sh
 required=(wine64 g++-mingw-w64-i686 g++-mingw-w64-x86-64 xvfb x11-utils cmake g++ libgtest-dev clang-format)
 # Screenshots, the fuzzers, faster builds and the `wine` command for users: wanted, not essential.
 wanted=(wine imagemagick clang ninja-build)
+# The real syslog peers of the network tests and benchmarks: logger (a sender, in bsdutils) and rsyslog (a
+# collector, run by the tests themselves in the foreground; installing it starts no service in a container).
+wanted+=(bsdutils rsyslog)
 if dravik_kernel_runs_32bit; then
     wanted+=(wine32:i386)
 elif [ -z "${DRAVIK_32BIT_SAID:-}" ]; then

@@ -64,3 +64,7 @@
 #define DRAVIK_VALUE_LOG_FILE "LogFile"
 /* "1" while the viewer captures Windows' own debug output (OutputDebugString), anything else off. */
 #define DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT "CaptureWindowsOutput"
+/* The port the viewer receives syslog on over UDP and TCP ("" when it does not), and the collector it
+   forwards every line to: "" when it does not, else "udp://host:port" or "tcp://host:port". */
+#define DRAVIK_VALUE_SYSLOG_RECEIVE_PORT "SyslogReceivePort"
+#define DRAVIK_VALUE_SYSLOG_FORWARD "SyslogForward"

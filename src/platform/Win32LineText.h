@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/ReceivedLine.h"
+
+// The local time now, to the millisecond, with its offset from UTC.
+TLineTime LineTimeNow();
+
+// UTF-8 text in the system's code page, "?" for what that cannot hold.
+std::string CodePageText(std::string_view utf8);
+// Text in the system's code page as UTF-8.
+std::string Utf8Text(std::string_view codePage);
