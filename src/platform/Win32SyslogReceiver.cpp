@@ -22,6 +22,8 @@ const std::size_t ReadSize = 64 * 1024;
 // so that no sender keeps the rest waiting.
 const int DatagramsPerPass = 64;
 const int ReadsPerPass = 4;
+// The most lines the window takes at a time.
+const std::size_t LinesPerCollect = 500;
 // Datagrams come in bursts faster than a window takes them; the system
 // keeps this many bytes while the reader is busy (it may allow less).
 const int DatagramBuffer = 4 * 1024 * 1024;
@@ -161,21 +163,37 @@ void TWin32SyslogReceiver::StopListening() {
     FStop.Reset();
 }
 
+// A flood is handed on in slices, each by a message of its own, so that
+// prints and the user's clicks get their turn in between.
 TSyslogReceiverCounts TWin32SyslogReceiver::Collect(std::vector<TReceivedLine>& lines) {
-    std::vector<TReceivedLine> taken;
     TSyslogReceiverCounts counts;
+    bool more = false;
     {
         const TLock lock(FLock);
-        taken.swap(FLines);
-        FBytes = 0;
+        if (FTaken == FPending.size()) {
+            FPending.clear();
+            FTaken = 0;
+            FPending.swap(FLines);
+            FBytes = 0;
+            // The reader left connections waiting for room: there is room now.
+            if (FStalled && FNetwork)
+                ::SetEvent(FNetwork.Get());
+            FStalled = false;
+        }
         counts = std::exchange(FCounts, TSyslogReceiverCounts());
-        FNotified = false;
-        // The reader left connections waiting for room: there is room now.
-        if (FStalled && FNetwork)
-            ::SetEvent(FNetwork.Get());
-        FStalled = false;
+        more = FPending.size() - FTaken > LinesPerCollect || !FLines.empty();
+        // While slices remain, the window is told here; the reader tells
+        // it again only once it has collected everything.
+        FNotified = more;
     }
-    lines.insert(lines.end(), std::make_move_iterator(taken.begin()), std::make_move_iterator(taken.end()));
+    const std::size_t end = std::min(FPending.size(), FTaken + LinesPerCollect);
+    lines.insert(lines.end(), std::make_move_iterator(FPending.begin() + static_cast<std::ptrdiff_t>(FTaken)),
+                 std::make_move_iterator(FPending.begin() + static_cast<std::ptrdiff_t>(end)));
+    FTaken = end;
+    if (more && !(FWindow && ::PostMessageA(FWindow, ArrivedMessage, 0, 0))) {
+        const TLock lock(FLock);
+        FNotified = false;
+    }
     return counts;
 }
 

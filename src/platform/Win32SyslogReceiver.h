@@ -69,6 +69,11 @@ class TWin32SyslogReceiver : public ISyslogReceiver {
     std::vector<char> FBuffer;
     std::vector<std::string> FTexts;
 
+    // The window's own: what it took from the hand-over and has not yet
+    // been given, from FTaken on.
+    std::vector<TReceivedLine> FPending;
+    std::size_t FTaken = 0;
+
     // The hand-over, shared by both threads.
     TCriticalSection FLock;
     std::vector<TReceivedLine> FLines;
