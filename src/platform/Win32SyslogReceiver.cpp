@@ -142,6 +142,9 @@ bool TWin32SyslogReceiver::Listen(std::uint16_t port, std::string& error) {
         return false;
     }
     FThread = TKernelHandle(reinterpret_cast<HANDLE>(thread));
+    // Datagrams that the system cannot hold until the reader comes are lost
+    // uncounted: the reader, which does little per message, goes first.
+    ::SetThreadPriority(FThread.Get(), THREAD_PRIORITY_ABOVE_NORMAL);
     return true;
 }
 
