@@ -18,9 +18,9 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, *this, FPane.Text(),
-                                                          FFiles, FRegistry, maps, FClock, FDialogs,
-                                                          FWindowsOutput})) {}
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, FPane.Text(), FFiles,
+                                                          FRegistry, maps, FClock, FDialogs, FWindowsOutput,
+                                                          FRecoveryWriter})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -218,13 +218,18 @@ void TfrmDebugWindow::FormDestroy() {
     ::PostQuitMessage(0);
 }
 
+// A print's text is copied out of the region before anything else: its
+// sender goes on at once, and the line takes its path while it does. Every
+// other command sees the pane as it stands.
 void TfrmDebugWindow::ClientCommand(UINT message) {
     Guarded([this, message] {
-        const bool print = message == WM_DBG_PRINT;
-        // A print only appends; every other command sees the pane as it stands.
+        TClientCommand command = FForm->ReadClientCommand(message);
+        const bool print = command.Kind == TClientCommandKind::Print;
+        if (print && ::InSendMessage())
+            ::ReplyMessage(0);
         if (!print)
             FPane.Sync();
-        FForm->HandleClientCommand(message);
+        FForm->HandleClientCommand(std::move(command));
         FPane.CommandHandled(print);
     });
 }
@@ -355,11 +360,6 @@ void TfrmDebugWindow::SetWindowState(TWindowState state) {
         static const int showCommands[] = {SW_RESTORE, SW_MINIMIZE, SW_MAXIMIZE};
         ::ShowWindow(FWindow, showCommands[static_cast<int>(state)]);
     }
-}
-
-void TfrmDebugWindow::ReleaseSender() {
-    if (::InSendMessage())
-        ::ReplyMessage(0);
 }
 
 void TfrmDebugWindow::ShowErrorBox(const std::string& text) {
