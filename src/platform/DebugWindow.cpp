@@ -56,8 +56,14 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
     if (!FWindow)
         return false;
-    if (IsToolbarVisible() && ::TranslateAcceleratorA(FWindow, FToolbarMnemonics.Get(), &message))
-        return true;
+    // Alt with a toolbar control's underlined letter stands for a click on it.
+    if (message.message == WM_SYSKEYDOWN && IsToolbarVisible() && ::GetKeyState(VK_MENU) < 0 &&
+        ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_SHIFT) >= 0) {
+        if (const TCommand* command = FindToolbarMnemonic(static_cast<WORD>(message.wParam))) {
+            ToolbarAccelerator(command->Id);
+            return true;
+        }
+    }
     return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorA(FWindow, FMenuShortcuts.Get(), &message);
 }
 
@@ -181,7 +187,6 @@ bool TfrmDebugWindow::FormCreateControls() {
     if (!FToolbar.Create(FWindow, FInstance, FDpi) || !FPopupMenu.Create())
         return false;
     FMenuShortcuts = TAccelerators(CreateMenuShortcuts());
-    FToolbarMnemonics = TAccelerators(CreateToolbarMnemonics());
     return true;
 }
 

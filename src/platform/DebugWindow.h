@@ -111,7 +111,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     TToolbarPanel FToolbar;
     TPopupMenu FPopupMenu;
     TAccelerators FMenuShortcuts;
-    TAccelerators FToolbarMnemonics;
     TWin32Dialogs FDialogs;
     TKernelHandle FInstanceCheckTurn;
     TPaneView FPane{*this};
