@@ -18,9 +18,9 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, *this, FPane.Text(),
-                                                          FFiles, FRegistry, maps, FClock, FDialogs,
-                                                          FWindowsOutput})) {}
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, FPane.Text(), FFiles,
+                                                          FRegistry, maps, FClock, FDialogs, FWindowsOutput,
+                                                          FRecoveryWriter})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -56,8 +56,14 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
     if (!FWindow)
         return false;
-    if (IsToolbarVisible() && ::TranslateAcceleratorA(FWindow, FToolbarMnemonics.Get(), &message))
-        return true;
+    // Alt with a toolbar control's underlined letter stands for a click on it.
+    if (message.message == WM_SYSKEYDOWN && IsToolbarVisible() && ::GetKeyState(VK_MENU) < 0 &&
+        ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_SHIFT) >= 0) {
+        if (const TCommand* command = FindToolbarMnemonic(static_cast<WORD>(message.wParam))) {
+            ToolbarAccelerator(command->Id);
+            return true;
+        }
+    }
     return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorA(FWindow, FMenuShortcuts.Get(), &message);
 }
 
@@ -181,7 +187,6 @@ bool TfrmDebugWindow::FormCreateControls() {
     if (!FToolbar.Create(FWindow, FInstance, FDpi) || !FPopupMenu.Create())
         return false;
     FMenuShortcuts = TAccelerators(CreateMenuShortcuts());
-    FToolbarMnemonics = TAccelerators(CreateToolbarMnemonics());
     return true;
 }
 
@@ -218,13 +223,18 @@ void TfrmDebugWindow::FormDestroy() {
     ::PostQuitMessage(0);
 }
 
+// A print's text is copied out of the region before anything else: its
+// sender goes on at once, and the line takes its path while it does. Every
+// other command sees the pane as it stands.
 void TfrmDebugWindow::ClientCommand(UINT message) {
     Guarded([this, message] {
-        const bool print = message == WM_DBG_PRINT;
-        // A print only appends; every other command sees the pane as it stands.
+        TClientCommand command = FForm->ReadClientCommand(message);
+        const bool print = command.Kind == TClientCommandKind::Print;
+        if (print && ::InSendMessage())
+            ::ReplyMessage(0);
         if (!print)
             FPane.Sync();
-        FForm->HandleClientCommand(message);
+        FForm->HandleClientCommand(std::move(command));
         FPane.CommandHandled(print);
     });
 }
@@ -355,11 +365,6 @@ void TfrmDebugWindow::SetWindowState(TWindowState state) {
         static const int showCommands[] = {SW_RESTORE, SW_MINIMIZE, SW_MAXIMIZE};
         ::ShowWindow(FWindow, showCommands[static_cast<int>(state)]);
     }
-}
-
-void TfrmDebugWindow::ReleaseSender() {
-    if (::InSendMessage())
-        ::ReplyMessage(0);
 }
 
 void TfrmDebugWindow::ShowErrorBox(const std::string& text) {

@@ -12,6 +12,7 @@
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32FileSystem.h"
 #include "platform/Win32Handles.h"
+#include "platform/Win32RecoveryWriter.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32WindowsOutput.h"
 #include "shell/DebugForm.h"
@@ -27,7 +28,6 @@ class TfrmDebugWindow : public IInstanceCheck,
                         public IWindowSwitches,
                         public IWindowPlacement,
                         public IMessageBoxes,
-                        public IClientSender,
                         public IErrorDisplay {
   public:
     explicit TfrmDebugWindow(TMapList& maps);
@@ -74,8 +74,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     // IMessageBoxes
     void ShowErrorBox(const std::string& text) override;
     void ShowInformationBox(const std::string& text) override;
-    // IClientSender
-    void ReleaseSender() override;
     // IErrorDisplay
     void ShowUnexpectedError(const char* message) override;
 
@@ -113,7 +111,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     TToolbarPanel FToolbar;
     TPopupMenu FPopupMenu;
     TAccelerators FMenuShortcuts;
-    TAccelerators FToolbarMnemonics;
     TWin32Dialogs FDialogs;
     TKernelHandle FInstanceCheckTurn;
     TPaneView FPane{*this};
@@ -121,6 +118,7 @@ class TfrmDebugWindow : public IInstanceCheck,
     TWin32SettingsRegistry FRegistry;
     TWin32Clock FClock;
     TWin32WindowsOutput FWindowsOutput;
+    TWin32RecoveryWriter FRecoveryWriter{FFiles};
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.
     bool FShown = false;
