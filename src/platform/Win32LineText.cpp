@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdint>
-
 namespace {
 
 bool IsAscii(std::string_view text) {
@@ -31,32 +29,7 @@ std::string Converted(std::string_view text, UINT from, UINT to) {
     return result;
 }
 
-std::int64_t Ticks(const FILETIME& time) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
-                                     time.dwLowDateTime);
-}
-
 } // namespace
-
-TLineTime LineTimeNow() {
-    FILETIME utc{};
-    ::GetSystemTimeAsFileTime(&utc);
-    FILETIME local{};
-    SYSTEMTIME time{};
-    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time))
-        return TLineTime();
-    TLineTime line;
-    line.Year = time.wYear;
-    line.Month = time.wMonth;
-    line.Day = time.wDay;
-    line.Hour = time.wHour;
-    line.Minute = time.wMinute;
-    line.Second = time.wSecond;
-    line.Millisecond = time.wMilliseconds;
-    // File times count 100 ns.
-    line.UtcOffsetMinutes = static_cast<int>((Ticks(local) - Ticks(utc)) / (60 * 10000000LL));
-    return line;
-}
 
 std::string CodePageText(std::string_view utf8) {
     return Converted(utf8, CP_UTF8, CP_ACP);

@@ -3,11 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "common/ReceivedLine.h"
-
-// The local time now, to the millisecond, with its offset from UTC.
-TLineTime LineTimeNow();
-
 // UTF-8 text in the system's code page, "?" for what that cannot hold.
 std::string CodePageText(std::string_view utf8);
 // Text in the system's code page as UTF-8.

@@ -10,6 +10,7 @@
 #include "channel/syslog/SyslogFraming.h"
 #include "channel/syslog/SyslogLines.h"
 #include "channel/syslog/SyslogMessage.h"
+#include "platform/Win32Clock.h"
 #include "platform/Win32LineText.h"
 
 namespace {
@@ -340,7 +341,7 @@ bool TWin32SyslogReceiver::ReadConnection(TConnection& connection) {
 void TWin32SyslogReceiver::TakeMessage(std::string_view bytes, const std::string& address) {
     const TSyslogMessage message = ParseSyslogMessage(bytes);
     const TLineOrigin origin = SyslogLineOrigin(message, address);
-    const TLineTime now = LineTimeNow();
+    const TLineTime now = TWin32Clock::LocalLineTime();
     FTexts.clear();
     AppendSyslogLines(std::string_view(), message.Text, FTexts);
     for (std::string& text : FTexts) {

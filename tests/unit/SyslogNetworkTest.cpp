@@ -6,6 +6,7 @@
 #include "dravik/protocol.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/MemorySyslog.h"
+#include "fakes/MemoryWindow.h"
 #include "shell/SettingsStore.h"
 #include "shell/network/SyslogNetwork.h"
 
@@ -13,12 +14,13 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-class TRecordingSink : public INetworkLineSink {
+// Each line as "host|text", the viewer's own as their text alone.
+class TRecordingPlace : public ILinePlace {
   public:
-    void NetworkLine(const TReceivedLine& line) override {
-        Lines.push_back(line.Origin.Host + "|" + line.Text);
+    void Take(const TReceivedLine& line) override {
+        Lines.push_back(line.Origin.Source == TLineSource::Viewer ? line.Text
+                                                                  : line.Origin.Host + "|" + line.Text);
     }
-    void ViewerLine(const std::string& text) override { Lines.push_back(text); }
     Strings Lines;
 };
 
@@ -46,8 +48,12 @@ struct TNetworkFixture : ::testing::Test {
     TMemorySyslogReceiver Receiver;
     TMemorySyslogForwarder Forwarder;
     TScriptedDialog Dialog;
-    TRecordingSink Sink;
-    TSyslogNetwork Network{Store, Receiver, Forwarder, Dialog, Sink};
+    TRecordingPlace Sink;
+    TLineDistributor Lines;
+    TFixedClock Clock;
+    TSyslogNetwork Network{Receiver, Forwarder, Dialog, Store, Lines, Clock};
+
+    TNetworkFixture() { Lines.AddPlace(Sink); }
 
     void SetValue(const char* name, const std::string& value) {
         Registry.SetString(SettingsKey, name, value);
@@ -80,7 +86,7 @@ TEST_F(TNetworkFixture, StartUpTakesBothSettingsAndSaysWhatCannotBeDone) {
 
     SetValue(DRAVIK_VALUE_SYSLOG_RECEIVE_PORT, "5514");
     SetValue(DRAVIK_VALUE_SYSLOG_FORWARD, "tcp://[::1]:6514");
-    TSyslogNetwork started{Store, Receiver, Forwarder, Dialog, Sink};
+    TSyslogNetwork started{Receiver, Forwarder, Dialog, Store, Lines, Clock};
     started.ReadSettings();
     EXPECT_EQ(Receiver.Port, 5514);
     EXPECT_EQ(Forwarder.Destinations, Strings{"[::1]:6514"});
@@ -90,7 +96,7 @@ TEST_F(TNetworkFixture, StartUpTakesBothSettingsAndSaysWhatCannotBeDone) {
     Receiver.Port = 0;
     Receiver.Taken.insert(5514);
     SetValue(DRAVIK_VALUE_SYSLOG_FORWARD, "ftp://host:1");
-    TSyslogNetwork refused{Store, Receiver, Forwarder, Dialog, Sink};
+    TSyslogNetwork refused{Receiver, Forwarder, Dialog, Store, Lines, Clock};
     refused.ReadSettings();
     EXPECT_EQ(Receiver.Port, 0);
     ASSERT_EQ(Sink.Lines.size(), 2u);
@@ -139,10 +145,15 @@ TEST_F(TNetworkFixture, NetworkLinesComeInButAreNeverSentOnAndLossesAreSaid) {
 
     TReceivedLine received = Line(TLineSource::Network, "hello");
     received.Origin.Host = "farm1";
+    // Debug Output off: taken from the receiver and dropped.
+    Receiver.Arrived = {received};
+    Network.LinesArrived(false);
+    EXPECT_TRUE(Receiver.Arrived.empty());
+    EXPECT_TRUE(Sink.Lines.empty());
     Receiver.Arrived = {received, received};
     Receiver.Counts.CutFrames = 1;
     Receiver.Counts.RefusedConnections = 2;
-    Network.LinesArrived();
+    Network.LinesArrived(true);
     Forwarder.Notices = {"***** 3 lines were not forwarded to collector:514 *****"};
     Network.NoticesArrived();
     EXPECT_EQ(Sink.Lines,

@@ -21,9 +21,14 @@ std::string Notice(const std::string& text) {
 
 } // namespace
 
-TSyslogNetwork::TSyslogNetwork(TSettingsStore& settings, ISyslogReceiver& receiver,
-                               ISyslogForwarder& forwarder, INetworkDialog& dialog, INetworkLineSink& sink)
-    : FStore(settings), FReceiver(receiver), FForwarder(forwarder), FDialog(dialog), FSink(sink) {}
+TSyslogNetwork::TSyslogNetwork(ISyslogReceiver& receiver, ISyslogForwarder& forwarder, INetworkDialog& dialog,
+                               TSettingsStore& settings, TLineDistributor& lines, const IClock& clock)
+    : FReceiver(receiver), FForwarder(forwarder), FDialog(dialog), FStore(settings), FLines(lines),
+      FClock(clock) {}
+
+void TSyslogNetwork::PrintOwnLine(const std::string& text) {
+    FLines.Hand(OwnLine(text, FClock));
+}
 
 // A value that is no setting, or a port that cannot be listened on, leaves
 // that half off for this run without changing what is stored: the next
@@ -33,16 +38,16 @@ void TSyslogNetwork::ReadSettings() {
     std::uint16_t port = 0;
     const std::string portText = FStore.ReadRegString(DRAVIK_VALUE_SYSLOG_RECEIVE_PORT, "");
     if (!ParseSyslogReceivePort(portText, port, error))
-        FSink.ViewerLine(Notice("The setting " DRAVIK_VALUE_SYSLOG_RECEIVE_PORT " is ignored: " + error));
+        PrintOwnLine(Notice("The setting " DRAVIK_VALUE_SYSLOG_RECEIVE_PORT " is ignored: " + error));
     else if (port != 0 && !FReceiver.Listen(port, error))
-        FSink.ViewerLine(Notice(error));
+        PrintOwnLine(Notice(error));
     else
         FSettings.ReceivePort = port;
 
     TSyslogForward forward;
     const std::string forwardText = FStore.ReadRegString(DRAVIK_VALUE_SYSLOG_FORWARD, "");
     if (!ParseSyslogForward(forwardText, forward, error)) {
-        FSink.ViewerLine(Notice("The setting " DRAVIK_VALUE_SYSLOG_FORWARD " is ignored: " + error));
+        PrintOwnLine(Notice("The setting " DRAVIK_VALUE_SYSLOG_FORWARD " is ignored: " + error));
     } else if (!forward.Host.empty()) {
         FForwarder.StartForwarding(forward);
         FSettings.Forward = forward;
@@ -78,34 +83,34 @@ bool TSyslogNetwork::ApplyNetwork(const TNetworkSettings& settings, std::string&
     return true;
 }
 
-void TSyslogNetwork::LinesArrived() {
+void TSyslogNetwork::LinesArrived(bool debugOutput) {
     FArrived.clear();
     const TSyslogReceiverCounts counts = FReceiver.Collect(FArrived);
-    for (const TReceivedLine& line : FArrived)
-        FSink.NetworkLine(line);
+    if (debugOutput)
+        for (const TReceivedLine& line : FArrived)
+            FLines.Hand(line);
     FArrived.clear();
     SayCounts(counts);
 }
 
 void TSyslogNetwork::SayCounts(const TSyslogReceiverCounts& counts) {
     if (counts.CutFrames > 0)
-        FSink.ViewerLine(Notice(Counted(counts.CutFrames, " syslog message was", " syslog messages were") +
-                                " cut at 64 KiB or at the end of a connection"));
+        PrintOwnLine(Notice(Counted(counts.CutFrames, " syslog message was", " syslog messages were") +
+                            " cut at 64 KiB or at the end of a connection"));
     if (counts.RefusedConnections > 0)
-        FSink.ViewerLine(
+        PrintOwnLine(
             Notice(Counted(counts.RefusedConnections, " syslog connection was", " syslog connections were") +
                    " refused: 64 were open"));
     if (counts.DroppedMessages > 0)
-        FSink.ViewerLine(
-            Notice(Counted(counts.DroppedMessages, " syslog message was", " syslog messages were") +
-                   " dropped: the viewer could not keep up"));
+        PrintOwnLine(Notice(Counted(counts.DroppedMessages, " syslog message was", " syslog messages were") +
+                            " dropped: the viewer could not keep up"));
 }
 
 void TSyslogNetwork::NoticesArrived() {
     std::vector<std::string> notices;
     FForwarder.TakeNotices(notices);
     for (const std::string& notice : notices)
-        FSink.ViewerLine(notice);
+        PrintOwnLine(notice);
 }
 
 void TSyslogNetwork::Close() {

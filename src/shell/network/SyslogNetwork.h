@@ -7,33 +7,25 @@
 #include "shell/LinePath.h"
 #include "shell/network/SyslogPorts.h"
 
+class IClock;
 class TSettingsStore;
-
-// Where the network part's lines go, on the window's thread.
-class INetworkLineSink {
-  public:
-    virtual ~INetworkLineSink() = default;
-    // A line received from the network, for the one line path.
-    virtual void NetworkLine(const TReceivedLine& line) = 0;
-    // One of the viewer's own lines ("***** ... *****").
-    virtual void ViewerLine(const std::string& text) = 0;
-};
 
 // Syslog over the network: receiving from other machines into the line
 // path, and forwarding every line but those to a collector. As a place on
 // the line path it is the forwarder.
 class TSyslogNetwork : public ILinePlace, public INetworkApply {
   public:
-    TSyslogNetwork(TSettingsStore& settings, ISyslogReceiver& receiver, ISyslogForwarder& forwarder,
-                   INetworkDialog& dialog, INetworkLineSink& sink);
+    TSyslogNetwork(ISyslogReceiver& receiver, ISyslogForwarder& forwarder, INetworkDialog& dialog,
+                   TSettingsStore& settings, TLineDistributor& lines, const IClock& clock);
 
     // At start-up: "SyslogReceivePort" and "SyslogForward" put into effect.
     // What cannot be is said in the pane; the settings stay as they are.
     void ReadSettings();
     // The menu's Network item.
     void ShowDialog();
-    // The receiver's lines are waiting.
-    void LinesArrived();
+    // The receiver's lines are waiting: handed on while Debug Output is on,
+    // taken and dropped while it is off.
+    void LinesArrived(bool debugOutput);
     // The forwarder has something to say.
     void NoticesArrived();
     // At the viewer's close: listening stops, the queue gets its last moment.
@@ -48,13 +40,15 @@ class TSyslogNetwork : public ILinePlace, public INetworkApply {
     const TNetworkSettings& Settings() const { return FSettings; }
 
   private:
+    void PrintOwnLine(const std::string& text);
     void SayCounts(const TSyslogReceiverCounts& counts);
 
-    TSettingsStore& FStore;
     ISyslogReceiver& FReceiver;
     ISyslogForwarder& FForwarder;
     INetworkDialog& FDialog;
-    INetworkLineSink& FSink;
+    TSettingsStore& FStore;
+    TLineDistributor& FLines;
+    const IClock& FClock;
     // What is in effect.
     TNetworkSettings FSettings;
     std::vector<TReceivedLine> FArrived;
