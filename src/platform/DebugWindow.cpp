@@ -18,9 +18,9 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, FPane.Text(), FFiles,
-                                                          FRegistry, maps, FClock, FDialogs, FWindowsOutput,
-                                                          FRecoveryWriter})) {}
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(),
+                                                          FFiles, FRegistry, maps, FClock, FDialogs,
+                                                          FWindowsOutput, FRecoveryWriter})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -104,7 +104,7 @@ void TfrmDebugWindow::Show() {
             FForm->RecoveryTimerUnavailable();
             FPane.CommandHandled(false);
         });
-    if (FTerminationRequested)
+    if (FInstanceCheck.TerminationRequested())
         ::PostQuitMessage(0);
 }
 
@@ -271,38 +271,6 @@ void TfrmDebugWindow::RecoveryTimer() {
 
 int TfrmDebugWindow::Scaled(int pixels) const {
     return ::MulDiv(pixels, FDpi, 96);
-}
-
-void TfrmDebugWindow::BeginInstanceCheck() {
-    FInstanceCheckTurn = TKernelHandle(::CreateMutexA(nullptr, FALSE, "DravikViewerInstanceCheck"));
-    // Without the mutex the check still runs, only without taking turns. An
-    // abandoned mutex (a viewer that died mid-check) is simply taken over.
-    if (FInstanceCheckTurn && ::WaitForSingleObject(FInstanceCheckTurn.Get(), 10000) == WAIT_TIMEOUT)
-        FInstanceCheckTurn.Reset();
-}
-
-void TfrmDebugWindow::EndInstanceCheck() {
-    if (FInstanceCheckTurn)
-        ::ReleaseMutex(FInstanceCheckTurn.Get());
-    FInstanceCheckTurn.Reset();
-}
-
-std::string TfrmDebugWindow::ClassName() const {
-    char name[256] = {};
-    const int length = ::GetClassNameA(FWindow, name, sizeof name);
-    return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
-}
-
-void TfrmDebugWindow::SetTitle(const std::string& title) {
-    ::SetWindowTextA(FWindow, title.c_str());
-}
-
-TWindowId TfrmDebugWindow::FindTopLevelWindow(const std::string& className, const std::string& title) const {
-    return reinterpret_cast<TWindowId>(::FindWindowA(className.c_str(), title.c_str()));
-}
-
-void TfrmDebugWindow::BringToTop(TWindowId window) {
-    ::BringWindowToTop(reinterpret_cast<HWND>(window));
 }
 
 // Until the window is shown, the switch waits for Show: it

@@ -12,6 +12,7 @@
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32FileSystem.h"
 #include "platform/Win32Handles.h"
+#include "platform/Win32InstanceCheck.h"
 #include "platform/Win32RecoveryWriter.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32WindowsOutput.h"
@@ -24,8 +25,7 @@ class TMapList;
 // procedure only unpacks messages and calls the named handlers; every
 // handler runs under the general error display. The message pane is a view
 // of its own (TPaneView).
-class TfrmDebugWindow : public IInstanceCheck,
-                        public IWindowSwitches,
+class TfrmDebugWindow : public IWindowSwitches,
                         public IWindowPlacement,
                         public IMessageBoxes,
                         public IErrorDisplay {
@@ -52,14 +52,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     // accelerator letters while it is shown. True when the message was used.
     bool TranslateShortcut(MSG& message);
 
-    // IInstanceCheck
-    void BeginInstanceCheck() override;
-    void EndInstanceCheck() override;
-    std::string ClassName() const override;
-    void SetTitle(const std::string& title) override;
-    TWindowId FindTopLevelWindow(const std::string& className, const std::string& title) const override;
-    void BringToTop(TWindowId window) override;
-    void RequestTermination() override { FTerminationRequested = true; }
     // IWindowSwitches
     void SetTopmost(bool topmost) override;
     bool IsTopmost() const override;
@@ -107,12 +99,12 @@ class TfrmDebugWindow : public IInstanceCheck,
     int Scaled(int pixels) const;
 
     HWND FWindow = nullptr;
+    TWin32InstanceCheck FInstanceCheck{FWindow};
     HINSTANCE FInstance = nullptr;
     TToolbarPanel FToolbar;
     TPopupMenu FPopupMenu;
     TAccelerators FMenuShortcuts;
     TWin32Dialogs FDialogs;
-    TKernelHandle FInstanceCheckTurn;
     TPaneView FPane{*this};
     TWin32FileSystem FFiles;
     TWin32SettingsRegistry FRegistry;
@@ -124,7 +116,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     bool FShown = false;
     TWindowState FPendingState = TWindowState::Normal;
     bool FPendingTopmost = false;
-    bool FTerminationRequested = false;
     bool FInRecoveryTimer = false;
     int FDpi = 96;
 };
