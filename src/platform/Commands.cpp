@@ -99,6 +99,7 @@ const TCommand Commands[] = {
      nullptr},
     {cmdCapture, "Capture &Windows Output", nullptr, 0, 0, NoControl, &TfrmDebug::mnuCaptureClick,
      &TPopupMenuState::mnuCaptureChecked, nullptr},
+    {cmdNetwork, "Net&work...", nullptr, 0, 0, NoControl, &TfrmDebug::mnuNetworkClick, nullptr, nullptr},
     Separator, // N3
     {cmdInfo,
      "I&nfo",

@@ -23,6 +23,7 @@ enum TCommandId : WORD {
     cmdLogConnect,
     cmdCapture,
     cmdInfo,
+    cmdNetwork,
 };
 
 enum class TControlKind { None, ImageButton, CheckBox };

@@ -18,9 +18,10 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(),
-                                                          FFiles, FRegistry, maps, FClock, FDialogs,
-                                                          FWindowsOutput, FRecoveryWriter})) {}
+    : FForm(std::make_unique<TfrmDebug>(
+          TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(), FFiles, FRegistry, maps,
+                            FClock, FDialogs, FWindowsOutput, FRecoveryWriter,
+                            TNetworkServices{FSyslogReceiver, FSyslogForwarder, FNetworkDialog}})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -50,6 +51,8 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
     FWindowsOutput.SetWindow(FWindow);
+    FSyslogReceiver.SetWindow(FWindow);
+    FSyslogForwarder.SetWindow(FWindow);
     return FWindow != nullptr;
 }
 
@@ -142,6 +145,10 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case TWin32WindowsOutput::ArrivedMessage:
         WindowsOutputArrived();
         return 0;
+    case TWin32SyslogReceiver::ArrivedMessage:
+    case TWin32SyslogForwarder::NoticeMessage:
+        NetworkArrived(message);
+        return 0;
     case WM_TIMER:
         Timer(static_cast<UINT_PTR>(wParam));
         return 0;
@@ -184,6 +191,7 @@ void TfrmDebugWindow::ShowUnexpectedError(const char* message) {
 
 bool TfrmDebugWindow::FormCreateControls() {
     FDialogs.SetOwner(FWindow);
+    FNetworkDialog.SetOwner(FWindow);
     if (!FToolbar.Create(FWindow, FInstance, FDpi) || !FPopupMenu.Create())
         return false;
     FMenuShortcuts = TAccelerators(CreateMenuShortcuts());
@@ -245,6 +253,18 @@ void TfrmDebugWindow::WindowsOutputArrived() {
     Guarded([this] {
         if (FForm->WindowsOutputArrived(::GetTickCount()))
             FPane.CommandHandled(true);
+    });
+}
+
+// Lines from the network, and the forwarder's notices, take the path of
+// every line.
+void TfrmDebugWindow::NetworkArrived(UINT message) {
+    Guarded([this, message] {
+        if (message == TWin32SyslogReceiver::ArrivedMessage)
+            FForm->NetworkLinesArrived();
+        else
+            FForm->NetworkNoticesArrived();
+        FPane.CommandHandled(true);
     });
 }
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Guarded.h"
+#include "platform/NetworkDialog.h"
 #include "platform/PaneView.h"
 #include "platform/PopupMenu.h"
 #include "platform/ToolbarPanel.h"
@@ -15,6 +16,8 @@
 #include "platform/Win32InstanceCheck.h"
 #include "platform/Win32RecoveryWriter.h"
 #include "platform/Win32Registry.h"
+#include "platform/Win32SyslogForwarder.h"
+#include "platform/Win32SyslogReceiver.h"
 #include "platform/Win32WindowsOutput.h"
 #include "shell/DebugForm.h"
 #include "shell/MainWindow.h"
@@ -89,6 +92,7 @@ class TfrmDebugWindow : public IWindowSwitches,
     void FormDestroy();
     void ClientCommand(UINT message);
     void WindowsOutputArrived();
+    void NetworkArrived(UINT message);
     void Timer(UINT_PTR id);
     void RecoveryTimer();
     void Command(WORD id, WORD notification, HWND control);
@@ -111,6 +115,9 @@ class TfrmDebugWindow : public IWindowSwitches,
     TWin32Clock FClock;
     TWin32WindowsOutput FWindowsOutput;
     TWin32RecoveryWriter FRecoveryWriter{FFiles};
+    TWin32SyslogReceiver FSyslogReceiver;
+    TWin32SyslogForwarder FSyslogForwarder;
+    TWin32NetworkDialog FNetworkDialog;
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.
     bool FShown = false;

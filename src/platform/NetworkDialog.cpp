@@ -8,13 +8,15 @@
 #include <memory>
 #include <string>
 
+#include "dravik/protocol.h"
 #include "resource.h"
 
 namespace {
 
 const std::uint16_t DefaultReceivePort = 5514;
 const std::uint16_t DefaultForwardPort = 514;
-const char* const BoxCaption = "Network";
+// The viewer's own caption: the boxes are its error display, over the dialog.
+const char* const BoxCaption = DRAVIK_WINDOW_TITLE;
 
 std::string ControlText(HWND dialog, int id) {
     const HWND control = ::GetDlgItem(dialog, id);

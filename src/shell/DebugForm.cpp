@@ -59,6 +59,7 @@ TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
       FCapture(services.WindowsOutput, FSettings, FLines, services.Clock),
       FRecovery(services.Files, services.RecoveryWriter) {
     FLines.AddPlace(FPanePlace);
+    FLines.AddPlace(FNetwork);
 }
 
 void TfrmDebug::FormCreate() {
@@ -120,6 +121,7 @@ void TfrmDebug::FormCreate() {
     WriteLogConnect();
     FCapture.ReadSetting();
     FCapture.Resume();
+    FNetwork.ReadSettings();
 
     ApplyPlacementSettings();
     const std::string state = FSettings.ReadRegString(DRAVIK_VALUE_WINDOW_STATE, "");
@@ -158,9 +160,18 @@ void TfrmDebug::ApplyPlacementSettings() {
     }
 }
 
+// What came from the network until the close is in the log; the forwarder
+// gets its last moment once the log is written.
 bool TfrmDebug::FormCloseQuery() {
-    SaveWithWindowsOutputReleased();
+    FNetwork.StopReceiving(DebugOutput());
+    try {
+        SaveWithWindowsOutputReleased();
+    } catch (...) {
+        FNetwork.ResumeReceiving();
+        throw;
+    }
     FServices.Maps.CloseMap(CommandRegionKey);
+    FNetwork.Close();
     return true;
 }
 
@@ -189,10 +200,12 @@ bool TfrmDebug::FormQueryEndSession() {
 }
 
 void TfrmDebug::FormEndSession(bool ending) {
-    if (ending)
+    if (ending) {
         FServices.Maps.CloseMap(CommandRegionKey);
-    else
+        FNetwork.Close();
+    } else {
         FCapture.Resume();
+    }
 }
 
 // Windows' debug output channel is released first, so that the log holds

@@ -11,6 +11,7 @@
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
 #include "shell/WindowsOutputCapture.h"
+#include "shell/network/SyslogNetwork.h"
 
 class IClock;
 class IDialogs;
@@ -43,6 +44,7 @@ struct TfrmDebugServices {
     IDialogs& Dialogs;
     IWindowsOutput& WindowsOutput;
     IRecoveryWriter& RecoveryWriter;
+    TNetworkServices Network;
 };
 
 // The viewer's main window: its switches, its log file, the start-up and
@@ -95,6 +97,9 @@ class TfrmDebug {
     // now is the channel reader's clock in milliseconds. True when any line
     // was handed on.
     bool WindowsOutputArrived(unsigned now) { return FCapture.Collect(now, DebugOutput()); }
+    // Syslog from the network has arrived; the forwarder has something to say.
+    void NetworkLinesArrived() { FNetwork.LinesArrived(DebugOutput()); }
+    void NetworkNoticesArrived() { FNetwork.NoticesArrived(); }
 
     // The check boxes. Changing one from code runs its click handler exactly
     // as a click by the user does, and only when the state really changes.
@@ -118,6 +123,7 @@ class TfrmDebug {
     void mnuDebugOutputClick();
     void mnuLogConnectClick();
     void mnuCaptureClick();
+    void mnuNetworkClick() { FNetwork.ShowDialog(); }
     void mnuCutClick();
     void mnuCopyClick();
     void mnuPasteClick();
@@ -153,6 +159,7 @@ class TfrmDebug {
     TLineDistributor FLines;
     TPanePlace FPanePlace{FPane};
     TWindowsOutputCapture FCapture;
+    TSyslogNetwork FNetwork{FServices.Network, FSettings, FLines, FServices.Clock};
     TRecoveryFile FRecovery;
 
     bool FChecked[CheckBoxCount] = {true, true, true, true};

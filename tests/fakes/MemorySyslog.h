@@ -50,3 +50,21 @@ class TMemorySyslogForwarder : public ISyslogForwarder {
     std::vector<std::string> Notices;
     bool Closed = false;
 };
+
+// The dialog as a user fills it in: each OK in turn until one is taken.
+class TMemoryNetworkDialog : public INetworkDialog {
+  public:
+    bool ShowNetworkDialog(const TNetworkSettings& current, INetworkApply& apply) override {
+        Shown.push_back(current);
+        for (const TNetworkSettings& settings : Oks) {
+            std::string error;
+            if (apply.ApplyNetwork(settings, error))
+                return true;
+            Errors.push_back(error);
+        }
+        return false;
+    }
+    std::vector<TNetworkSettings> Oks;
+    std::vector<TNetworkSettings> Shown;
+    std::vector<std::string> Errors;
+};

@@ -13,6 +13,7 @@
 #include "fakes/MemoryRegistry.h"
 #include "fakes/MemoryScreen.h"
 #include "fakes/MemorySharedMemory.h"
+#include "fakes/MemorySyslog.h"
 #include "fakes/MemoryWindow.h"
 #include "pane/MessagePane.h"
 #include "pane/PaneBuffer.h"
@@ -253,8 +254,12 @@ TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
     TFixedClock clock;
     TMemoryDialogs dialogs;
     TMemoryRecoveryWriter recoveryWriter(files);
+    TMemorySyslogReceiver receiver;
+    TMemorySyslogForwarder forwarder;
+    TMemoryNetworkDialog networkDialog;
     TfrmDebug form(TfrmDebugServices{window, window, window, window, buffer, files, registry, maps, clock,
-                                     dialogs, window, recoveryWriter});
+                                     dialogs, window, recoveryWriter,
+                                     TNetworkServices{receiver, forwarder, networkDialog}});
 
     form.FormCreate();
     EXPECT_THROW(form.FormShow(pacing), TViewerError);

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "ViewerParts.h"
 #include "dravik/protocol.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/MemorySyslog.h"
@@ -24,34 +25,17 @@ class TRecordingPlace : public ILinePlace {
     Strings Lines;
 };
 
-// The dialog as a user fills it in: each OK is tried until one is taken.
-class TScriptedDialog : public INetworkDialog {
-  public:
-    bool ShowNetworkDialog(const TNetworkSettings& current, INetworkApply& apply) override {
-        Shown.push_back(current);
-        for (const TNetworkSettings& settings : Oks) {
-            std::string error;
-            if (apply.ApplyNetwork(settings, error))
-                return true;
-            Errors.push_back(error);
-        }
-        return false;
-    }
-    std::vector<TNetworkSettings> Oks;
-    std::vector<TNetworkSettings> Shown;
-    Strings Errors;
-};
-
 struct TNetworkFixture : ::testing::Test {
     TMemoryRegistry Registry;
     TSettingsStore Store{Registry};
     TMemorySyslogReceiver Receiver;
     TMemorySyslogForwarder Forwarder;
-    TScriptedDialog Dialog;
+    TMemoryNetworkDialog Dialog;
     TRecordingPlace Sink;
     TLineDistributor Lines;
     TFixedClock Clock;
-    TSyslogNetwork Network{Receiver, Forwarder, Dialog, Store, Lines, Clock};
+    TNetworkServices Services{Receiver, Forwarder, Dialog};
+    TSyslogNetwork Network{Services, Store, Lines, Clock};
 
     TNetworkFixture() { Lines.AddPlace(Sink); }
 
@@ -86,7 +70,7 @@ TEST_F(TNetworkFixture, StartUpTakesBothSettingsAndSaysWhatCannotBeDone) {
 
     SetValue(DRAVIK_VALUE_SYSLOG_RECEIVE_PORT, "5514");
     SetValue(DRAVIK_VALUE_SYSLOG_FORWARD, "tcp://[::1]:6514");
-    TSyslogNetwork started{Receiver, Forwarder, Dialog, Store, Lines, Clock};
+    TSyslogNetwork started{Services, Store, Lines, Clock};
     started.ReadSettings();
     EXPECT_EQ(Receiver.Port, 5514);
     EXPECT_EQ(Forwarder.Destinations, Strings{"[::1]:6514"});
@@ -96,12 +80,12 @@ TEST_F(TNetworkFixture, StartUpTakesBothSettingsAndSaysWhatCannotBeDone) {
     Receiver.Port = 0;
     Receiver.Taken.insert(5514);
     SetValue(DRAVIK_VALUE_SYSLOG_FORWARD, "ftp://host:1");
-    TSyslogNetwork refused{Receiver, Forwarder, Dialog, Store, Lines, Clock};
+    TSyslogNetwork refused{Services, Store, Lines, Clock};
     refused.ReadSettings();
     EXPECT_EQ(Receiver.Port, 0);
     ASSERT_EQ(Sink.Lines.size(), 2u);
-    EXPECT_EQ(Sink.Lines[0], "***** Cannot receive syslog on port 5514: in use *****");
-    EXPECT_EQ(Sink.Lines[1].rfind("***** The setting SyslogForward is ignored: ", 0), 0u) << Sink.Lines[1];
+    EXPECT_EQ(Sink.Lines[0].rfind("***** The setting SyslogForward is ignored: ", 0), 0u) << Sink.Lines[0];
+    EXPECT_EQ(Sink.Lines[1], "***** Cannot receive syslog on port 5514: in use *****");
     EXPECT_EQ(refused.Settings().ReceivePort, 0);
     EXPECT_EQ(Value(DRAVIK_VALUE_SYSLOG_RECEIVE_PORT), "5514");
     EXPECT_EQ(Value(DRAVIK_VALUE_SYSLOG_FORWARD), "ftp://host:1");
@@ -162,9 +146,51 @@ TEST_F(TNetworkFixture, NetworkLinesComeInButAreNeverSentOnAndLossesAreSaid) {
                        "***** 2 syslog connections were refused: 64 were open *****",
                        "***** 3 lines were not forwarded to collector:514 *****"}));
 
-    Network.Close();
+    // The close: listening stops, and what came before it is handed on, every slice of it.
+    Receiver.Arrived = {received};
+    Network.StopReceiving(true);
     EXPECT_EQ(Receiver.Port, 0);
+    EXPECT_EQ(Sink.Lines.back(), "farm1|hello");
+    EXPECT_FALSE(Forwarder.Closed);
+    Network.Close();
     EXPECT_TRUE(Forwarder.Closed);
+}
+
+// The form: read at start-up after the capture, network lines on the one line path into the pane with their
+// origin, every other line forwarded, and what came before the close in the log.
+TEST(SyslogFormTest, NetworkLinesTakeTheLinePathAndTheCloseKeepsThemInTheLog) {
+    TViewer V;
+    V.SetSetting("SyslogReceivePort", "5514");
+    V.SetSetting("SyslogForward", "udp://collector:514");
+    V.SetSetting("CaptureWindowsOutput", "1");
+    V.Window.Refusal = TCaptureStart::OtherReader;
+    V.SyslogReceiver.Taken.insert(5514);
+    V.Form.FormCreate();
+    EXPECT_EQ(V.Pane.Text(), "Windows debug output is already captured by another program\r\n"
+                             "***** Cannot receive syslog on port 5514: in use *****\r\n");
+    EXPECT_EQ(V.SyslogForwarder.Destinations, Strings{"collector:514"});
+    // Forwarding starts first: only the lines before it are not forwarded.
+    EXPECT_EQ(V.SyslogForwarder.Forwarded, Strings{"***** Cannot receive syslog on port 5514: in use *****"});
+
+    V.SyslogReceiver.Taken.clear();
+    V.NetworkDialog.Oks = {Settings(5514, "collector")};
+    V.NetworkDialog.Oks[0].Forward.Transport = TSyslogTransport::Udp;
+    V.Form.mnuNetworkClick();
+    TReceivedLine received = Line(TLineSource::Network, "from afar");
+    received.Origin.Host = "farm1";
+    received.Origin.App = "app";
+    received.Origin.ProcId = "7";
+    V.SyslogReceiver.Arrived = {received};
+    V.Form.NetworkLinesArrived();
+    WriteClientText(V.Memory.Bytes(RegionName), "from a client");
+    V.Command(WM_DBG_PRINT);
+    V.SyslogReceiver.Arrived = {received};
+    EXPECT_TRUE(V.Form.FormCloseQuery());
+    const std::string tail = "[farm1 app 7] from afar\r\nfrom a client\r\n[farm1 app 7] from afar\r\n";
+    EXPECT_EQ(V.Files.Files[DefaultLogFile].substr(V.Files.Files[DefaultLogFile].size() - tail.size()), tail);
+    EXPECT_EQ(V.SyslogForwarder.Forwarded.back(), "from a client");
+    EXPECT_EQ(V.SyslogReceiver.Port, 0);
+    EXPECT_TRUE(V.SyslogForwarder.Closed);
 }
 
 } // namespace

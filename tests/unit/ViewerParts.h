@@ -12,6 +12,7 @@
 #include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/MemorySharedMemory.h"
+#include "fakes/MemorySyslog.h"
 #include "fakes/MemoryWindow.h"
 #include "pane/PaneBuffer.h"
 #include "shell/DebugForm.h"
@@ -37,8 +38,12 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TMapList Maps{Memory};
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
+    TMemorySyslogReceiver SyslogReceiver;
+    TMemorySyslogForwarder SyslogForwarder;
+    TMemoryNetworkDialog NetworkDialog;
     TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Pane, Files, Registry, Maps, Clock,
-                                     Dialogs, Window, RecoveryWriter}};
+                                     Dialogs, Window, RecoveryWriter,
+                                     TNetworkServices{SyslogReceiver, SyslogForwarder, NetworkDialog}}};
 
     // A client's command message, read and carried out as the window does.
     void Command(unsigned message) { Form.HandleClientCommand(Form.ReadClientCommand(message)); }

@@ -21,10 +21,10 @@ std::string Notice(const std::string& text) {
 
 } // namespace
 
-TSyslogNetwork::TSyslogNetwork(ISyslogReceiver& receiver, ISyslogForwarder& forwarder, INetworkDialog& dialog,
-                               TSettingsStore& settings, TLineDistributor& lines, const IClock& clock)
-    : FReceiver(receiver), FForwarder(forwarder), FDialog(dialog), FStore(settings), FLines(lines),
-      FClock(clock) {}
+TSyslogNetwork::TSyslogNetwork(const TNetworkServices& services, TSettingsStore& settings,
+                               TLineDistributor& lines, const IClock& clock)
+    : FReceiver(services.Receiver), FForwarder(services.Forwarder), FDialog(services.Dialog),
+      FStore(settings), FLines(lines), FClock(clock) {}
 
 void TSyslogNetwork::PrintOwnLine(const std::string& text) {
     FLines.Hand(OwnLine(text, FClock));
@@ -34,16 +34,8 @@ void TSyslogNetwork::PrintOwnLine(const std::string& text) {
 // that half off for this run without changing what is stored: the next
 // start tries again, and the dialog shows the rest as it is.
 void TSyslogNetwork::ReadSettings() {
+    // Forwarding first: a port that cannot be had is then told the collector too.
     std::string error;
-    std::uint16_t port = 0;
-    const std::string portText = FStore.ReadRegString(DRAVIK_VALUE_SYSLOG_RECEIVE_PORT, "");
-    if (!ParseSyslogReceivePort(portText, port, error))
-        PrintOwnLine(Notice("The setting " DRAVIK_VALUE_SYSLOG_RECEIVE_PORT " is ignored: " + error));
-    else if (port != 0 && !FReceiver.Listen(port, error))
-        PrintOwnLine(Notice(error));
-    else
-        FSettings.ReceivePort = port;
-
     TSyslogForward forward;
     const std::string forwardText = FStore.ReadRegString(DRAVIK_VALUE_SYSLOG_FORWARD, "");
     if (!ParseSyslogForward(forwardText, forward, error)) {
@@ -52,6 +44,15 @@ void TSyslogNetwork::ReadSettings() {
         FForwarder.StartForwarding(forward);
         FSettings.Forward = forward;
     }
+
+    std::uint16_t port = 0;
+    const std::string portText = FStore.ReadRegString(DRAVIK_VALUE_SYSLOG_RECEIVE_PORT, "");
+    if (!ParseSyslogReceivePort(portText, port, error))
+        PrintOwnLine(Notice("The setting " DRAVIK_VALUE_SYSLOG_RECEIVE_PORT " is ignored: " + error));
+    else if (port != 0 && !FReceiver.Listen(port, error))
+        PrintOwnLine(Notice(error));
+    else
+        FSettings.ReceivePort = port;
 }
 
 void TSyslogNetwork::ShowDialog() {
@@ -84,13 +85,19 @@ bool TSyslogNetwork::ApplyNetwork(const TNetworkSettings& settings, std::string&
 }
 
 void TSyslogNetwork::LinesArrived(bool debugOutput) {
+    HandArrived(debugOutput);
+}
+
+bool TSyslogNetwork::HandArrived(bool debugOutput) {
     FArrived.clear();
     const TSyslogReceiverCounts counts = FReceiver.Collect(FArrived);
     if (debugOutput)
         for (const TReceivedLine& line : FArrived)
             FLines.Hand(line);
+    const bool any = !FArrived.empty();
     FArrived.clear();
     SayCounts(counts);
+    return any;
 }
 
 void TSyslogNetwork::SayCounts(const TSyslogReceiverCounts& counts) {
@@ -113,9 +120,22 @@ void TSyslogNetwork::NoticesArrived() {
         PrintOwnLine(notice);
 }
 
+void TSyslogNetwork::StopReceiving(bool debugOutput) {
+    if (FSettings.ReceivePort == 0)
+        return;
+    FReceiver.StopListening();
+    // The reader has ended: every slice that is left is handed on.
+    while (HandArrived(debugOutput)) {
+    }
+}
+
+void TSyslogNetwork::ResumeReceiving() {
+    std::string error;
+    if (FSettings.ReceivePort != 0 && !FReceiver.Listen(FSettings.ReceivePort, error))
+        PrintOwnLine(Notice(error));
+}
+
 void TSyslogNetwork::Close() {
-    if (FSettings.ReceivePort != 0)
-        FReceiver.StopListening();
     FForwarder.Close();
 }
 

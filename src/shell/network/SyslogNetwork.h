@@ -15,8 +15,8 @@ class TSettingsStore;
 // the line path it is the forwarder.
 class TSyslogNetwork : public ILinePlace, public INetworkApply {
   public:
-    TSyslogNetwork(ISyslogReceiver& receiver, ISyslogForwarder& forwarder, INetworkDialog& dialog,
-                   TSettingsStore& settings, TLineDistributor& lines, const IClock& clock);
+    TSyslogNetwork(const TNetworkServices& services, TSettingsStore& settings, TLineDistributor& lines,
+                   const IClock& clock);
 
     // At start-up: "SyslogReceivePort" and "SyslogForward" put into effect.
     // What cannot be is said in the pane; the settings stay as they are.
@@ -28,7 +28,11 @@ class TSyslogNetwork : public ILinePlace, public INetworkApply {
     void LinesArrived(bool debugOutput);
     // The forwarder has something to say.
     void NoticesArrived();
-    // At the viewer's close: listening stops, the queue gets its last moment.
+    // The close sequence: first no more lines come, and those that came are
+    // handed on; should the close fail, receiving resumes. At the end the
+    // forwarder's queue gets its last moment.
+    void StopReceiving(bool debugOutput);
+    void ResumeReceiving();
     void Close();
 
     // ILinePlace: every line that reaches the pane, forwarded unless it came
@@ -41,6 +45,8 @@ class TSyslogNetwork : public ILinePlace, public INetworkApply {
 
   private:
     void PrintOwnLine(const std::string& text);
+    // One slice of what the receiver has; false when it had no line.
+    bool HandArrived(bool debugOutput);
     void SayCounts(const TSyslogReceiverCounts& counts);
 
     ISyslogReceiver& FReceiver;

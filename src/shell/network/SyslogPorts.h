@@ -75,3 +75,10 @@ class INetworkDialog {
     // False when the user cancelled.
     virtual bool ShowNetworkDialog(const TNetworkSettings& current, INetworkApply& apply) = 0;
 };
+
+// The platform's side of the network, as the viewer's form is given it.
+struct TNetworkServices {
+    ISyslogReceiver& Receiver;
+    ISyslogForwarder& Forwarder;
+    INetworkDialog& Dialog;
+};
