@@ -26,6 +26,7 @@ const char* const kItems[] = {"Clear",
                               "Debug Output",
                               "Log Client Connections",
                               "Capture Windows Output",
+                              "Network...",
                               "Info"};
 
 int Position(const std::string& item) {
@@ -165,7 +166,7 @@ std::vector<StepTest> MenuTests() {
              Steps{ClearClipboard(), Select(-1, 0),
                    MenuShows({"Clear", "Cut greyed", "Copy greyed", "Paste greyed", "Select All", "Import",
                               "Mark", "Stay on Top checked", "Toolbar checked", "Debug Output checked",
-                              "Log Client Connections", "Capture Windows Output", "Info"}),
+                              "Log Client Connections", "Capture Windows Output", "Network...", "Info"}),
                    Click(kCbFloat), Click(kCbDebugOutput), Click(kCbLogConnect), Select(0, 4),
                    PutClipboard("to paste"),
                    MenuShows({"Cut", "Copy", "Paste", "Stay on Top", "Toolbar checked", "Debug Output",
@@ -181,8 +182,9 @@ std::vector<StepTest> MenuTests() {
                    ChooseByPosition("Log Client Connections"), BoxIs(kCbLogConnect, true),
                    ChooseByPosition("Capture Windows Output"), SettingIs("CaptureWindowsOutput", "1")} +
              Steps{ChooseByPosition("Import"), Dialog("Open"), Cancel(), ChooseByPosition("Export"),
-                   Dialog("Save"), Cancel(), ChooseByPosition("Info"), Dialog("About Korvane Dravik"),
-                   Cancel(), ChooseByPosition("Clear"), PaneIs(""), Close()}},
+                   Dialog("Save"), Cancel(), ChooseByPosition("Network..."), Dialog("Network"), Cancel(),
+                   ChooseByPosition("Info"), Dialog("About Korvane Dravik"), Cancel(),
+                   ChooseByPosition("Clear"), PaneIs(""), Close()}},
         // With a selection both act.
         {"Cut and Copy need a selection",
          WithText("alpha beta") + Steps{PutClipboard("untouched"), Select(-1, 0), MenuLetter('u'),
