@@ -4,6 +4,7 @@
 // that did not are counted and said.
 #include "harness/collector.h"
 #include "harness/fixture.h"
+#include "harness/ui.h"
 #include "harness/unix.h"
 
 #include <cstdio>
@@ -87,6 +88,19 @@ void ACollectorDownAtFirstGetsEveryQueuedLineOnceItIsUp() {
         host + "|dravik|-|-|" + kBom + "***** " + std::to_string(kFloodLines - forwarded) + " " + notice;
     CHECK_EQ(next < lines.size() ? lines[next] : "<none>", expectedNotice);
     CHECK_EQ(lines.size(), next + 1);
+
+    // The same collector over UDP, chosen in the dialog, from the next line on.
+    CHECK(PostCommand(viewer, kMnuNetwork));
+    const HWND dialog = WaitForDialog(run.ProcessId(), "Network");
+    if (CHECK(dialog != nullptr)) {
+        SendMessageA(GetDlgItem(dialog, kUdp), BM_CLICK, 0, 0);
+        PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        CHECK_MSG(WaitFor([&] { return !IsWindow(dialog); }, 10000), "the dialog stayed open");
+    }
+    CHECK_EQ(SettingOrAbsent("SyslogForward"), "udp://127.0.0.1:" + std::to_string(port));
+    CHECK_SENT(Print(viewer, "over udp"));
+    CHECK(collector.WaitForLine(kBom + "over udp", 10000));
+    CHECK_EQ(collector.Lines().back(), host + "|dravik|-|-|" + kBom + "over udp");
     collector.Stop();
     CHECK(run.Close());
 }

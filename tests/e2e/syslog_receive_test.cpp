@@ -17,16 +17,6 @@ namespace {
 
 const DWORD kArrivalMs = 10000;
 const DWORD kLoggerMs = 15000;
-// The Network dialog's controls.
-enum NetworkControl : int {
-    kReceive = 2601,
-    kReceivePort = 2602,
-    kForward = 2603,
-    kHost = 2604,
-    kForwardPort = 2605,
-    kUdp = 2606,
-    kTcp = 2607,
-};
 const char* const kCutNotice = "***** 1 syslog message was cut at 64 KiB or at the end of a connection *****";
 
 struct Winsock {

@@ -38,6 +38,16 @@ enum MenuId : int {
     kMnuInfo = kPbInfo,
     kMnuNetwork = 115,
 };
+// The Network dialog's controls.
+enum NetworkControl : int {
+    kReceive = 2601,
+    kReceivePort = 2602,
+    kForward = 2603,
+    kHost = 2604,
+    kForwardPort = 2605,
+    kUdp = 2606,
+    kTcp = 2607,
+};
 
 bool WindowIsTopmost(HWND window);
 
