@@ -1,22 +1,23 @@
 // Measures Dravik.exe against the null viewer (a window of its own class and region that only copies each
 // text out and answers 0), both started afresh from this program's folder; what clients pay per line against
-// the bare channel to Dravik; and Dravik capturing Windows' own debug output against a minimal reader of that
-// channel. Prints the tables of figures.
+// the bare channel to Dravik; Dravik capturing Windows' own debug output against a minimal reader of that
+// channel; and syslog with real peers (see network.h). Prints the tables of figures.
 //
-//   dravik-bench [--rounds N] [--clients-only | --only-windows-output] [--markdown FILE] [--figures FILE]
-//                [--client-figures FILE]
+//   dravik-bench [--rounds N] [--clients-only | --only-windows-output | --only-network] [--markdown FILE]
+//                [--figures FILE] [--client-figures FILE]
 //
 // N rounds (default 5) each start both viewers afresh; within a round the clients take turns between them,
 // so that both meet the same changes in the machine's load. The table pools all rounds. Then a second
 // table compares what clients pay per line with the bare channel, both to Dravik (see client_cost.h), and
 // the rows of Windows' debug output run N rounds of their own. --clients-only and --only-windows-output
-// measure only those.
+// measure only those, and so does --only-network.
 // --markdown writes the tables and the checks as Markdown, --figures one tab-separated line per figure of
 // the first and the last table, --client-figures the same for the second.
 // Exit code 0 when everything could be measured and every check passed, whether or not the targets are met.
 #include "client_cost.h"
 #include "clients.h"
 #include "measure.h"
+#include "network.h"
 #include "report.h"
 #include "windows_output.h"
 #include "workspace.h"
@@ -164,6 +165,7 @@ int main(int argc, char** argv) {
     const char* clientFiguresFile = nullptr;
     bool clientsOnly = false;
     bool onlyWindowsOutput = false;
+    bool onlyNetwork = false;
     int rounds = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -177,12 +179,15 @@ int main(int argc, char** argv) {
             clientsOnly = true;
         else if (option == "--only-windows-output")
             onlyWindowsOutput = true;
+        else if (option == "--only-network")
+            onlyNetwork = true;
         else if (option == "--rounds" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             rounds = std::atoi(argv[++i]);
         else {
-            std::fputs("usage: dravik-bench [--rounds N] [--clients-only | --only-windows-output] "
-                       "[--markdown FILE] [--figures FILE] [--client-figures FILE]\n",
-                       stderr);
+            std::fputs(
+                "usage: dravik-bench [--rounds N] [--clients-only | --only-windows-output | --only-network] "
+                "[--markdown FILE] [--figures FILE] [--client-figures FILE]\n",
+                stderr);
             return 1;
         }
     }
@@ -191,13 +196,14 @@ int main(int argc, char** argv) {
     std::string markdown;
     std::vector<bench::Row> rows;
     bool measured = true;
-    if (!clientsOnly && !onlyWindowsOutput) {
-        const bench::ChannelNames& nullNames = bench::kNullViewerNames;
-        const std::string nullArguments =
-            std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
-        const bench::RunResults run = bench::MeasureInTurns(
-            {"Dravik", folder + "Dravik.exe", "", bench::kDravikNames, true},
-            {"null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false}, rounds);
+    const bench::ChannelNames& nullNames = bench::kNullViewerNames;
+    const std::string nullArguments =
+        std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
+    const bench::ViewerSetup dravikSetup{"Dravik", folder + "Dravik.exe", "", bench::kDravikNames, true, {}};
+    const bench::ViewerSetup nullSetup{
+        "null viewer", folder + "null-viewer.exe", nullArguments, nullNames, false, {}};
+    if (!clientsOnly && !onlyWindowsOutput && !onlyNetwork) {
+        const bench::RunResults run = bench::MeasureInTurns(dravikSetup, nullSetup, rounds);
         rows = MakeRows(run);
         markdown = bench::MarkdownTable(rows) + "\n" +
                    RatioList("One client, Dravik / null viewer in each round", run.oneClientRatios) +
@@ -206,12 +212,12 @@ int main(int argc, char** argv) {
         measured = run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
     }
     bench::ClientCostResults clients;
-    if (!onlyWindowsOutput) {
+    if (!onlyWindowsOutput && !onlyNetwork) {
         clients = bench::MeasureClientCost(folder + "Dravik.exe", folder + "dravik-send.exe");
         markdown += ClientSection(clients);
         measured = measured && clients.problems.empty();
     }
-    if (!clientsOnly) {
+    if (!clientsOnly && !onlyNetwork) {
         const bench::WindowsOutputResults output = bench::MeasureWindowsOutput(folder + "Dravik.exe", rounds);
         const std::vector<bench::Row> outputRows = MakeWindowsOutputRows(output);
         rows.insert(rows.end(), outputRows.begin(), outputRows.end());
@@ -221,6 +227,24 @@ int main(int argc, char** argv) {
             WindowsOutputChecks(output);
         measured = measured && output.problems.empty();
     }
+    if (!clientsOnly && !onlyWindowsOutput) {
+        // The clients' rounds with forwarding repeat those of the first table: fewer of them will do.
+        const bench::NetworkResults network = bench::MeasureNetwork(dravikSetup, nullSetup, (rounds + 1) / 2);
+        const std::vector<bench::Row> networkRows = bench::NetworkRows(network);
+        const std::vector<bench::Row> forwardingRows = bench::ForwardingClientRows(network);
+        rows.insert(rows.end(), networkRows.begin(), networkRows.end());
+        rows.insert(rows.end(), forwardingRows.begin(), forwardingRows.end());
+        markdown += "\n### Syslog over the network\n\n" +
+                    bench::MarkdownTable(networkRows, bench::Columns{"Dravik", "sent", "Dravik / sent"}) +
+                    "\n" + bench::MarkdownTable(forwardingRows) + "\n" +
+                    RatioList("One client forwarding, Dravik / null viewer in each round",
+                              network.clients.oneClientRatios) +
+                    RatioList("Four clients forwarding, Dravik / null viewer in each round",
+                              network.clients.fourClientsRatios) +
+                    "\n" + bench::NetworkNotes(network);
+        measured = measured && network.problems.empty() && network.clients.dravik.problems.empty() &&
+                   network.clients.null.problems.empty();
+    }
     std::printf("\n%s", markdown.c_str());
     std::fflush(stdout);
 
@@ -229,7 +253,7 @@ int main(int argc, char** argv) {
         written = WriteText(markdownFile, markdown) && written;
     if (figuresFile != nullptr && !clientsOnly)
         written = WriteText(figuresFile, bench::FigureLines(rows)) && written;
-    if (clientFiguresFile != nullptr && !onlyWindowsOutput)
+    if (clientFiguresFile != nullptr && !onlyWindowsOutput && !onlyNetwork)
         written = WriteText(clientFiguresFile, bench::FigureLines(bench::ClientRows(clients))) && written;
     if (!written)
         std::fputs("dravik-bench: could not write the result files\n", stderr);

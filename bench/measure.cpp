@@ -117,6 +117,9 @@ bool Launch(Contestant& contestant, ViewerProcess& viewer, double& seconds) {
     // Both viewers start in the same conditions; only Dravik reads the settings and the log.
     if (!DeleteViewerSettings() || !WriteWholeFile(contestant.folder.Path() + "DebugLog.txt", LogText()))
         return false;
+    for (const auto& setting : contestant.setup.settings)
+        if (!SetViewerSetting(setting.first, setting.second))
+            return false;
     if (!viewer.Start(contestant.setup.exe, contestant.setup.arguments, contestant.folder.Path()))
         return false;
     seconds = viewer.WaitAnswering(kStartTimeoutMs);

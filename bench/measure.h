@@ -4,6 +4,7 @@
 #include "viewer_process.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bench {
@@ -16,6 +17,8 @@ struct ViewerSetup {
     // Each viewer runs from a fresh copy in a folder of its own; the real viewer's log file lies there, and
     // it has a pane to check.
     bool isDravik = false;
+    // Settings the viewer starts with, name and value.
+    std::vector<std::pair<std::string, std::string>> settings;
 };
 
 struct ViewerResults {

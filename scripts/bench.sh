@@ -5,9 +5,10 @@
 # above 1 the bench runs that many times; the page then also shows the spread of every figure, and the tables
 # of the last run. --clients measures only what clients pay per line (a few minutes instead of about twenty),
 # prints that table and leaves docs/performance.md as it is. --only-windows-output runs the rows of Windows'
-# debug output alone and writes them to docs/performance-windows-output.md instead.
+# debug output alone and writes them to docs/performance-windows-output.md instead; --only-network the rows of
+# syslog over the network, to docs/performance-network.md.
 #
-#   bash scripts/bench.sh [--clients | --only-windows-output] [RUNS]
+#   bash scripts/bench.sh [--clients | --only-windows-output | --only-network] [RUNS]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 clients_only=0
@@ -20,10 +21,14 @@ elif [ "${1:-}" = --only-windows-output ]; then
     only=(--only-windows-output)
     page=docs/performance-windows-output.md
     shift
+elif [ "${1:-}" = --only-network ]; then
+    only=(--only-network)
+    page=docs/performance-network.md
+    shift
 fi
 runs="${1:-1}"
 if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: bash scripts/bench.sh [--clients | --only-windows-output] [RUNS]" >&2
+    echo "usage: bash scripts/bench.sh [--clients | --only-windows-output | --only-network] [RUNS]" >&2
     exit 1
 fi
 bench_options=("${only[@]+"${only[@]}"}")
@@ -209,6 +214,31 @@ window shown.
 TEXT
 }
 
+# The method of the rows of syslog over the network.
+network_method() {
+    cat <<'TEXT'
+## Method: syslog over the network
+
+The peers are real programs on the Linux side, started by `dravik-bench.exe` through Wine: util-linux
+`logger` sends, and `rsyslogd` (the Debian package, run unprivileged in the foreground with a configuration
+of its own that listens on 127.0.0.1 only and writes `hostname|app-name|procid|msgid|msg` per message to a
+file) collects. Every port is a free loopback port picked for the run.
+
+- **Receiving**: Dravik starts with "SyslogReceivePort" set; `logger --rfc5424 -f FILE` sends 10000 messages
+  `message 000001` ... one per line of the file, first over TCP with octet counting (one connection), then as
+  10000 UDP datagrams to 127.0.0.1. Each is looked for in Dravik's history (`DebugLog.txt.history`), by its
+  origin's app-name: over TCP all must be there in the order sent; over UDP every one missing counts as lost
+  (the target: at most 10). The seconds run from the start of `logger` until the last message was in the
+  history (written at least once a second).
+- **Forwarding**: rsyslogd runs first; Dravik starts with "SyslogForward" = `tcp://127.0.0.1:PORT`, and the
+  bench prints 20000 lines of 80 characters as one client at full speed. Every line must be in rsyslogd's
+  file, in order, as `HOST|dravik|-|-|<BOM>text`.
+- **Clients with forwarding on**: the rounds of one and four clients of the first table once more, with
+  Dravik forwarding every line over TCP to an rsyslogd that runs throughout, against the null viewer.
+
+TEXT
+}
+
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
 {
     if [ "${#only[@]}" -eq 0 ]; then
@@ -217,14 +247,23 @@ cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
         echo "Written by \`bash scripts/bench.sh [RUNS]\`; every figure below comes from the run(s) named here."
         echo
         null_viewer_method
+        windows_output_method
+        network_method
+    elif [ "${only[0]}" = --only-network ]; then
+        echo "# Performance: syslog over the network"
+        echo
+        echo "Written by \`bash scripts/bench.sh --only-network [RUNS]\`; every figure below comes from the run(s)"
+        echo "named here."
+        echo
+        network_method
     else
         echo "# Performance: Dravik capturing Windows debug output"
         echo
         echo "Written by \`bash scripts/bench.sh --only-windows-output [RUNS]\`; every figure below comes from the"
         echo "run(s) named here."
         echo
+        windows_output_method
     fi
-    windows_output_method
     echo "## Machine"
     echo
     echo "- Processors (nproc): $(nproc)"
