@@ -64,3 +64,8 @@
 #define DRAVIK_VALUE_LOG_FILE "LogFile"
 /* "1" while the viewer captures Windows' own debug output (OutputDebugString), anything else off. */
 #define DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT "CaptureWindowsOutput"
+/* The History window's place and size on the screen, kept like the main window's. */
+#define DRAVIK_VALUE_HISTORY_LEFT "HistoryLeft"
+#define DRAVIK_VALUE_HISTORY_TOP "HistoryTop"
+#define DRAVIK_VALUE_HISTORY_WIDTH "HistoryWidth"
+#define DRAVIK_VALUE_HISTORY_HEIGHT "HistoryHeight"
