@@ -1,0 +1,122 @@
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "platform/Guarded.h"
+#include "platform/HistoryListView.h"
+#include "platform/Win32Dialogs.h"
+#include "platform/Win32Handles.h"
+#include "shell/SettingsStore.h"
+#include "shell/historyview/HistoryForm.h"
+
+class IRegistry;
+class THistoryOutputJob;
+class THistorySource;
+
+// The History window: every line of the history folder of the log file in use, with Find, Filter, Follow,
+// Copy and Export. One per viewer, owned by the main window (it stays above it, and goes with it). The
+// window's thread only draws and asks: the reading, filtering and finding are done by the thread of its
+// THistorySource, Copy and Export by threads of their own. Text in Unicode throughout.
+class TfrmHistoryWindow : public IErrorDisplay {
+  public:
+    // Controls, by id, for people and programs that drive the window.
+    static constexpr int ListId = 1001;
+    static constexpr int FindId = 1002;
+    static constexpr int FilterId = 1003;
+    static constexpr int StatusId = 1004;
+    static constexpr int ExportId = 1005;
+
+    explicit TfrmHistoryWindow(IRegistry& registry);
+    ~TfrmHistoryWindow() override;
+    TfrmHistoryWindow(const TfrmHistoryWindow&) = delete;
+    TfrmHistoryWindow& operator=(const TfrmHistoryWindow&) = delete;
+
+    // Opens the window on the history in the folder, or brings the open one to the front (on that folder);
+    // the Find box gets the focus. False when the window could not be made.
+    bool Open(HINSTANCE instance, HWND owner, const std::string& folder);
+    // The log file was switched: an open window shows the history in the new folder.
+    void UseFolder(const std::string& folder);
+    // Any thread: the history's writer has written to the folder.
+    void HistoryWritten();
+    void Close();
+    HWND Handle() const { return FWindow; }
+
+    // IErrorDisplay: the viewer's general error box, over this window.
+    void ShowUnexpectedError(const char* message) override;
+
+  private:
+    static constexpr UINT ChangedMessage = WM_APP + 1;
+    static constexpr UINT JobDoneMessage = WM_APP + 2;
+    static constexpr UINT WrittenMessage = WM_APP + 3;
+    static constexpr UINT_PTR FilterTimerId = 1;
+    static constexpr UINT_PTR ProgressTimerId = 2;
+
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    template <typename THandler> void Guarded(THandler&& handler) {
+        ::Guarded(*this, std::forward<THandler>(handler));
+    }
+
+    // Message handlers.
+    bool FormCreate();
+    void FormResize();
+    void FormActivate(bool active);
+    void FormDestroy();
+    void Command(WORD id, WORD notification);
+    LRESULT Notify(const NMHDR& header);
+    void Timer(UINT_PTR id);
+    void ModelChanged();
+    void JobDone();
+    bool ControlKey(HWND control, UINT message, WPARAM wParam);
+
+    // What the user asks for.
+    void FindTyped();
+    void FindAgain(bool forward);
+    void ApplyFilter();
+    void ListScrolled();
+    void CopyRows();
+    void ExportRows();
+    void FocusFind();
+    void MoveFocus(HWND from, bool backward);
+
+    void UseSource(const std::string& folder);
+    void UpdateStatus();
+    void ShowErrorBox(const std::wstring& text);
+    std::wstring BoxText(HWND control) const;
+    WNDPROC& OriginalProc(HWND control);
+    int Scaled(int pixels) const { return ::MulDiv(pixels, FDpi, 96); }
+
+    TSettingsStore FSettings;
+    HWND FWindow = nullptr;
+    // Published for HistoryWritten, which any thread may call.
+    std::atomic<HWND> FPostTarget{nullptr};
+    HINSTANCE FInstance = nullptr;
+    int FDpi = 96;
+    TGdiObject FFont;
+    THistoryListView FList;
+    HWND FFindBox = nullptr;
+    HWND FFilterBox = nullptr;
+    HWND FStatus = nullptr;
+    HWND FExportButton = nullptr;
+    HWND FFindLabel = nullptr;
+    HWND FFilterLabel = nullptr;
+    HWND FLastFocus = nullptr;
+    WNDPROC FListProc = nullptr;
+    WNDPROC FFindProc = nullptr;
+    WNDPROC FFilterProc = nullptr;
+    WNDPROC FButtonProc = nullptr;
+    TWin32Dialogs FDialogs;
+    std::string FExportName;
+    std::wstring FStatusShown;
+
+    // Declared in the order they go: the jobs share the source, the form draws from its model.
+    std::shared_ptr<THistorySource> FSource;
+    std::unique_ptr<THistoryOutputJob> FExportJob;
+    std::unique_ptr<THistoryOutputJob> FCopyJob;
+    TfrmHistory FForm{FList};
+};
