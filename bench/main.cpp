@@ -1,21 +1,23 @@
 // Measures Dravik.exe against the null viewer (a window of its own class and region that only copies each
 // text out and answers 0), both started afresh from this program's folder; what clients pay per line against
-// the bare channel to Dravik; and Dravik capturing Windows' own debug output against a minimal reader of that
-// channel. Prints the tables of figures.
+// the bare channel to Dravik; Dravik capturing Windows' own debug output against a minimal reader of that
+// channel; and the History window over 3000000 lines against a plain reading of the same files. Prints the
+// tables of figures.
 //
-//   dravik-bench [--rounds N] [--clients-only | --only-windows-output] [--markdown FILE] [--figures FILE]
-//                [--client-figures FILE]
+//   dravik-bench [--rounds N] [--clients-only | --only-windows-output | --only-history] [--markdown FILE]
+//                [--figures FILE] [--client-figures FILE]
 //
 // N rounds (default 5) each start both viewers afresh; within a round the clients take turns between them,
 // so that both meet the same changes in the machine's load. The table pools all rounds. Then a second
 // table compares what clients pay per line with the bare channel, both to Dravik (see client_cost.h), and
-// the rows of Windows' debug output run N rounds of their own. --clients-only and --only-windows-output
-// measure only those.
+// the rows of Windows' debug output run N rounds of their own, then the History window once. --clients-only,
+// --only-windows-output and --only-history measure only those.
 // --markdown writes the tables and the checks as Markdown, --figures one tab-separated line per figure of
 // the first and the last table, --client-figures the same for the second.
 // Exit code 0 when everything could be measured and every check passed, whether or not the targets are met.
 #include "client_cost.h"
 #include "clients.h"
+#include "history.h"
 #include "measure.h"
 #include "report.h"
 #include "windows_output.h"
@@ -142,6 +144,48 @@ std::string WindowsOutputChecks(const bench::WindowsOutputResults& output) {
     return text;
 }
 
+std::vector<bench::Row> MakeHistoryRows(const bench::HistoryResults& history) {
+    using bench::Row;
+    // A figure that could not be measured counts as the longest wait.
+    const auto seconds = [](double value) { return value < 0 ? 60.0 : value; };
+    const std::string lines = std::to_string(history.lines);
+    return {
+        Row{"History window on " + lines + " lines, first rows after opening, against counting the lines",
+            "s", seconds(history.firstRows), history.countLines, false, 1, 2, true},
+        Row{"History window, every line in the list, against counting the lines", "s",
+            seconds(history.fullCount), history.countLines, false, 3, 2, true},
+        Row{"History window, a Filter term of 1 row in 1000 (its 300 ms pause included), against a search",
+            "s", seconds(history.filter), history.searchText, false, 1, 2, true},
+        Row{"History window, Find of the last row's text from the first row, against a search", "s",
+            seconds(history.find), history.searchText, false, 1, 2, true},
+        Row{"Private bytes with the History window open, more than without it (without)", "MiB",
+            (history.with.privateBytes - history.without.privateBytes) / kMiB,
+            history.without.privateBytes / kMiB, false, 64, 1, true},
+        Row{"Main window's longest answer to WM_NULL while the History window works (before it opened)", "ms",
+            history.longestAnswerOpen, history.longestAnswerBefore, false, 100, 1, true},
+        Row{"Longest client print while the History window works (before it opened)", "ms",
+            history.longestPrintOpen, history.longestPrintBefore, false, 100, 1, true},
+    };
+}
+
+std::string HistorySection(const bench::HistoryResults& history, const std::vector<bench::Row>& rows) {
+    std::string text =
+        "\n### History window\n\n" +
+        bench::MarkdownTable(rows, bench::Columns{"Dravik", "plain reading, or as said", "-"}) + "\n";
+    char line[400];
+    std::snprintf(
+        line, sizeof line,
+        "- %ld lines, %.0f MB in the files; against the plain reading: first rows %.1f, every line %.1f, "
+        "filter %.1f, find %.1f times as long.\n- %ld answers to WM_NULL and %ld prints while the window "
+        "worked.\n",
+        history.lines, history.megabytes, bench::Ratio(rows[0]), bench::Ratio(rows[1]), bench::Ratio(rows[2]),
+        bench::Ratio(rows[3]), history.answers, history.prints);
+    text += line;
+    for (const std::string& problem : history.problems)
+        text += "- **History window: " + problem + "**\n";
+    return text;
+}
+
 bool WriteText(const char* path, const std::string& text) {
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr)
@@ -164,6 +208,7 @@ int main(int argc, char** argv) {
     const char* clientFiguresFile = nullptr;
     bool clientsOnly = false;
     bool onlyWindowsOutput = false;
+    bool onlyHistory = false;
     int rounds = 5;
     for (int i = 1; i < argc; ++i) {
         const std::string option = argv[i];
@@ -177,12 +222,15 @@ int main(int argc, char** argv) {
             clientsOnly = true;
         else if (option == "--only-windows-output")
             onlyWindowsOutput = true;
+        else if (option == "--only-history")
+            onlyHistory = true;
         else if (option == "--rounds" && i + 1 < argc && std::atoi(argv[i + 1]) > 0)
             rounds = std::atoi(argv[++i]);
         else {
-            std::fputs("usage: dravik-bench [--rounds N] [--clients-only | --only-windows-output] "
-                       "[--markdown FILE] [--figures FILE] [--client-figures FILE]\n",
-                       stderr);
+            std::fputs(
+                "usage: dravik-bench [--rounds N] [--clients-only | --only-windows-output | --only-history] "
+                "[--markdown FILE] [--figures FILE] [--client-figures FILE]\n",
+                stderr);
             return 1;
         }
     }
@@ -191,7 +239,8 @@ int main(int argc, char** argv) {
     std::string markdown;
     std::vector<bench::Row> rows;
     bool measured = true;
-    if (!clientsOnly && !onlyWindowsOutput) {
+    const bool everything = !clientsOnly && !onlyWindowsOutput && !onlyHistory;
+    if (everything) {
         const bench::ChannelNames& nullNames = bench::kNullViewerNames;
         const std::string nullArguments =
             std::string("- --class ") + nullNames.windowClass + " --region " + nullNames.region;
@@ -206,12 +255,12 @@ int main(int argc, char** argv) {
         measured = run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
     }
     bench::ClientCostResults clients;
-    if (!onlyWindowsOutput) {
+    if (everything || clientsOnly) {
         clients = bench::MeasureClientCost(folder + "Dravik.exe", folder + "dravik-send.exe");
         markdown += ClientSection(clients);
         measured = measured && clients.problems.empty();
     }
-    if (!clientsOnly) {
+    if (everything || onlyWindowsOutput) {
         const bench::WindowsOutputResults output = bench::MeasureWindowsOutput(folder + "Dravik.exe", rounds);
         const std::vector<bench::Row> outputRows = MakeWindowsOutputRows(output);
         rows.insert(rows.end(), outputRows.begin(), outputRows.end());
@@ -221,6 +270,13 @@ int main(int argc, char** argv) {
             WindowsOutputChecks(output);
         measured = measured && output.problems.empty();
     }
+    if (everything || onlyHistory) {
+        const bench::HistoryResults history = bench::MeasureHistory(folder + "Dravik.exe");
+        const std::vector<bench::Row> historyRows = MakeHistoryRows(history);
+        rows.insert(rows.end(), historyRows.begin(), historyRows.end());
+        markdown += HistorySection(history, historyRows);
+        measured = measured && history.problems.empty();
+    }
     std::printf("\n%s", markdown.c_str());
     std::fflush(stdout);
 
@@ -229,7 +285,7 @@ int main(int argc, char** argv) {
         written = WriteText(markdownFile, markdown) && written;
     if (figuresFile != nullptr && !clientsOnly)
         written = WriteText(figuresFile, bench::FigureLines(rows)) && written;
-    if (clientFiguresFile != nullptr && !onlyWindowsOutput)
+    if (clientFiguresFile != nullptr && (everything || clientsOnly))
         written = WriteText(clientFiguresFile, bench::FigureLines(bench::ClientRows(clients))) && written;
     if (!written)
         std::fputs("dravik-bench: could not write the result files\n", stderr);

@@ -16,6 +16,10 @@ page=docs/performance.md
 if [ "${1:-}" = --clients ]; then
     clients_only=1
     shift
+elif [ "${1:-}" = --only-history ]; then
+    clients_only=1
+    only=(--only-history)
+    shift
 elif [ "${1:-}" = --only-windows-output ]; then
     only=(--only-windows-output)
     page=docs/performance-windows-output.md
@@ -23,11 +27,11 @@ elif [ "${1:-}" = --only-windows-output ]; then
 fi
 runs="${1:-1}"
 if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: bash scripts/bench.sh [--clients | --only-windows-output] [RUNS]" >&2
+    echo "usage: bash scripts/bench.sh [--clients | --only-windows-output | --only-history] [RUNS]" >&2
     exit 1
 fi
 bench_options=("${only[@]+"${only[@]}"}")
-[ "$clients_only" -eq 0 ] || bench_options=(--clients-only)
+[ "$clients_only" -eq 0 ] || [ "${#only[@]}" -gt 0 ] || bench_options=(--clients-only)
 
 # A prefix of its own: the bench deletes the viewer's settings before every start.
 export DRAVIK_PREFIX_NAME="${DRAVIK_PREFIX_NAME:-wineprefix-bench}"
@@ -72,7 +76,7 @@ if [ ! -f "$final" ]; then
     exit 1
 fi
 if [ "$clients_only" -eq 1 ]; then
-    echo "docs/performance.md is left as it was (--clients)"
+    echo "docs/performance.md is left as it was (${only[0]:---clients})"
     exit "$failed"
 fi
 
@@ -209,6 +213,39 @@ window shown.
 TEXT
 }
 
+# The method of the History window's rows.
+history_method() {
+    cat <<'TEXT'
+## Method: the History window
+
+`dravik-bench` writes a history of 3000000 lines (16 files of about 16 MB, 252 MB in all, lines of about
+84 bytes such as `2026-12-09 00:00:00.000<TAB>client<TAB>line 0000000 the quick brown fox ...`) straight into
+`DebugLog.txt.history` beside a fresh copy of `Dravik.exe`, before the viewer starts ("HistoryLimitMB" =
+"4096", so that the history's limit removes none of it). Every 500th of 1000 lines holds
+`one-in-a-thousand`; only the last holds `needle-in-the-haystack`.
+
+- **Plain reading**, the lower bound of any window over these files: the bench reads every file in blocks of
+  1 MiB and counts the line feeds (`memchr`), and again looking for `one-in-a-thousand` in each block as
+  well; the second of two passes, when the files are in the system's cache, as they are for the viewer.
+- Dravik starts shown normally; its private bytes after 2 s are the figure "without". Then two threads of
+  the bench probe it every 10 ms, 3 s before the window opens and all the time it works: one sends
+  `WM_NULL` to the main window (`SendMessageTimeout`), one prints an 80-character line as a client. Each
+  keeps its longest time before and after the opening.
+- **Opening**: the popup menu's command (`WM_COMMAND` 215) is posted to the main window. The bench polls
+  every 2 ms: *first rows* once the History window ("TfrmHistory") is visible, its list (1001) has rows and
+  the text of its top row reads as a history line (`LVM_GETITEMTEXTW` through a buffer in the viewer's
+  process); *every line* once `LVM_GETITEMCOUNT` is 3000000. The first and the last row are then compared
+  with the lines written.
+- **Filter**: `one-in-a-thousand` is set into the Filter box (1003) in one go (`WM_SETTEXT`, as a paste); the
+  time until the list holds 3000 rows and the status (1004) says "3000 of 3000000 lines shown" and no longer
+  "filtering", the window's pause of 300 ms after the last key included.
+- **Find**: with the filter emptied and the first row selected (Home), `needle-in-the-haystack` is set into
+  the Find box (1002); the time until the last row is selected and the status says "Line 3000000 of 3000000".
+- **Memory**: the viewer's private bytes with the window open after all that, less the figure "without".
+
+TEXT
+}
+
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
 {
     if [ "${#only[@]}" -eq 0 ]; then
@@ -225,6 +262,7 @@ cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
         echo
     fi
     windows_output_method
+    [ "${#only[@]}" -gt 0 ] || history_method
     echo "## Machine"
     echo
     echo "- Processors (nproc): $(nproc)"
