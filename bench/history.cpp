@@ -16,7 +16,7 @@ namespace {
 const long kLines = 3000000;
 const int kFiles = 16;
 // The popup menu's History item.
-const WPARAM kHistoryCommand = 215;
+const WPARAM kHistoryCommand = 115;
 // In 1 row of 1000, and in the last row only.
 const char* const kRareText = "one-in-a-thousand";
 const char* const kLastText = "needle-in-the-haystack";

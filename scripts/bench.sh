@@ -231,7 +231,7 @@ history_method() {
   the bench probe it every 10 ms, 3 s before the window opens and all the time it works: one sends
   `WM_NULL` to the main window (`SendMessageTimeout`), one prints an 80-character line as a client. Each
   keeps its longest time before and after the opening.
-- **Opening**: the popup menu's command (`WM_COMMAND` 215) is posted to the main window. The bench polls
+- **Opening**: the popup menu's command (`WM_COMMAND` 115) is posted to the main window. The bench polls
   every 2 ms: *first rows* once the History window ("TfrmHistory") is visible, its list (1001) has rows and
   the text of its top row reads as a history line (`LVM_GETITEMTEXTW` through a buffer in the viewer's
   process); *every line* once `LVM_GETITEMCOUNT` is 3000000. The first and the last row are then compared

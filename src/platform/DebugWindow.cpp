@@ -20,7 +20,7 @@ const TPlacement DesignedPlacement;
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
     : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(),
                                                           FFiles, FRegistry, maps, FClock, FDialogs,
-                                                          FWindowsOutput, FRecoveryWriter})) {}
+                                                          FWindowsOutput, FRecoveryWriter, FHistory})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -50,21 +50,24 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
     FWindowsOutput.SetWindow(FWindow);
+    FHistory.SetOwner(instance, FWindow);
     return FWindow != nullptr;
 }
 
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
     if (!FWindow)
         return false;
-    // Alt with a toolbar control's underlined letter stands for a click on it.
-    if (message.message == WM_SYSKEYDOWN && IsToolbarVisible() && ::GetKeyState(VK_MENU) < 0 &&
+    // Alt with a toolbar control's underlined letter stands for a click on it, in this window (the History
+    // window's keys are its own).
+    const bool here = message.hwnd == FWindow || ::IsChild(FWindow, message.hwnd);
+    if (message.message == WM_SYSKEYDOWN && here && IsToolbarVisible() && ::GetKeyState(VK_MENU) < 0 &&
         ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_SHIFT) >= 0) {
         if (const TCommand* command = FindToolbarMnemonic(static_cast<WORD>(message.wParam))) {
             ToolbarAccelerator(command->Id);
             return true;
         }
     }
-    return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorA(FWindow, FMenuShortcuts.Get(), &message);
+    return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorW(FWindow, FMenuShortcuts.Get(), &message);
 }
 
 bool TfrmDebugWindow::RunFormCreate() {
@@ -280,8 +283,8 @@ void TfrmDebugWindow::SetTopmost(bool topmost) {
         FPendingTopmost = topmost;
         return;
     }
-    ::SetWindowPos(FWindow, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The History window, which the main window owns, comes along.
+    FHistory.SetTopmostWithOwner(topmost);
 }
 
 bool TfrmDebugWindow::IsTopmost() const {

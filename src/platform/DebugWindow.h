@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Guarded.h"
+#include "platform/HistoryWindow.h"
 #include "platform/PaneView.h"
 #include "platform/PopupMenu.h"
 #include "platform/ToolbarPanel.h"
@@ -111,6 +112,7 @@ class TfrmDebugWindow : public IWindowSwitches,
     TWin32Clock FClock;
     TWin32WindowsOutput FWindowsOutput;
     TWin32RecoveryWriter FRecoveryWriter{FFiles};
+    TfrmHistoryWindow FHistory{FRegistry};
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.
     bool FShown = false;

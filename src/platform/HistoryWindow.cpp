@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <stdexcept>
+
 #include "platform/HistoryOutputJob.h"
 #include "platform/HistorySource.h"
 #include "platform/Win32Paint.h"
@@ -112,15 +114,29 @@ bool TfrmHistoryWindow::Open(HINSTANCE instance, HWND owner, const std::string& 
     return true;
 }
 
+void TfrmHistoryWindow::ShowHistory(const std::string& folder) {
+    if (!Open(FInstance, FOwner, folder))
+        throw std::runtime_error("Cannot open the History window");
+}
+
+// Windows moves an owned window with its owner into and out of the topmost windows; Wine 8 leaves it there
+// for good and keeps its owner from coming back. Each is set on its own, the owner let go meanwhile.
+void TfrmHistoryWindow::SetTopmostWithOwner(bool topmost) {
+    const HWND place = topmost ? HWND_TOPMOST : HWND_NOTOPMOST;
+    const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!FWindow) {
+        ::SetWindowPos(FOwner, place, 0, 0, 0, 0, flags);
+        return;
+    }
+    ::SetWindowLongPtrW(FWindow, GWLP_HWNDPARENT, 0);
+    ::SetWindowPos(FOwner, place, 0, 0, 0, 0, flags);
+    ::SetWindowPos(FWindow, place, 0, 0, 0, 0, flags);
+    ::SetWindowLongPtrW(FWindow, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(FOwner));
+}
+
 void TfrmHistoryWindow::UseFolder(const std::string& folder) {
     if (FWindow && (!FSource || FSource->Folder() != folder))
         UseSource(folder);
-}
-
-void TfrmHistoryWindow::HistoryWritten() {
-    const HWND window = FPostTarget;
-    if (window)
-        ::PostMessageW(window, WrittenMessage, 0, 0);
 }
 
 void TfrmHistoryWindow::Close() {
@@ -225,7 +241,8 @@ bool TfrmHistoryWindow::FormCreate() {
     for (HWND subclassed : {FList.Handle(), FFindBox, FFilterBox, FExportButton})
         OriginalProc(subclassed) = reinterpret_cast<WNDPROC>(::SetWindowLongPtrW(
             subclassed, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TfrmHistoryWindow::ControlProc)));
-    FPostTarget = FWindow;
+    if (FWrites)
+        FWrites->AddWrittenListener(FWindow, WrittenMessage);
     return true;
 }
 
@@ -272,7 +289,8 @@ void TfrmHistoryWindow::FormActivate(bool active) {
 
 // Also when the main window goes, which takes this one with it: the place is kept, the threads end.
 void TfrmHistoryWindow::FormDestroy() {
-    FPostTarget = nullptr;
+    if (FWrites)
+        FWrites->RemoveWrittenListener(FWindow);
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     if (::GetWindowPlacement(FWindow, &placement)) {

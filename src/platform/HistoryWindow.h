@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 
@@ -12,16 +11,26 @@
 #include "platform/Win32Handles.h"
 #include "shell/SettingsStore.h"
 #include "shell/historyview/HistoryForm.h"
+#include "shell/historyview/HistoryViewer.h"
 
 class IRegistry;
 class THistoryOutputJob;
 class THistorySource;
 
+// Where the window asks to be told of each write to the history (the history's writer): after each write
+// the writer posts the message to the window, without parameters.
+class IHistoryWrites {
+  public:
+    virtual ~IHistoryWrites() = default;
+    virtual void AddWrittenListener(HWND window, UINT message) = 0;
+    virtual void RemoveWrittenListener(HWND window) = 0;
+};
+
 // The History window: every line of the history folder of the log file in use, with Find, Filter, Follow,
 // Copy and Export. One per viewer, owned by the main window (it stays above it, and goes with it). The
 // window's thread only draws and asks: the reading, filtering and finding are done by the thread of its
 // THistorySource, Copy and Export by threads of their own. Text in Unicode throughout.
-class TfrmHistoryWindow : public IErrorDisplay {
+class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
   public:
     // Controls, by id, for people and programs that drive the window.
     static constexpr int ListId = 1001;
@@ -30,18 +39,31 @@ class TfrmHistoryWindow : public IErrorDisplay {
     static constexpr int StatusId = 1004;
     static constexpr int ExportId = 1005;
 
+    // Posted by the history's writer after each write.
+    static constexpr UINT WrittenMessage = WM_APP + 3;
+
     explicit TfrmHistoryWindow(IRegistry& registry);
     ~TfrmHistoryWindow() override;
     TfrmHistoryWindow(const TfrmHistoryWindow&) = delete;
     TfrmHistoryWindow& operator=(const TfrmHistoryWindow&) = delete;
+
+    // The main window, which owns this one, and the writer to be told by; before the first opening.
+    void SetOwner(HINSTANCE instance, HWND owner) {
+        FInstance = instance;
+        FOwner = owner;
+    }
+    void SetWrites(IHistoryWrites* writes) { FWrites = writes; }
+    // IHistoryViewer: raises when the window cannot be made.
+    void ShowHistory(const std::string& folder) override;
+    void HistoryFolderChanged(const std::string& folder) override { UseFolder(folder); }
+    // Stay on Top for the owner and this window together.
+    void SetTopmostWithOwner(bool topmost);
 
     // Opens the window on the history in the folder, or brings the open one to the front (on that folder);
     // the Find box gets the focus. False when the window could not be made.
     bool Open(HINSTANCE instance, HWND owner, const std::string& folder);
     // The log file was switched: an open window shows the history in the new folder.
     void UseFolder(const std::string& folder);
-    // Any thread: the history's writer has written to the folder.
-    void HistoryWritten();
     void Close();
     HWND Handle() const { return FWindow; }
 
@@ -51,7 +73,6 @@ class TfrmHistoryWindow : public IErrorDisplay {
   private:
     static constexpr UINT ChangedMessage = WM_APP + 1;
     static constexpr UINT JobDoneMessage = WM_APP + 2;
-    static constexpr UINT WrittenMessage = WM_APP + 3;
     static constexpr UINT_PTR FilterTimerId = 1;
     static constexpr UINT_PTR ProgressTimerId = 2;
 
@@ -93,9 +114,9 @@ class TfrmHistoryWindow : public IErrorDisplay {
 
     TSettingsStore FSettings;
     HWND FWindow = nullptr;
-    // Published for HistoryWritten, which any thread may call.
-    std::atomic<HWND> FPostTarget{nullptr};
     HINSTANCE FInstance = nullptr;
+    HWND FOwner = nullptr;
+    IHistoryWrites* FWrites = nullptr;
     int FDpi = 96;
     TGdiObject FFont;
     THistoryListView FList;

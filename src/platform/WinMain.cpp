@@ -43,11 +43,13 @@ class TWin32Startup : public IViewerStartup {
 
     int RunEventLoop() override {
         MSG message{};
-        while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Unicode, for the History window's boxes: characters beyond the system's code page reach them
+        // whole, and the other windows get theirs converted as before.
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
             if (FWindow.TranslateShortcut(message))
                 continue;
             ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
+            ::DispatchMessageW(&message);
         }
         // A termination request ends the program here without the close
         // sequence: the window is destroyed, nothing more is saved.

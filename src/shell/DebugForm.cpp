@@ -9,6 +9,8 @@
 #include "shell/Clock.h"
 #include "shell/IntegerText.h"
 #include "shell/MainWindow.h"
+#include "shell/history/HistoryNames.h"
+#include "shell/historyview/HistoryViewer.h"
 
 const char* const ViewerTitle = DRAVIK_WINDOW_TITLE;
 const char* const InstanceCheckTitle = "must not find current window";
@@ -290,6 +292,7 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     }
     SaveIntoLogFile();
     FLogFile = fileName;
+    FServices.History.HistoryFolderChanged(HistoryFolderFor(FLogFile));
     // A viewer that ends without closing must find this log's recovery copy
     // at its next start, not the copy of the log it left.
     FSettings.WriteRegString(DRAVIK_VALUE_LOG_FILE, FLogFile);

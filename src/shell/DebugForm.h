@@ -15,6 +15,7 @@
 class IClock;
 class IDialogs;
 class IFileSystem;
+class IHistoryViewer;
 class IInstanceCheck;
 class IMessageBoxes;
 class IWindowPlacement;
@@ -43,6 +44,7 @@ struct TfrmDebugServices {
     IDialogs& Dialogs;
     IWindowsOutput& WindowsOutput;
     IRecoveryWriter& RecoveryWriter;
+    IHistoryViewer& History;
 };
 
 // The viewer's main window: its switches, its log file, the start-up and
@@ -122,6 +124,8 @@ class TfrmDebug {
     void mnuCopyClick();
     void mnuPasteClick();
     void mnuSelectAllClick();
+    // The History window on the history of the log file in use.
+    void mnuHistoryClick();
     TPopupMenuState PopupMenu1Popup();
 
     bool StayOnTop() const { return Checked(TCheckBoxId::cbFloat); }

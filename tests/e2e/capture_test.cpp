@@ -18,7 +18,7 @@ namespace {
 
 const std::string kOtherReader = "Windows debug output is already captured by another program";
 // Capture Windows Output among the menu's items, separators left out.
-const std::size_t kCaptureItem = 12;
+const std::size_t kCaptureItem = 13;
 // A sender is held up when a reader does not answer: OutputDebugStringA then waits up to 10 s.
 const DWORD kHeldUpMs = 5000;
 

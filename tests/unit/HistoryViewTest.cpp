@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "../fakes/MemoryRegistry.h"
+#include "fakes/MemoryRegistry.h"
 #include "shell/SettingsStore.h"
 #include "shell/historyview/BlockMatch.h"
 #include "shell/historyview/CaseFold.h"

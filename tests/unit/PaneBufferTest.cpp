@@ -8,6 +8,7 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistoryViewer.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
@@ -253,8 +254,9 @@ TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
     TFixedClock clock;
     TMemoryDialogs dialogs;
     TMemoryRecoveryWriter recoveryWriter(files);
+    TMemoryHistoryViewer history;
     TfrmDebug form(TfrmDebugServices{window, window, window, window, buffer, files, registry, maps, clock,
-                                     dialogs, window, recoveryWriter});
+                                     dialogs, window, recoveryWriter, history});
 
     form.FormCreate();
     EXPECT_THROW(form.FormShow(pacing), TViewerError);

@@ -8,6 +8,7 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistoryViewer.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
@@ -37,8 +38,9 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TMapList Maps{Memory};
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
+    TMemoryHistoryViewer History;
     TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Pane, Files, Registry, Maps, Clock,
-                                     Dialogs, Window, RecoveryWriter}};
+                                     Dialogs, Window, RecoveryWriter, History}};
 
     // A client's command message, read and carried out as the window does.
     void Command(unsigned message) { Form.HandleClientCommand(Form.ReadClientCommand(message)); }

@@ -36,6 +36,7 @@ enum MenuId : int {
     kMnuLogConnect = kCbLogConnect,
     kMnuCapture = 113,
     kMnuInfo = kPbInfo,
+    kMnuHistory = 115,
 };
 
 bool WindowIsTopmost(HWND window);
@@ -71,7 +72,7 @@ struct MenuItemLook {
 // The items in order, separators left out; empty when itemCount items could not be seen.
 std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::size_t itemCount, std::string& why);
 // The popup menu's items, separators left out.
-const std::size_t kMenuItemCount = 14;
+const std::size_t kMenuItemCount = 15;
 // Opens the popup menu, reads what it shows and closes it again without choosing anything. False after a
 // failed check.
 bool LookAtMenu(HWND viewer, DWORD processId, std::vector<MenuItemLook>& items);
