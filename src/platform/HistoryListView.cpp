@@ -139,10 +139,11 @@ void THistoryListView::ClearSelection() {
     if (selected > static_cast<LRESULT>(ClearRowByRowUpTo)) {
         const std::uint32_t count = Count();
         const std::uint32_t top = TopRow();
+        HoldDrawing();
         ::SendMessageW(FList, LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
         ::SendMessageW(FList, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
         ScrollTo(top);
-        ::InvalidateRect(FList, nullptr, TRUE);
+        ReleaseDrawing();
     } else if (selected > 0) {
         for (LRESULT item = ::SendMessageW(FList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
              item >= 0; item = ::SendMessageW(FList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED))
@@ -157,6 +158,20 @@ bool THistoryListView::HasLargeSelection() const {
     return ::SendMessageW(FList, LVM_GETSELECTEDCOUNT, 0, 0) > static_cast<LRESULT>(ClearRowByRowUpTo);
 }
 
+// Without its drawing, the list neither repaints its scroll bar at each change of its count nor draws the
+// rows it scrolls past; when the drawing comes back, it draws what it shows then.
+void THistoryListView::HoldDrawing() {
+    if (FHeld++ == 0)
+        ::SendMessageW(FList, WM_SETREDRAW, FALSE, 0);
+}
+
+void THistoryListView::ReleaseDrawing() {
+    if (FHeld > 0 && --FHeld == 0) {
+        ::SendMessageW(FList, WM_SETREDRAW, TRUE, 0);
+        ::InvalidateRect(FList, nullptr, TRUE);
+    }
+}
+
 // Rows change state one by one with the list's drawing held, which would otherwise redraw each of them
 // (Wine's list takes some 60 microseconds a row that way, and under a microsecond without).
 void THistoryListView::Select(const std::vector<TRowRange>& ranges, std::uint32_t focus) {
@@ -168,7 +183,7 @@ void THistoryListView::Select(const std::vector<TRowRange>& ranges, std::uint32_
             rows += std::min(range.Last, count - 1) - range.First + 1;
     const bool held = rows > ClearRowByRowUpTo;
     if (held)
-        ::SendMessageW(FList, WM_SETREDRAW, FALSE, 0);
+        HoldDrawing();
     for (const TRowRange& range : ranges) {
         if (range.First >= count)
             continue;
@@ -184,10 +199,8 @@ void THistoryListView::Select(const std::vector<TRowRange>& ranges, std::uint32_
         SetState(static_cast<int>(focus), LVIS_FOCUSED, LVIS_FOCUSED);
         ::SendMessageW(FList, LVM_SETSELECTIONMARK, 0, static_cast<LPARAM>(focus));
     }
-    if (held) {
-        ::SendMessageW(FList, WM_SETREDRAW, TRUE, 0);
-        ::InvalidateRect(FList, nullptr, TRUE);
-    }
+    if (held)
+        ReleaseDrawing();
 }
 
 // What the user does to the list itself: a plain click or move replaces a large selection, which goes at
@@ -217,9 +230,8 @@ LRESULT THistoryListView::UserInput(WNDPROC original, UINT message, WPARAM wPara
             ClearSelection();
         return ::CallWindowProcW(original, FList, message, wParam, lParam);
     }
-    ::SendMessageW(FList, WM_SETREDRAW, FALSE, 0);
+    HoldDrawing();
     const LRESULT result = ::CallWindowProcW(original, FList, message, wParam, lParam);
-    ::SendMessageW(FList, WM_SETREDRAW, TRUE, 0);
-    ::InvalidateRect(FList, nullptr, TRUE);
+    ReleaseDrawing();
     return result;
 }

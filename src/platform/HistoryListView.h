@@ -24,6 +24,8 @@ class THistoryListView : public IHistoryList {
     bool FocusedRow(std::uint32_t& row) const override;
     std::vector<TRowRange> SelectedRanges() const override;
     void Select(const std::vector<TRowRange>& ranges, std::uint32_t focus) override;
+    void HoldDrawing() override;
+    void ReleaseDrawing() override;
 
     // Passes the user's clicks and keys on to the list (its window procedure before the window's own),
     // keeping a large selection's change from redrawing row by row.
@@ -36,4 +38,5 @@ class THistoryListView : public IHistoryList {
     bool HasLargeSelection() const;
 
     HWND FList = nullptr;
+    int FHeld = 0;
 };

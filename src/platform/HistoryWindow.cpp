@@ -17,6 +17,9 @@ const wchar_t* const WindowClassName = L"TfrmHistory";
 const wchar_t* const WindowTitle = L"History - Korvane Dravik";
 const int DefaultWidth = 900;
 const int DefaultHeight = 520;
+// The list takes the model's changes at most this often: each change of its count and scroll costs the
+// window's thread tens of milliseconds under Wine, and a flood of new rows would otherwise keep it busy.
+const DWORD ApplyIntervalMs = 100;
 
 // The list view's class comes with the common controls, loaded on the window's first opening: a viewer
 // that never opens it never pays for them.
@@ -246,6 +249,7 @@ bool TfrmHistoryWindow::FormCreate() {
     return true;
 }
 
+// The controls move in one go: one round of changes for the window system rather than one each.
 void TfrmHistoryWindow::FormResize() {
     RECT client{};
     ::GetClientRect(FWindow, &client);
@@ -258,23 +262,28 @@ void TfrmHistoryWindow::FormResize() {
     const int labelTop = margin + Scaled(4);
     const int boxesWidth = client.right - 6 * margin - findLabelWidth - filterLabelWidth - buttonWidth;
     const int boxWidth = boxesWidth > 0 ? boxesWidth / 2 : 0;
+    HDWP moves = ::BeginDeferWindowPos(7);
+    const auto move = [&moves](HWND control, int left, int top, int width, int height) {
+        if (moves)
+            moves = ::DeferWindowPos(moves, control, nullptr, left, top, width > 0 ? width : 0,
+                                     height > 0 ? height : 0, SWP_NOZORDER | SWP_NOACTIVATE);
+    };
     int x = margin;
-    ::MoveWindow(FFindLabel, x, labelTop, findLabelWidth, boxHeight - Scaled(4), TRUE);
+    move(FFindLabel, x, labelTop, findLabelWidth, boxHeight - Scaled(4));
     x += findLabelWidth;
-    ::MoveWindow(FFindBox, x, margin, boxWidth, boxHeight, TRUE);
+    move(FFindBox, x, margin, boxWidth, boxHeight);
     x += boxWidth + 2 * margin;
-    ::MoveWindow(FFilterLabel, x, labelTop, filterLabelWidth, boxHeight - Scaled(4), TRUE);
+    move(FFilterLabel, x, labelTop, filterLabelWidth, boxHeight - Scaled(4));
     x += filterLabelWidth;
-    ::MoveWindow(FFilterBox, x, margin, boxWidth, boxHeight, TRUE);
+    move(FFilterBox, x, margin, boxWidth, boxHeight);
     x += boxWidth + margin;
-    ::MoveWindow(FExportButton, x, margin, buttonWidth, boxHeight, TRUE);
+    move(FExportButton, x, margin, buttonWidth, boxHeight);
     const int listTop = 2 * margin + boxHeight;
-    const int listHeight = client.bottom - listTop - statusHeight - margin;
-    ::MoveWindow(FList.Handle(), 0, listTop, client.right, listHeight > 0 ? listHeight : 0, TRUE);
-    ::MoveWindow(FStatus, margin, client.bottom - statusHeight, client.right - 2 * margin,
-                 statusHeight - Scaled(2), TRUE);
-    // A taller list shows more rows: while it follows, the last one stays in view.
-    ListScrolled();
+    move(FList.Handle(), 0, listTop, client.right, client.bottom - listTop - statusHeight - margin);
+    move(FStatus, margin, client.bottom - statusHeight, client.right - 2 * margin, statusHeight - Scaled(2));
+    if (moves)
+        ::EndDeferWindowPos(moves);
+    FForm.ListResized();
 }
 
 void TfrmHistoryWindow::FormActivate(bool active) {
@@ -300,6 +309,7 @@ void TfrmHistoryWindow::FormDestroy() {
     }
     FExportJob.reset();
     FCopyJob.reset();
+    FApplyWaiting = false;
     FForm.Attach(nullptr);
     FSource.reset();
     for (WNDPROC* procedure : {&FListProc, &FFindProc, &FFilterProc, &FButtonProc})
@@ -311,6 +321,20 @@ void TfrmHistoryWindow::FormDestroy() {
 }
 
 void TfrmHistoryWindow::ModelChanged() {
+    if (!FSource || FApplyWaiting)
+        return;
+    const DWORD since = ::GetTickCount() - FLastApplied;
+    if (since < ApplyIntervalMs && ::SetTimer(FWindow, ApplyTimerId, ApplyIntervalMs - since, nullptr)) {
+        FApplyWaiting = true;
+        return;
+    }
+    ApplyModel();
+}
+
+// Until the model is told that the window has looked, it posts nothing more.
+void TfrmHistoryWindow::ApplyModel() {
+    FApplyWaiting = false;
+    FLastApplied = ::GetTickCount();
     if (!FSource)
         return;
     FSource->Acknowledge();

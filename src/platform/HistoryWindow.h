@@ -75,6 +75,7 @@ class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
     static constexpr UINT JobDoneMessage = WM_APP + 2;
     static constexpr UINT_PTR FilterTimerId = 1;
     static constexpr UINT_PTR ProgressTimerId = 2;
+    static constexpr UINT_PTR ApplyTimerId = 3;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK ControlProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
@@ -92,6 +93,7 @@ class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
     LRESULT Notify(const NMHDR& header);
     void Timer(UINT_PTR id);
     void ModelChanged();
+    void ApplyModel();
     void JobDone();
     bool ControlKey(HWND control, UINT message, WPARAM wParam);
 
@@ -134,6 +136,9 @@ class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
     TWin32Dialogs FDialogs;
     std::string FExportName;
     std::wstring FStatusShown;
+    // When the list last took the model's changes, and whether the next waits for the timer.
+    DWORD FLastApplied = 0;
+    bool FApplyWaiting = false;
 
     // Declared in the order they go: the jobs share the source, the form draws from its model.
     std::shared_ptr<THistorySource> FSource;

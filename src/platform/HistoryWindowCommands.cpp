@@ -186,6 +186,9 @@ void TfrmHistoryWindow::Timer(UINT_PTR id) {
     if (id == FilterTimerId) {
         ::KillTimer(FWindow, FilterTimerId);
         ApplyFilter();
+    } else if (id == ApplyTimerId) {
+        ::KillTimer(FWindow, ApplyTimerId);
+        ApplyModel();
     } else if (id == ProgressTimerId && FExportJob) {
         FForm.SetNotice("exporting: " + std::to_string(FExportJob->RowsWritten()) + " lines written");
         UpdateStatus();

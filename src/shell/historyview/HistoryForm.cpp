@@ -51,6 +51,14 @@ void TfrmHistory::ModelChanged() {
 
 void TfrmHistory::ApplyCounts(const THistoryCounts& counts) {
     const TFlagScope own(FChangingList);
+    // Following, the list scrolls as it grows: drawn once at the end rather than at each step.
+    const bool held = FFollow.Following() && counts.Shown != FRowCount;
+    if (held)
+        FList.HoldDrawing();
+    const TScopeGuard release([this, held] {
+        if (held)
+            FList.ReleaseDrawing();
+    });
     TShift shift;
     if (counts.Resets != FCounts.Resets) {
         // Every position the list holds is void.
@@ -209,6 +217,13 @@ void TfrmHistory::SelectionMoved() {
     else
         FFollow.Stop(FCounts.ShownTotal());
     UpdateStatus();
+}
+
+void TfrmHistory::ListResized() {
+    if (!FFollow.Following() || FRowCount == 0)
+        return;
+    const TFlagScope own(FChangingList);
+    FList.ShowRow(FRowCount - 1);
 }
 
 void TfrmHistory::SelectAll() {
