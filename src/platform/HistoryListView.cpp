@@ -142,8 +142,8 @@ void THistoryListView::ClearSelection() {
         HoldDrawing();
         ::SendMessageW(FList, LVM_SETITEMCOUNT, 0, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
         ::SendMessageW(FList, LVM_SETITEMCOUNT, count, LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
-        ScrollTo(top);
         ReleaseDrawing();
+        ScrollTo(top);
     } else if (selected > 0) {
         for (LRESULT item = ::SendMessageW(FList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED);
              item >= 0; item = ::SendMessageW(FList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED))
@@ -158,8 +158,8 @@ bool THistoryListView::HasLargeSelection() const {
     return ::SendMessageW(FList, LVM_GETSELECTEDCOUNT, 0, 0) > static_cast<LRESULT>(ClearRowByRowUpTo);
 }
 
-// Without its drawing, the list neither repaints its scroll bar at each change of its count nor draws the
-// rows it scrolls past; when the drawing comes back, it draws what it shows then.
+// Without its drawing, the list does not redraw each row whose state changes; when the drawing comes back,
+// it draws what it shows then. Wine's list does not scroll meanwhile: scrolling waits for the release.
 void THistoryListView::HoldDrawing() {
     if (FHeld++ == 0)
         ::SendMessageW(FList, WM_SETREDRAW, FALSE, 0);
@@ -233,5 +233,8 @@ LRESULT THistoryListView::UserInput(WNDPROC original, UINT message, WPARAM wPara
     HoldDrawing();
     const LRESULT result = ::CallWindowProcW(original, FList, message, wParam, lParam);
     ReleaseDrawing();
+    const LRESULT focused = ::SendMessageW(FList, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED);
+    if (focused >= 0)
+        ShowRow(static_cast<std::uint32_t>(focused));
     return result;
 }

@@ -24,8 +24,6 @@ class THistoryListView : public IHistoryList {
     bool FocusedRow(std::uint32_t& row) const override;
     std::vector<TRowRange> SelectedRanges() const override;
     void Select(const std::vector<TRowRange>& ranges, std::uint32_t focus) override;
-    void HoldDrawing() override;
-    void ReleaseDrawing() override;
 
     // Passes the user's clicks and keys on to the list (its window procedure before the window's own),
     // keeping a large selection's change from redrawing row by row.
@@ -36,6 +34,9 @@ class THistoryListView : public IHistoryList {
     void SetState(int item, UINT state, UINT mask) const;
     void ClearSelection();
     bool HasLargeSelection() const;
+    // What changes until ReleaseDrawing is drawn once, after it. Wine's list does not scroll meanwhile.
+    void HoldDrawing();
+    void ReleaseDrawing();
 
     HWND FList = nullptr;
     int FHeld = 0;

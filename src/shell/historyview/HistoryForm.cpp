@@ -51,14 +51,6 @@ void TfrmHistory::ModelChanged() {
 
 void TfrmHistory::ApplyCounts(const THistoryCounts& counts) {
     const TFlagScope own(FChangingList);
-    // Following, the list scrolls as it grows: drawn once at the end rather than at each step.
-    const bool held = FFollow.Following() && counts.Shown != FRowCount;
-    if (held)
-        FList.HoldDrawing();
-    const TScopeGuard release([this, held] {
-        if (held)
-            FList.ReleaseDrawing();
-    });
     TShift shift;
     if (counts.Resets != FCounts.Resets) {
         // Every position the list holds is void.

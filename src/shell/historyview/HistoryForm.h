@@ -37,9 +37,6 @@ class IHistoryList {
     virtual std::vector<TRowRange> SelectedRanges() const = 0;
     // Replaces the selection; focus is the focused row's position, none when past the last row.
     virtual void Select(const std::vector<TRowRange>& ranges, std::uint32_t focus) = 0;
-    // What changes until ReleaseDrawing is drawn once, after it, and not on the way.
-    virtual void HoldDrawing() = 0;
-    virtual void ReleaseDrawing() = 0;
 };
 
 // The History window's logic, on the window's thread: keeps the list in step with the model (its count,

@@ -141,6 +141,10 @@ std::string HistoryList::Row(int row) const {
     return Utf8(Cell(row, 0)) + "\t" + Utf8(Cell(row, 1)) + "\t" + Utf8(Cell(row, 2));
 }
 
+std::string HistoryList::Text(int row) const {
+    return Utf8(Cell(row, 2));
+}
+
 std::vector<std::string> HistoryList::Rows(int first, int count) const {
     std::vector<std::string> rows;
     for (int row = first; row < first + count; ++row)
@@ -182,6 +186,28 @@ bool WaitForHistoryStatus(HWND history, const std::string& part, DWORD timeoutMs
 bool SetHistoryBox(HWND history, int id, const std::string& utf8) {
     const std::wstring text = Wide(utf8);
     return SendMessageW(GetDlgItem(history, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str())) != 0;
+}
+
+} // namespace e2e
+
+namespace e2e {
+
+bool WaitForUnicodeClipboard(DWORD before, std::string& utf8, DWORD timeoutMs) {
+    utf8.clear();
+    const auto read = [&utf8] {
+        if (!OpenClipboard(nullptr))
+            return false;
+        const HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const auto* text = data ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        if (text) {
+            utf8 = Utf8(text);
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+        return text != nullptr;
+    };
+    return WaitFor([before] { return GetClipboardSequenceNumber() != before; }, timeoutMs) &&
+           WaitFor(read, timeoutMs);
 }
 
 } // namespace e2e

@@ -46,6 +46,8 @@ class HistoryList {
     int SelectedCount() const;
     // "time<TAB>origin<TAB>text" of a row as the list shows it, in UTF-8; "(unreadable)" on failure.
     std::string Row(int row) const;
+    // The Text column of a row alone.
+    std::string Text(int row) const;
     std::vector<std::string> Rows(int first, int count) const;
     // Every row, "time<TAB>origin<TAB>text" each.
     std::vector<std::string> AllRows() const;
@@ -66,5 +68,8 @@ std::string HistoryStatus(HWND history);
 bool WaitForHistoryStatus(HWND history, const std::string& part, DWORD timeoutMs = 10000);
 // Sets a box's text as typing would leave it (EN_CHANGE follows).
 bool SetHistoryBox(HWND history, int id, const std::string& utf8);
+// Waits for Unicode text that another program puts on the clipboard after `before` (a
+// GetClipboardSequenceNumber), and gives it in UTF-8.
+bool WaitForUnicodeClipboard(DWORD before, std::string& utf8, DWORD timeoutMs);
 
 } // namespace e2e
