@@ -19,7 +19,10 @@ const int DefaultWidth = 900;
 const int DefaultHeight = 520;
 // The list takes the model's changes at most this often: each change of its count and scroll costs the
 // window's thread tens of milliseconds under Wine, and a flood of new rows would otherwise keep it busy.
+// While the files are read at the opening, the list grows by hundreds of thousands of rows a step; it
+// takes them less often then.
 const DWORD ApplyIntervalMs = 100;
+const DWORD LoadingApplyIntervalMs = 250;
 
 // The list view's class comes with the common controls, loaded on the window's first opening: a viewer
 // that never opens it never pays for them.
@@ -88,33 +91,56 @@ TfrmHistoryWindow::~TfrmHistoryWindow() {
         ::DestroyWindow(FWindow);
 }
 
+// Made in steps, each a message of its own, so that the clients and the main window are answered between
+// them: the window (hidden), then its controls, then its history and its showing.
 bool TfrmHistoryWindow::Open(HINSTANCE instance, HWND owner, const std::string& folder) {
-    if (!FWindow) {
-        FInstance = instance;
-        if (!LoadListViewClass() || !RegisterHistoryClass(instance, &TfrmHistoryWindow::WindowProc))
-            return false;
-        const TWindowDc screen(nullptr);
-        if (screen.Get())
-            FDpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
-        TPlacement placement;
-        const bool placed = ReadHistoryPlacement(FSettings, placement) && OnAScreen(placement);
-        ::CreateWindowExW(0, WindowClassName, WindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                          placed ? placement.Left : CW_USEDEFAULT, placed ? placement.Top : CW_USEDEFAULT,
-                          placed ? placement.Width : Scaled(DefaultWidth),
-                          placed ? placement.Height : Scaled(DefaultHeight), owner, nullptr, instance, this);
-        if (!FWindow)
-            return false;
-        UseSource(folder);
-        ::ShowWindow(FWindow, SW_SHOWNORMAL);
-    } else {
+    FOpeningFolder = folder;
+    if (FWindow) {
+        if (FOpening)
+            return true;
         UseFolder(folder);
         if (::IsIconic(FWindow))
             ::ShowWindow(FWindow, SW_RESTORE);
         ::SetForegroundWindow(FWindow);
         ::BringWindowToTop(FWindow);
+        FocusFind();
+        return true;
     }
-    FocusFind();
+    FInstance = instance;
+    if (!LoadListViewClass() || !RegisterHistoryClass(instance, &TfrmHistoryWindow::WindowProc))
+        return false;
+    const TWindowDc screen(nullptr);
+    if (screen.Get())
+        FDpi = ::GetDeviceCaps(screen.Get(), LOGPIXELSY);
+    TPlacement placement;
+    const bool placed = ReadHistoryPlacement(FSettings, placement) && OnAScreen(placement);
+    ::CreateWindowExW(0, WindowClassName, WindowTitle, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                      placed ? placement.Left : CW_USEDEFAULT, placed ? placement.Top : CW_USEDEFAULT,
+                      placed ? placement.Width : Scaled(DefaultWidth),
+                      placed ? placement.Height : Scaled(DefaultHeight), owner, nullptr, instance, this);
+    if (!FWindow)
+        return false;
+    FOpening = true;
+    ::PostMessageW(FWindow, OpenStepMessage, MakeControlsStep, 0);
     return true;
+}
+
+void TfrmHistoryWindow::OpenStep(WPARAM step) {
+    if (!FOpening)
+        return;
+    if (step == MakeControlsStep) {
+        if (!CreateControls()) {
+            ::DestroyWindow(FWindow);
+            throw std::runtime_error("Cannot open the History window");
+        }
+        FormResize();
+        ::PostMessageW(FWindow, OpenStepMessage, ShowStep, 0);
+        return;
+    }
+    FOpening = false;
+    UseSource(FOpeningFolder);
+    ::ShowWindow(FWindow, SW_SHOWNORMAL);
+    FocusFind();
 }
 
 void TfrmHistoryWindow::ShowHistory(const std::string& folder) {
@@ -138,7 +164,8 @@ void TfrmHistoryWindow::SetTopmostWithOwner(bool topmost) {
 }
 
 void TfrmHistoryWindow::UseFolder(const std::string& folder) {
-    if (FWindow && (!FSource || FSource->Folder() != folder))
+    FOpeningFolder = folder;
+    if (FWindow && !FOpening && (!FSource || FSource->Folder() != folder))
         UseSource(folder);
 }
 
@@ -201,6 +228,9 @@ LRESULT TfrmHistoryWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
     case JobDoneMessage:
         Guarded([this] { JobDone(); });
         return 0;
+    case OpenStepMessage:
+        Guarded([this, wParam] { OpenStep(wParam); });
+        return 0;
     case WrittenMessage:
         if (FSource)
             FSource->Refresh();
@@ -219,6 +249,10 @@ bool TfrmHistoryWindow::FormCreate() {
     metrics.cbSize = sizeof metrics;
     if (!FFont && ::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
         FFont = TGdiObject(::CreateFontIndirectW(&metrics.lfMessageFont));
+    return true;
+}
+
+bool TfrmHistoryWindow::CreateControls() {
     const auto control = [this](const wchar_t* className, const wchar_t* text, DWORD style,
                                 DWORD extendedStyle, int id) {
         const HWND made =
@@ -251,6 +285,8 @@ bool TfrmHistoryWindow::FormCreate() {
 
 // The controls move in one go: one round of changes for the window system rather than one each.
 void TfrmHistoryWindow::FormResize() {
+    if (!FStatus)
+        return;
     RECT client{};
     ::GetClientRect(FWindow, &client);
     const int margin = Scaled(6);
@@ -310,6 +346,7 @@ void TfrmHistoryWindow::FormDestroy() {
     FExportJob.reset();
     FCopyJob.reset();
     FApplyWaiting = false;
+    FOpening = false;
     FForm.Attach(nullptr);
     FSource.reset();
     for (WNDPROC* procedure : {&FListProc, &FFindProc, &FFilterProc, &FButtonProc})
@@ -323,8 +360,9 @@ void TfrmHistoryWindow::FormDestroy() {
 void TfrmHistoryWindow::ModelChanged() {
     if (!FSource || FApplyWaiting)
         return;
+    const DWORD interval = FForm.Loading() ? LoadingApplyIntervalMs : ApplyIntervalMs;
     const DWORD since = ::GetTickCount() - FLastApplied;
-    if (since < ApplyIntervalMs && ::SetTimer(FWindow, ApplyTimerId, ApplyIntervalMs - since, nullptr)) {
+    if (since < interval && ::SetTimer(FWindow, ApplyTimerId, interval - since, nullptr)) {
         FApplyWaiting = true;
         return;
     }

@@ -73,6 +73,9 @@ class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
   private:
     static constexpr UINT ChangedMessage = WM_APP + 1;
     static constexpr UINT JobDoneMessage = WM_APP + 2;
+    static constexpr UINT OpenStepMessage = WM_APP + 4;
+    static constexpr WPARAM MakeControlsStep = 1;
+    static constexpr WPARAM ShowStep = 2;
     static constexpr UINT_PTR FilterTimerId = 1;
     static constexpr UINT_PTR ProgressTimerId = 2;
     static constexpr UINT_PTR ApplyTimerId = 3;
@@ -86,6 +89,8 @@ class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
 
     // Message handlers.
     bool FormCreate();
+    bool CreateControls();
+    void OpenStep(WPARAM step);
     void FormResize();
     void FormActivate(bool active);
     void FormDestroy();
@@ -133,6 +138,9 @@ class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
     WNDPROC FFindProc = nullptr;
     WNDPROC FFilterProc = nullptr;
     WNDPROC FButtonProc = nullptr;
+    // Between the window's making and its showing; the folder it is to show then.
+    bool FOpening = false;
+    std::string FOpeningFolder;
     TWin32Dialogs FDialogs;
     std::string FExportName;
     std::wstring FStatusShown;

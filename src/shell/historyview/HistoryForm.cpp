@@ -20,6 +20,7 @@ void TfrmHistory::Attach(THistoryModel* model) {
         FList.SetRowCount(0);
     }
     FModel = model;
+    FDrawnRow = nullptr;
     FCache = model ? std::make_unique<THistoryRowCache>(*model) : nullptr;
     FCounts = THistoryCounts();
     FRowCount = 0;
@@ -51,6 +52,8 @@ void TfrmHistory::ModelChanged() {
 
 void TfrmHistory::ApplyCounts(const THistoryCounts& counts) {
     const TFlagScope own(FChangingList);
+    // Positions may now stand for other rows.
+    FDrawnRow = nullptr;
     TShift shift;
     if (counts.Resets != FCounts.Resets) {
         // Every position the list holds is void.
@@ -245,8 +248,15 @@ void TfrmHistory::SetFailure(const std::string& utf8Text) {
     UpdateStatus();
 }
 
+// The list asks for each column of a row in turn: the row is looked up once.
 const THistoryRow* TfrmHistory::Row(std::uint32_t position) {
-    return FCache && position < FRowCount ? FCache->Row(position) : nullptr;
+    if (!FCache || position >= FRowCount)
+        return nullptr;
+    if (!FDrawnRow || position != FDrawnPosition) {
+        FDrawnRow = FCache->Row(position);
+        FDrawnPosition = position;
+    }
+    return FDrawnRow;
 }
 
 void TfrmHistory::UpdateStatus() {

@@ -85,6 +85,8 @@ class TfrmHistory {
     // "N of M lines shown", then what Find found, how many lines arrived below, and the notice.
     const std::string& StatusText() const { return FStatus; }
     bool Following() const { return FFollow.Following(); }
+    // The files are read for the first time.
+    bool Loading() const { return FModel && FCounts.Reading && !FReadOnce; }
 
   private:
     // The selection and the top row, moved up by rows that left the top.
@@ -105,6 +107,9 @@ class TfrmHistory {
     IHistoryList& FList;
     THistoryModel* FModel = nullptr;
     std::unique_ptr<THistoryRowCache> FCache;
+    // The row drawn last, until the list's positions change.
+    const THistoryRow* FDrawnRow = nullptr;
+    std::uint32_t FDrawnPosition = 0;
     THistoryFollow FFollow;
     // The counts as the list shows them.
     THistoryCounts FCounts;
