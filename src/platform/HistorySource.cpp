@@ -3,6 +3,8 @@
 #include <cstring>
 #include <exception>
 
+#include "common/ScopeGuard.h"
+
 namespace {
 // Without a word from the writer, the folder is looked at again this often.
 const DWORD RefreshIntervalMs = 1000;
@@ -60,7 +62,10 @@ DWORD WINAPI THistorySource::ThreadEntry(void* parameter) {
     return 0;
 }
 
+// The file being read stays open from block to block, and is closed before the thread rests or ends.
 void THistorySource::Run() {
+    FFolder.KeepFilesOpen();
+    const TScopeGuard closeFile([this] { FFolder.CloseKeptFile(); });
     while (!FStop) {
         switch (FModel.Step()) {
         case THistoryWork::Changed:
@@ -69,6 +74,7 @@ void THistorySource::Run() {
         case THistoryWork::Busy:
             break;
         case THistoryWork::Idle:
+            FFolder.CloseKeptFile();
             if (::WaitForSingleObject(FWake.Get(), RefreshIntervalMs) == WAIT_TIMEOUT)
                 FModel.Refresh();
             break;

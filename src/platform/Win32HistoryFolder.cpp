@@ -35,16 +35,34 @@ bool TWin32HistoryFolder::ListFiles(std::vector<THistoryFileEntry>& files) {
     return ::GetLastError() == ERROR_NO_MORE_FILES;
 }
 
-// A handle kept open would keep a file that the writer removed in the folder's listing until it is closed
-// (Windows only removes the name with the last handle), and the writer would count it against its limit
-// and remove more: each read opens its own. Opening costs far less than the block it reads.
+TFileHandle TWin32HistoryFolder::Open(const std::string& name) const {
+    return TFileHandle(::CreateFileA(FilePath(name).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+void TWin32HistoryFolder::CloseKeptFile() {
+    FKept.Reset();
+    FKeptName.clear();
+}
+
 bool TWin32HistoryFolder::ReadFile(const std::string& name, std::uint64_t offset, char* buffer,
                                    std::size_t size, std::size_t& read) {
     read = 0;
-    const TFileHandle file(::CreateFileA(FilePath(name).c_str(), GENERIC_READ,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
+    TFileHandle own;
+    HANDLE file;
+    if (::GetCurrentThreadId() == FKeeper) {
+        if (!FKept || FKeptName != name) {
+            CloseKeptFile();
+            FKept = Open(name);
+            FKeptName = name;
+        }
+        file = FKept.Get();
+    } else {
+        own = Open(name);
+        file = own.Get();
+    }
+    if (file == INVALID_HANDLE_VALUE)
         return false;
     while (read < size) {
         OVERLAPPED at{};
@@ -54,7 +72,7 @@ bool TWin32HistoryFolder::ReadFile(const std::string& name, std::uint64_t offset
         const std::size_t wanted = size - read;
         const DWORD chunk = wanted > 0x40000000 ? 0x40000000 : static_cast<DWORD>(wanted);
         DWORD got = 0;
-        if (!::ReadFile(file.Get(), buffer + read, chunk, &got, &at))
+        if (!::ReadFile(file, buffer + read, chunk, &got, &at))
             return ::GetLastError() == ERROR_HANDLE_EOF;
         if (got == 0)
             break;
