@@ -2,7 +2,7 @@
 
 #include "channel_client.h"
 #include "clock.h"
-#include "harness/history.h"
+#include "harness/history_window.h"
 #include "workspace.h"
 
 #include <atomic>

@@ -2,7 +2,7 @@
 // of a history written before the viewer starts, in Unicode; Find, Filter, Follow, Copy and Export; a log
 // switch; a flood from four clients while it is open; closed with the viewer.
 #include "harness/fixture.h"
-#include "harness/history.h"
+#include "harness/history_window.h"
 #include "harness/process.h"
 
 #include <commctrl.h>

@@ -1,4 +1,4 @@
-#include "history.h"
+#include "history_window.h"
 
 #include "wait.h"
 
