@@ -18,9 +18,9 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(),
-                                                          FFiles, FRegistry, maps, FClock, FDialogs,
-                                                          FWindowsOutput, FRecoveryWriter, FHistory})) {}
+    : FForm(std::make_unique<TfrmDebug>(
+          TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(), FFiles, FRegistry, maps,
+                            FClock, FDialogs, FWindowsOutput, FRecoveryWriter, FHistoryWindow})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -50,7 +50,7 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
     FWindowsOutput.SetWindow(FWindow);
-    FHistory.SetOwner(instance, FWindow);
+    FHistoryWindow.SetOwner(instance, FWindow);
     return FWindow != nullptr;
 }
 
@@ -284,7 +284,7 @@ void TfrmDebugWindow::SetTopmost(bool topmost) {
         return;
     }
     // The History window, which the main window owns, comes along.
-    FHistory.SetTopmostWithOwner(topmost);
+    FHistoryWindow.SetTopmostWithOwner(topmost);
 }
 
 bool TfrmDebugWindow::IsTopmost() const {

@@ -112,7 +112,7 @@ class TfrmDebugWindow : public IWindowSwitches,
     TWin32Clock FClock;
     TWin32WindowsOutput FWindowsOutput;
     TWin32RecoveryWriter FRecoveryWriter{FFiles};
-    TfrmHistoryWindow FHistory{FRegistry};
+    TfrmHistoryWindow FHistoryWindow{FRegistry};
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.
     bool FShown = false;

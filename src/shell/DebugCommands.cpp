@@ -140,7 +140,7 @@ void TfrmDebug::mnuSelectAllClick() {
 }
 
 void TfrmDebug::mnuHistoryClick() {
-    FServices.History.ShowHistory(HistoryFolderFor(FLogFile));
+    FServices.HistoryViewer.ShowHistory(HistoryFolderFor(FLogFile));
 }
 
 TPopupMenuState TfrmDebug::PopupMenu1Popup() {

@@ -292,7 +292,7 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     }
     SaveIntoLogFile();
     FLogFile = fileName;
-    FServices.History.HistoryFolderChanged(HistoryFolderFor(FLogFile));
+    FServices.HistoryViewer.HistoryFolderChanged(HistoryFolderFor(FLogFile));
     // A viewer that ends without closing must find this log's recovery copy
     // at its next start, not the copy of the log it left.
     FSettings.WriteRegString(DRAVIK_VALUE_LOG_FILE, FLogFile);

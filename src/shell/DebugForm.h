@@ -44,7 +44,7 @@ struct TfrmDebugServices {
     IDialogs& Dialogs;
     IWindowsOutput& WindowsOutput;
     IRecoveryWriter& RecoveryWriter;
-    IHistoryViewer& History;
+    IHistoryViewer& HistoryViewer;
 };
 
 // The viewer's main window: its switches, its log file, the start-up and

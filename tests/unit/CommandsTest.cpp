@@ -287,7 +287,7 @@ TEST_F(CommandsTest, ImportAndExportWorkOnThePane) {
 
 TEST_F(CommandsTest, HistoryOpensOnTheHistoryOfTheLogInUse) {
     V.Form.mnuHistoryClick();
-    EXPECT_EQ(V.History.Shown, (Strings{DefaultLogFile + ".history"}));
+    EXPECT_EQ(V.HistoryViewer.Shown, (Strings{DefaultLogFile + ".history"}));
     EXPECT_TRUE(V.Window.Calls.empty());
 }
 

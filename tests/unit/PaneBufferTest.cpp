@@ -254,9 +254,9 @@ TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
     TFixedClock clock;
     TMemoryDialogs dialogs;
     TMemoryRecoveryWriter recoveryWriter(files);
-    TMemoryHistoryViewer history;
+    TMemoryHistoryViewer historyViewer;
     TfrmDebug form(TfrmDebugServices{window, window, window, window, buffer, files, registry, maps, clock,
-                                     dialogs, window, recoveryWriter, history});
+                                     dialogs, window, recoveryWriter, historyViewer});
 
     form.FormCreate();
     EXPECT_THROW(form.FormShow(pacing), TViewerError);

@@ -38,9 +38,9 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TMapList Maps{Memory};
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
-    TMemoryHistoryViewer History;
+    TMemoryHistoryViewer HistoryViewer;
     TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Pane, Files, Registry, Maps, Clock,
-                                     Dialogs, Window, RecoveryWriter, History}};
+                                     Dialogs, Window, RecoveryWriter, HistoryViewer}};
 
     // A client's command message, read and carried out as the window does.
     void Command(unsigned message) { Form.HandleClientCommand(Form.ReadClientCommand(message)); }
