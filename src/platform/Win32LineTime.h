@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+#include "common/ReceivedLine.h"
+
+// The local time now, to the millisecond, with its distance from UTC.
+TLineTime LocalLineTime();
+
+// The UTC time of a local time, as the system keeps times (100 ns units since 1601, a FILETIME's value).
+// False for fields that name no time.
+bool UtcFileTimeOf(const TLineTime& time, std::uint64_t& fileTime);
