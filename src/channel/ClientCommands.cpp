@@ -4,29 +4,27 @@
 
 const char* const CommandRegionKey = DRAVIK_REGION_KEY;
 
-void DispatchClientCommand(unsigned message, bool debugOutput, const TMapList& maps,
-                           IClientCommandTarget& target) {
+TClientCommand ReadClientCommand(unsigned message, bool debugOutput, const TMapList& maps) {
+    TClientCommand command;
     if (!debugOutput || !IsClientCommand(message))
-        return;
-    if (message == WM_DBG_CLEAR) {
-        target.DoClear();
-        return;
-    }
-    std::string text;
-    maps.ReadMap(CommandRegionKey, text);
+        return command;
     switch (message) {
     case WM_DBG_PRINT:
-        target.ReleaseSender();
-        target.DoPrint(text);
+        command.Kind = TClientCommandKind::Print;
         break;
     case WM_DBG_LOADFROMFILE:
-        target.DoLoadFromFile(text);
+        command.Kind = TClientCommandKind::LoadFromFile;
         break;
     case WM_DBG_SAVETOFILE:
-        target.DoSaveToFile(text);
+        command.Kind = TClientCommandKind::SaveToFile;
         break;
     case WM_DBG_SETLOGFILE:
-        target.DoSetLogFile(text);
+        command.Kind = TClientCommandKind::SetLogFile;
         break;
+    default:
+        command.Kind = TClientCommandKind::Clear;
+        return command;
     }
+    maps.ReadMap(CommandRegionKey, command.Text);
+    return command;
 }

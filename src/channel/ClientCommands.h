@@ -24,22 +24,17 @@ inline bool IsClientCommand(unsigned message) {
     return message >= WM_DBG_FIRST && message <= WM_DBG_LAST;
 }
 
-// What the client commands act on.
-class IClientCommandTarget {
-  public:
-    virtual ~IClientCommandTarget() = default;
+// What a client's command message asks for.
+enum class TClientCommandKind { None, Print, LoadFromFile, SaveToFile, SetLogFile, Clear };
 
-    virtual void DoPrint(const std::string& text) = 0;
-    virtual void DoLoadFromFile(const std::string& fileName) = 0;
-    virtual void DoSaveToFile(const std::string& fileName) = 0;
-    virtual void DoSetLogFile(const std::string& fileName) = 0;
-    virtual void DoClear() = 0;
-    // A print's text has been copied out of the region: its sender need not
-    // wait for the pane.
-    virtual void ReleaseSender() {}
+struct TClientCommand {
+    TClientCommandKind Kind = TClientCommandKind::None;
+    // The text argument, copied out of the region: once it is read, the
+    // sender may reuse the region.
+    std::string Text;
 };
 
-// Carries out one client command. With Debug Output off the command is
-// ignored entirely: the region is not even read.
-void DispatchClientCommand(unsigned message, bool debugOutput, const TMapList& maps,
-                           IClientCommandTarget& target);
+// Reads one client command: its kind and, for all but CLEAR, its text from
+// the region. With Debug Output off a command is ignored entirely (None):
+// the region is not even read.
+TClientCommand ReadClientCommand(unsigned message, bool debugOutput, const TMapList& maps);

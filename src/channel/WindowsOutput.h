@@ -5,13 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "common/ReceivedLine.h"
+
 // One message of Windows' own debug output channel (what OutputDebugString
-// writes to), as its reader copied it: the sending process, the text, and
-// the reader's clock in milliseconds when it arrived.
+// writes to), as its reader copied it: the sending process, the text, the
+// reader's clock in milliseconds when it arrived, and the local time then.
 struct TCapturedMessage {
     std::uint32_t ProcessId = 0;
     std::string Text;
     unsigned Time = 0;
+    TLineTime Received;
 };
 
 enum class TCaptureStart { Started, OtherReader, Failed };

@@ -12,20 +12,35 @@ bool Overdue(unsigned since, unsigned now) {
 }
 } // namespace
 
-std::string WindowsOutputLine(std::uint32_t processId, const std::string& text) {
-    return "[" + std::to_string(processId) + "] " + text;
+std::string WindowsOutputPrefix(std::uint32_t processId) {
+    return "[" + std::to_string(processId) + "] ";
 }
 
-void TWindowsOutputLines::Add(const TCapturedMessage& message, std::vector<std::string>& lines) {
+namespace {
+void AddLine(std::uint32_t processId, std::string text, const TLineTime& received,
+             std::vector<TReceivedLine>& lines) {
+    TReceivedLine line;
+    line.Text = std::move(text);
+    line.Received = received;
+    line.Origin.Source = TLineSource::WindowsOutput;
+    line.Origin.ProcessId = processId;
+    lines.push_back(std::move(line));
+}
+} // namespace
+
+void TWindowsOutputLines::Add(const TCapturedMessage& message, std::vector<TReceivedLine>& lines) {
     TakeOverdue(message.Time, lines);
     const std::uint32_t process = message.ProcessId;
     std::string text;
     bool afterCr = false;
+    TLineTime received = message.Received;
     const auto waiting = std::find_if(FWaiting.begin(), FWaiting.end(),
                                       [process](const TWaiting& w) { return w.ProcessId == process; });
     if (waiting != FWaiting.end()) {
         text = std::move(waiting->Text);
         afterCr = waiting->AfterCr;
+        if (!text.empty())
+            received = waiting->Received;
         FWaiting.erase(waiting);
     }
 
@@ -41,8 +56,9 @@ void TWindowsOutputLines::Add(const TCapturedMessage& message, std::vector<std::
         if (lineBreak == std::string::npos)
             break;
         text.append(in, start, lineBreak - start);
-        lines.push_back(WindowsOutputLine(process, text));
+        AddLine(process, std::move(text), received, lines);
         text.clear();
+        received = message.Received;
         start = lineBreak + 1;
         if (in[lineBreak] == '\r') {
             if (start < in.size() && in[start] == '\n')
@@ -54,28 +70,28 @@ void TWindowsOutputLines::Add(const TCapturedMessage& message, std::vector<std::
     text.append(in, start, std::string::npos);
 
     if (text.size() >= LongestWaitingLine) {
-        lines.push_back(WindowsOutputLine(process, text));
+        AddLine(process, std::move(text), received, lines);
         text.clear();
     }
     if (!text.empty() || afterCr)
-        FWaiting.push_back(TWaiting{process, std::move(text), message.Time, afterCr});
+        FWaiting.push_back(TWaiting{process, std::move(text), message.Time, received, afterCr});
 }
 
 // The waiting texts are kept in the order of their processes' last messages:
 // the oldest first.
-void TWindowsOutputLines::TakeOverdue(unsigned now, std::vector<std::string>& lines) {
+void TWindowsOutputLines::TakeOverdue(unsigned now, std::vector<TReceivedLine>& lines) {
     const auto firstKept = std::find_if(FWaiting.begin(), FWaiting.end(),
                                         [now](const TWaiting& w) { return !Overdue(w.Since, now); });
     for (auto w = FWaiting.begin(); w != firstKept; ++w)
         if (!w->Text.empty())
-            lines.push_back(WindowsOutputLine(w->ProcessId, w->Text));
+            AddLine(w->ProcessId, std::move(w->Text), w->Received, lines);
     FWaiting.erase(FWaiting.begin(), firstKept);
 }
 
-void TWindowsOutputLines::TakeAll(std::vector<std::string>& lines) {
-    for (const TWaiting& w : FWaiting)
+void TWindowsOutputLines::TakeAll(std::vector<TReceivedLine>& lines) {
+    for (TWaiting& w : FWaiting)
         if (!w.Text.empty())
-            lines.push_back(WindowsOutputLine(w.ProcessId, w.Text));
+            AddLine(w.ProcessId, std::move(w.Text), w.Received, lines);
     FWaiting.clear();
 }
 

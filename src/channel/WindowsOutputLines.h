@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "channel/WindowsOutput.h"
+#include "common/ReceivedLine.h"
 
-// Makes the pane's lines out of the messages of Windows' debug output
-// channel: "[4711] text" for every line a process sent. Programs print a
-// line in one message, several in one, or one in several pieces, so each
-// process's messages are one stream of text: a line ends at CR LF, a lone CR
-// or a lone LF, and text after a message's last line break waits for that
-// process's next message. Text that waits longer than PartialLineWait is a
-// line of its own.
+// Makes lines out of the messages of Windows' debug output channel, each
+// with its process as its origin. Programs print a line in one message,
+// several in one, or one in several pieces, so each process's messages are
+// one stream of text: a line ends at CR LF, a lone CR or a lone LF, and text
+// after a message's last line break waits for that process's next message.
+// Text that waits longer than PartialLineWait is a line of its own. A line
+// was received when its first piece was.
 class TWindowsOutputLines {
   public:
     static constexpr unsigned PartialLineWait = 1000;
@@ -23,12 +24,12 @@ class TWindowsOutputLines {
 
     // Appends the lines the message completes, after the waiting text that
     // is overdue by the message's time.
-    void Add(const TCapturedMessage& message, std::vector<std::string>& lines);
+    void Add(const TCapturedMessage& message, std::vector<TReceivedLine>& lines);
     // Appends the waiting text that is overdue at now (the time of the
     // channel's reader), oldest first.
-    void TakeOverdue(unsigned now, std::vector<std::string>& lines);
+    void TakeOverdue(unsigned now, std::vector<TReceivedLine>& lines);
     // Appends all waiting text: nothing more will come.
-    void TakeAll(std::vector<std::string>& lines);
+    void TakeAll(std::vector<TReceivedLine>& lines);
     // What the process sent so far is not to be joined with what it sends
     // next: a message of it was left out.
     void Forget(std::uint32_t processId);
@@ -38,6 +39,7 @@ class TWindowsOutputLines {
         std::uint32_t ProcessId = 0;
         std::string Text;
         unsigned Since = 0;
+        TLineTime Received;
         // The last message ended with CR: an LF starting the next one is the
         // rest of that line break, not an empty line.
         bool AfterCr = false;
@@ -47,5 +49,5 @@ class TWindowsOutputLines {
     std::vector<TWaiting> FWaiting;
 };
 
-// "[4711] text"
-std::string WindowsOutputLine(std::uint32_t processId, const std::string& text);
+// "[4711] ", what the pane shows in front of a process's line.
+std::string WindowsOutputPrefix(std::uint32_t processId);

@@ -1,24 +1,16 @@
 #include "pane/MessagePane.h"
 
 #include "common/ViewerError.h"
-#include "pane/CapacityRule.h"
 #include "pane/FileSystem.h"
-#include "pane/PaneControl.h"
-#include "pane/PaneLines.h"
+#include "pane/PaneBuffer.h"
 #include "pane/TextFile.h"
 
-void TMessagePane::DoPrint(const std::string& text) {
-    const std::size_t removed = CharactersToTrim(FControl.TextLength(), text.size());
-    if (removed > 0) {
-        FControl.Select(0, removed);
-        FControl.ReplaceSelection("");
-        InsertLineAtTop(FControl, LimitationLine(removed));
-    }
-    AppendLine(FControl, text);
+void TMessagePane::Print(std::string_view prefix, std::string_view text) {
+    FPane.Print(prefix, text);
 }
 
 void TMessagePane::DoClear() {
-    FControl.SetText("");
+    FPane.SetText("");
 }
 
 void TMessagePane::DoLoadFromFile(const std::string& fileName) {
@@ -27,12 +19,12 @@ void TMessagePane::DoLoadFromFile(const std::string& fileName) {
     std::string bytes;
     if (!FFiles.ReadWholeFile(fileName, bytes))
         throw TViewerError("Cannot open file " + fileName);
-    if (!FControl.SetText(PaneTextFromFileBytes(bytes)))
+    if (!FPane.SetText(PaneTextFromFileBytes(bytes)))
         throw TViewerError("Text exceeds memo capacity");
 }
 
 void TMessagePane::DoSaveToFile(const std::string& fileName) {
-    switch (FFiles.WriteWholeFile(fileName, FControl.Text())) {
+    switch (FFiles.WriteWholeFile(fileName, FPane.Text())) {
     case TWriteResult::Ok:
         return;
     case TWriteResult::CannotCreate:

@@ -1,23 +1,26 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 class IFileSystem;
-class IPaneControl;
+class TPaneBuffer;
 
-// The pane's operations on its text control. File failures are raised as
+// The pane's operations on its text. File failures are raised as
 // TViewerError with the message the user sees.
 class TMessagePane {
   public:
-    TMessagePane(IPaneControl& control, IFileSystem& files) : FControl(control), FFiles(files) {}
+    TMessagePane(TPaneBuffer& pane, IFileSystem& files) : FPane(pane), FFiles(files) {}
 
-    void DoPrint(const std::string& text);
+    void DoPrint(const std::string& text) { Print(std::string_view(), text); }
+    // A line whose origin the pane shows in front of its text.
+    void Print(std::string_view prefix, std::string_view text);
     void DoClear();
     void DoLoadFromFile(const std::string& fileName);
     void DoSaveToFile(const std::string& fileName);
 
   private:
-    IPaneControl& FControl;
+    TPaneBuffer& FPane;
     IFileSystem& FFiles;
 };
 

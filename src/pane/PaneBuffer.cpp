@@ -4,6 +4,11 @@
 
 #include "common/ScopeGuard.h"
 #include "common/ViewerError.h"
+#include "pane/CapacityRule.h"
+
+namespace {
+const char* const LineBreak = "\r\n";
+} // namespace
 
 void TPaneBuffer::TakeControlTextIfChanged() const {
     if (!FControlChanged)
@@ -18,19 +23,14 @@ void TPaneBuffer::TakeControlTextIfChanged() const {
     FControlChanged = false;
 }
 
-std::size_t TPaneBuffer::TextLength() const {
-    TakeControlTextIfChanged();
-    return FText.size();
-}
-
-std::string TPaneBuffer::Text() const {
+const std::string& TPaneBuffer::Text() const {
     TakeControlTextIfChanged();
     return FText;
 }
 
 bool TPaneBuffer::EndsWithLineBreak() const {
-    TakeControlTextIfChanged();
-    return FText.size() >= 2 && FText[FText.size() - 2] == '\r' && FText.back() == '\n';
+    const std::string& text = Text();
+    return text.size() >= 2 && text[text.size() - 2] == '\r' && text.back() == '\n';
 }
 
 void TPaneBuffer::Select(std::size_t start, std::size_t length) {
@@ -40,16 +40,32 @@ void TPaneBuffer::Select(std::size_t start, std::size_t length) {
     FSelectionPending = true;
 }
 
-std::size_t TPaneBuffer::SelectionLength() const {
-    return FControl.SelectionLength();
-}
-
-void TPaneBuffer::ReplaceSelection(const std::string& text) {
+// The cut and the limitation line are one change of the head; the line is
+// written straight into the text, and the control later takes it from there.
+void TPaneBuffer::Print(std::string_view prefix, std::string_view text) {
     TakeControlTextIfChanged();
-    Replace(FSelStart, FSelLength, text);
-    FSelStart += text.size();
+    const std::size_t removed = CharactersToTrim(FText.size(), prefix.size() + text.size());
+    if (removed > 0)
+        Replace(0, removed, LimitationLine(removed) + LineBreak);
+    Append(prefix, text);
+    FSelStart = FText.size();
     FSelLength = 0;
     FSelectionPending = false;
+}
+
+// A last line without its break (typed by the user, or loaded so) gets the
+// break in front of the text instead, and the pane again ends without one.
+void TPaneBuffer::Append(std::string_view prefix, std::string_view text) {
+    const bool lastLineOpen = !FText.empty() && !EndsWithLineBreak();
+    const std::size_t before = FText.size();
+    if (lastLineOpen)
+        FText += LineBreak;
+    FText.append(prefix);
+    FText.append(text);
+    if (!lastLineOpen)
+        FText += LineBreak;
+    // Whatever the model held, text added at its end is text the control lacks.
+    FTailLength += FText.size() - before;
 }
 
 // Keeps the model as head + control[FCut..] + tail. Changes that fit none
@@ -126,12 +142,13 @@ void TPaneBuffer::Sync() {
         }
     } else if (FCut != 0 || FHeadLength != 0) {
         FControl.Select(0, FCut);
-        FControl.ReplaceSelection(FText.substr(0, FHeadLength));
+        FControl.ReplaceSelection(FText.substr(0, FHeadLength).c_str());
     }
+    // The tail ends the text: the control takes it from there, uncopied.
     if (FTailLength != 0) {
         const std::size_t tailStart = FText.size() - FTailLength;
         FControl.Select(tailStart, 0);
-        FControl.ReplaceSelection(FText.substr(tailStart));
+        FControl.ReplaceSelection(FText.c_str() + tailStart);
     }
     FControlLength = FText.size();
     FCut = FHeadLength = FTailLength = 0;

@@ -2,40 +2,47 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "pane/PaneControl.h"
 
-// The pane's text as the viewer's logic sees it, kept in memory, with the
-// screen's edit control following it in batches.
+// The pane's text: the one place it is held, where the capacity rule is
+// applied, with the screen's edit control following it in batches.
 //
 // Putting each client line into an edit control costs milliseconds of
 // screen work, far more than the channel itself; a client printing flat out
 // would be held up by it. So operations change only the text here, and Sync
 // brings the control in step with at most two edit operations: one
 // replacing what was cut from the top (with the limitation line), one
-// appending everything printed since the last Sync.
+// appending everything printed since the last Sync, straight from the text.
 //
 // The user may edit the control directly; ControlChanged marks that, and
 // the control's text is taken back before the next operation. The owner
 // calls Sync before anything else looks at or changes the control, so user
 // edits never meet unsynced changes.
-class TPaneBuffer : public IPaneControl {
+class TPaneBuffer {
   public:
     explicit TPaneBuffer(IPaneControl& control) : FControl(control) {}
+    TPaneBuffer(const TPaneBuffer&) = delete;
+    TPaneBuffer& operator=(const TPaneBuffer&) = delete;
 
-    std::size_t TextLength() const override;
-    std::string Text() const override;
-    bool EndsWithLineBreak() const override;
-    void Select(std::size_t start, std::size_t length) override;
+    // The pane's text, valid until the pane next changes.
+    const std::string& Text() const;
+    std::size_t TextLength() const { return Text().size(); }
+    bool EndsWithLineBreak() const;
+    // Appends prefix and text as the new last line, after cutting old text
+    // from the top where the capacity rule says so. The caret then follows
+    // the new line.
+    void Print(std::string_view prefix, std::string_view text);
+    void Select(std::size_t start, std::size_t length);
     // The user's selection, which lives in the control.
-    std::size_t SelectionLength() const override;
-    void ReplaceSelection(const std::string& text) override;
+    std::size_t SelectionLength() const { return FControl.SelectionLength(); }
     // Replaces the control's text at once, so that a refusal is known;
     // while the control is yet to be made, see AwaitControl.
-    bool SetText(const std::string& text) override;
-    void CutToClipboard() override;
-    void CopyToClipboard() override;
-    void PasteFromClipboard() override;
+    bool SetText(const std::string& text);
+    void CutToClipboard();
+    void CopyToClipboard();
+    void PasteFromClipboard();
 
     // A selection made in the model that the control has yet to show.
     bool SelectionPending() const { return FSelectionPending; }
@@ -61,6 +68,7 @@ class TPaneBuffer : public IPaneControl {
     void TakeControlTextIfChanged() const;
     void Replace(std::size_t start, std::size_t length, const std::string& text);
     void ReplaceAll(const std::string& text);
+    void Append(std::string_view prefix, std::string_view text);
 
     IPaneControl& FControl;
     // The model, and how it differs from the control's text: the control's

@@ -1,108 +1,111 @@
 #include "platform/Commands.h"
 
+#include <cctype>
+#include <cstring>
+
 #include "resource.h"
 
 namespace {
 using K = TControlKind;
 using B = TCheckBoxId;
-const TToolbarControl NoControl{K::None, -1, NoCommand, nullptr, 0, 0, 0, 0, 0, B::cbFloat};
+const TToolbarControl NoControl{K::None, -1, nullptr, 0, 0, 0, 0, 0, B::cbFloat};
 const TCommand Separator{NoCommand, nullptr, nullptr, 0, 0, NoControl, nullptr, nullptr, nullptr};
 } // namespace
 
 namespace {
 const TCommand Commands[] = {
-    {mnuClear,
+    {cmdClear,
      "&Clear",
      "Ctrl+Del",
      FCONTROL,
      VK_DELETE,
-     {K::ImageButton, 0, pbClear, "&Clear", 2, 3, 47, 49, IDB_CLEAR, B::cbFloat},
+     {K::ImageButton, 0, "&Clear", 2, 3, 47, 49, IDB_CLEAR, B::cbFloat},
      &TfrmDebug::pbClearClick,
      nullptr,
      nullptr},
     Separator, // N1
-    {mnuCut, "C&ut", "Ctrl+X", FCONTROL, 'X', NoControl, &TfrmDebug::mnuCutClick, nullptr,
+    {cmdCut, "C&ut", "Ctrl+X", FCONTROL, 'X', NoControl, &TfrmDebug::mnuCutClick, nullptr,
      &TPopupMenuState::mnuCutEnabled},
-    {mnuCopy, "C&opy", "Ctrl+C", FCONTROL, 'C', NoControl, &TfrmDebug::mnuCopyClick, nullptr,
+    {cmdCopy, "C&opy", "Ctrl+C", FCONTROL, 'C', NoControl, &TfrmDebug::mnuCopyClick, nullptr,
      &TPopupMenuState::mnuCopyEnabled},
-    {mnuPaste, "P&aste", "Ctrl+V", FCONTROL, 'V', NoControl, &TfrmDebug::mnuPasteClick, nullptr,
+    {cmdPaste, "P&aste", "Ctrl+V", FCONTROL, 'V', NoControl, &TfrmDebug::mnuPasteClick, nullptr,
      &TPopupMenuState::mnuPasteEnabled},
-    {mnuSelectAll, "&Select All", "Ctrl+A", FCONTROL, 'A', NoControl, &TfrmDebug::mnuSelectAllClick, nullptr,
+    {cmdSelectAll, "&Select All", "Ctrl+A", FCONTROL, 'A', NoControl, &TfrmDebug::mnuSelectAllClick, nullptr,
      nullptr},
     Separator, // N4
-    {mnuImport,
+    {cmdImport,
      "&Import",
      nullptr,
      0,
      0,
-     {K::ImageButton, 1, pbOpen, "&Import", 52, 3, 47, 49, IDB_IMPORT, B::cbFloat},
+     {K::ImageButton, 1, "&Import", 52, 3, 47, 49, IDB_IMPORT, B::cbFloat},
      &TfrmDebug::pbOpenClick,
      nullptr,
      nullptr},
-    {mnuExport,
+    {cmdExport,
      "&Export",
      nullptr,
      0,
      0,
-     {K::ImageButton, 2, pbSave, "&Export", 102, 3, 47, 49, IDB_EXPORT, B::cbFloat},
+     {K::ImageButton, 2, "&Export", 102, 3, 47, 49, IDB_EXPORT, B::cbFloat},
      &TfrmDebug::pbSaveClick,
      nullptr,
      nullptr},
     Separator, // N2
-    {mnuMark,
+    {cmdMark,
      "&Mark",
      nullptr,
      0,
      0,
-     {K::ImageButton, 3, pbMark, "&Mark", 153, 3, 47, 49, IDB_MARK, B::cbFloat},
+     {K::ImageButton, 3, "&Mark", 153, 3, 47, 49, IDB_MARK, B::cbFloat},
      &TfrmDebug::pbMarkClick,
      nullptr,
      nullptr},
-    {mnuFloat,
+    {cmdFloat,
      "&Stay on Top",
      nullptr,
      0,
      0,
-     {K::CheckBox, 5, cbFloat, "&Stay on Top", 257, 8, 80, 17, 0, B::cbFloat},
+     {K::CheckBox, 5, "&Stay on Top", 257, 8, 80, 17, 0, B::cbFloat},
      &TfrmDebug::mnuFloatClick,
      &TPopupMenuState::mnuFloatChecked,
      nullptr},
-    {mnuToolbar,
+    {cmdToolbar,
      "&Toolbar",
      nullptr,
      0,
      0,
-     {K::CheckBox, 6, cbToolbar, "Show &Toolbar", 257, 32, 87, 17, 0, B::cbToolbar},
+     {K::CheckBox, 6, "Show &Toolbar", 257, 32, 87, 17, 0, B::cbToolbar},
      &TfrmDebug::mnuToolbarClick,
      &TPopupMenuState::mnuToolbarChecked,
      nullptr},
-    {mnuDebugOutput,
+    {cmdDebugOutput,
      "&Debug Output",
      nullptr,
      0,
      0,
-     {K::CheckBox, 7, cbDebugOutput, "&Debug Output", 354, 8, 88, 17, 0, B::cbDebugOutput},
+     {K::CheckBox, 7, "&Debug Output", 354, 8, 88, 17, 0, B::cbDebugOutput},
      &TfrmDebug::mnuDebugOutputClick,
      &TPopupMenuState::mnuDebugOutputChecked,
      nullptr},
-    {mnuLogConnect,
+    {cmdLogConnect,
      "&Log Client Connections",
      nullptr,
      0,
      0,
-     {K::CheckBox, 8, cbLogConnect, "&Log Client Connections", 354, 32, 137, 17, 0, B::cbLogConnect},
+     {K::CheckBox, 8, "&Log Client Connections", 354, 32, 137, 17, 0, B::cbLogConnect},
      &TfrmDebug::mnuLogConnectClick,
      &TPopupMenuState::mnuLogConnectChecked,
      nullptr},
-    {mnuCapture, "Capture &Windows Output", nullptr, 0, 0, NoControl, &TfrmDebug::mnuCaptureClick,
+    {cmdCapture, "Capture &Windows Output", nullptr, 0, 0, NoControl, &TfrmDebug::mnuCaptureClick,
      &TPopupMenuState::mnuCaptureChecked, nullptr},
     Separator, // N3
-    {mnuInfo,
+    {cmdInfo,
      "I&nfo",
      nullptr,
      0,
      0,
-     {K::ImageButton, 4, pbInfo, "I&nfo", 203, 3, 47, 49, IDB_INFO, B::cbFloat},
+     {K::ImageButton, 4, "I&nfo", 203, 3, 47, 49, IDB_INFO, B::cbFloat},
      &TfrmDebug::pbInfoClick,
      nullptr,
      nullptr},
@@ -117,8 +120,20 @@ const TCommand* FindCommand(WORD id) {
     if (id == NoCommand)
         return nullptr;
     for (const TCommand& command : Commands)
-        if (command.MenuId == id || command.Toolbar.Id == id)
+        if (command.Id == id)
             return &command;
+    return nullptr;
+}
+
+const TCommand* FindToolbarMnemonic(WORD key) {
+    for (const TCommand& command : Commands) {
+        if (command.Toolbar.Kind == TControlKind::None)
+            continue;
+        const char* const ampersand = std::strchr(command.Toolbar.Caption, '&');
+        if (ampersand && ampersand[1] != 0 &&
+            std::toupper(static_cast<unsigned char>(ampersand[1])) == static_cast<int>(key))
+            return &command;
+    }
     return nullptr;
 }
 

@@ -5,33 +5,24 @@
 #include "shell/DebugForm.h"
 #include "shell/Switches.h"
 
-// Command identifiers of the toolbar's controls and the popup menu's items.
+// One identifier per command: its popup menu item and its toolbar control,
+// if it has one, carry the same.
 enum TCommandId : WORD {
     NoCommand = 0,
-    pbClear = 101,
-    pbOpen,
-    pbSave,
-    pbMark,
-    pbInfo,
-    cbFloat = 111,
-    cbToolbar,
-    cbDebugOutput,
-    cbLogConnect,
-
-    mnuClear = 201,
-    mnuCut,
-    mnuCopy,
-    mnuPaste,
-    mnuSelectAll,
-    mnuImport,
-    mnuExport,
-    mnuMark,
-    mnuFloat,
-    mnuToolbar,
-    mnuDebugOutput,
-    mnuLogConnect,
-    mnuInfo,
-    mnuCapture,
+    cmdClear = 101,
+    cmdCut,
+    cmdCopy,
+    cmdPaste,
+    cmdSelectAll,
+    cmdImport,
+    cmdExport,
+    cmdMark,
+    cmdFloat,
+    cmdToolbar,
+    cmdDebugOutput,
+    cmdLogConnect,
+    cmdCapture,
+    cmdInfo,
 };
 
 enum class TControlKind { None, ImageButton, CheckBox };
@@ -41,7 +32,6 @@ enum class TControlKind { None, ImageButton, CheckBox };
 struct TToolbarControl {
     TControlKind Kind;
     int Slot;
-    TCommandId Id;
     const char* Caption;
     int X, Y, Width, Height;
     int Bitmap;      // resource id of an image button's picture
@@ -53,7 +43,7 @@ struct TToolbarControl {
 // the form's handler. A check box's click is the form's CheckBoxClicked for
 // its switch; the menu item runs Handler.
 struct TCommand {
-    TCommandId MenuId;
+    TCommandId Id;
     const char* MenuCaption;
     const char* Shortcut;
     BYTE ShortcutModifiers; // FCONTROL, ...
@@ -77,6 +67,8 @@ const int ToolbarControlCount = 9;
 
 // The command of a menu item or toolbar control, or null.
 const TCommand* FindCommand(WORD id);
+// The command whose toolbar control has the key (a virtual key) as its accelerator letter, or null.
+const TCommand* FindToolbarMnemonic(WORD key);
 // The command whose toolbar control sits in the slot.
 const TCommand& ToolbarCommand(int slot);
 const TCommand& CheckBoxCommand(TCheckBoxId box);

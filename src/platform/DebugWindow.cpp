@@ -18,9 +18,9 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{*this, *this, *this, *this, *this, FPane.Text(),
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(),
                                                           FFiles, FRegistry, maps, FClock, FDialogs,
-                                                          FWindowsOutput})) {}
+                                                          FWindowsOutput, FRecoveryWriter})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -56,8 +56,14 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
     if (!FWindow)
         return false;
-    if (IsToolbarVisible() && ::TranslateAcceleratorA(FWindow, FToolbarMnemonics.Get(), &message))
-        return true;
+    // Alt with a toolbar control's underlined letter stands for a click on it.
+    if (message.message == WM_SYSKEYDOWN && IsToolbarVisible() && ::GetKeyState(VK_MENU) < 0 &&
+        ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_SHIFT) >= 0) {
+        if (const TCommand* command = FindToolbarMnemonic(static_cast<WORD>(message.wParam))) {
+            ToolbarAccelerator(command->Id);
+            return true;
+        }
+    }
     return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorA(FWindow, FMenuShortcuts.Get(), &message);
 }
 
@@ -98,7 +104,7 @@ void TfrmDebugWindow::Show() {
             FForm->RecoveryTimerUnavailable();
             FPane.CommandHandled(false);
         });
-    if (FTerminationRequested)
+    if (FInstanceCheck.TerminationRequested())
         ::PostQuitMessage(0);
 }
 
@@ -181,7 +187,6 @@ bool TfrmDebugWindow::FormCreateControls() {
     if (!FToolbar.Create(FWindow, FInstance, FDpi) || !FPopupMenu.Create())
         return false;
     FMenuShortcuts = TAccelerators(CreateMenuShortcuts());
-    FToolbarMnemonics = TAccelerators(CreateToolbarMnemonics());
     return true;
 }
 
@@ -218,13 +223,18 @@ void TfrmDebugWindow::FormDestroy() {
     ::PostQuitMessage(0);
 }
 
+// A print's text is copied out of the region before anything else: its
+// sender goes on at once, and the line takes its path while it does. Every
+// other command sees the pane as it stands.
 void TfrmDebugWindow::ClientCommand(UINT message) {
     Guarded([this, message] {
-        const bool print = message == WM_DBG_PRINT;
-        // A print only appends; every other command sees the pane as it stands.
+        TClientCommand command = FForm->ReadClientCommand(message);
+        const bool print = command.Kind == TClientCommandKind::Print;
+        if (print && ::InSendMessage())
+            ::ReplyMessage(0);
         if (!print)
             FPane.Sync();
-        FForm->HandleClientCommand(message);
+        FForm->HandleClientCommand(std::move(command));
         FPane.CommandHandled(print);
     });
 }
@@ -261,38 +271,6 @@ void TfrmDebugWindow::RecoveryTimer() {
 
 int TfrmDebugWindow::Scaled(int pixels) const {
     return ::MulDiv(pixels, FDpi, 96);
-}
-
-void TfrmDebugWindow::BeginInstanceCheck() {
-    FInstanceCheckTurn = TKernelHandle(::CreateMutexA(nullptr, FALSE, "DravikViewerInstanceCheck"));
-    // Without the mutex the check still runs, only without taking turns. An
-    // abandoned mutex (a viewer that died mid-check) is simply taken over.
-    if (FInstanceCheckTurn && ::WaitForSingleObject(FInstanceCheckTurn.Get(), 10000) == WAIT_TIMEOUT)
-        FInstanceCheckTurn.Reset();
-}
-
-void TfrmDebugWindow::EndInstanceCheck() {
-    if (FInstanceCheckTurn)
-        ::ReleaseMutex(FInstanceCheckTurn.Get());
-    FInstanceCheckTurn.Reset();
-}
-
-std::string TfrmDebugWindow::ClassName() const {
-    char name[256] = {};
-    const int length = ::GetClassNameA(FWindow, name, sizeof name);
-    return std::string(name, length > 0 ? static_cast<std::size_t>(length) : 0);
-}
-
-void TfrmDebugWindow::SetTitle(const std::string& title) {
-    ::SetWindowTextA(FWindow, title.c_str());
-}
-
-TWindowId TfrmDebugWindow::FindTopLevelWindow(const std::string& className, const std::string& title) const {
-    return reinterpret_cast<TWindowId>(::FindWindowA(className.c_str(), title.c_str()));
-}
-
-void TfrmDebugWindow::BringToTop(TWindowId window) {
-    ::BringWindowToTop(reinterpret_cast<HWND>(window));
 }
 
 // Until the window is shown, the switch waits for Show: it
@@ -355,11 +333,6 @@ void TfrmDebugWindow::SetWindowState(TWindowState state) {
         static const int showCommands[] = {SW_RESTORE, SW_MINIMIZE, SW_MAXIMIZE};
         ::ShowWindow(FWindow, showCommands[static_cast<int>(state)]);
     }
-}
-
-void TfrmDebugWindow::ReleaseSender() {
-    if (::InSendMessage())
-        ::ReplyMessage(0);
 }
 
 void TfrmDebugWindow::ShowErrorBox(const std::string& text) {

@@ -12,6 +12,8 @@
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32FileSystem.h"
 #include "platform/Win32Handles.h"
+#include "platform/Win32InstanceCheck.h"
+#include "platform/Win32RecoveryWriter.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32WindowsOutput.h"
 #include "shell/DebugForm.h"
@@ -23,11 +25,9 @@ class TMapList;
 // procedure only unpacks messages and calls the named handlers; every
 // handler runs under the general error display. The message pane is a view
 // of its own (TPaneView).
-class TfrmDebugWindow : public IInstanceCheck,
-                        public IWindowSwitches,
+class TfrmDebugWindow : public IWindowSwitches,
                         public IWindowPlacement,
                         public IMessageBoxes,
-                        public IClientSender,
                         public IErrorDisplay {
   public:
     explicit TfrmDebugWindow(TMapList& maps);
@@ -52,14 +52,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     // accelerator letters while it is shown. True when the message was used.
     bool TranslateShortcut(MSG& message);
 
-    // IInstanceCheck
-    void BeginInstanceCheck() override;
-    void EndInstanceCheck() override;
-    std::string ClassName() const override;
-    void SetTitle(const std::string& title) override;
-    TWindowId FindTopLevelWindow(const std::string& className, const std::string& title) const override;
-    void BringToTop(TWindowId window) override;
-    void RequestTermination() override { FTerminationRequested = true; }
     // IWindowSwitches
     void SetTopmost(bool topmost) override;
     bool IsTopmost() const override;
@@ -74,8 +66,6 @@ class TfrmDebugWindow : public IInstanceCheck,
     // IMessageBoxes
     void ShowErrorBox(const std::string& text) override;
     void ShowInformationBox(const std::string& text) override;
-    // IClientSender
-    void ReleaseSender() override;
     // IErrorDisplay
     void ShowUnexpectedError(const char* message) override;
 
@@ -109,24 +99,23 @@ class TfrmDebugWindow : public IInstanceCheck,
     int Scaled(int pixels) const;
 
     HWND FWindow = nullptr;
+    TWin32InstanceCheck FInstanceCheck{FWindow};
     HINSTANCE FInstance = nullptr;
     TToolbarPanel FToolbar;
     TPopupMenu FPopupMenu;
     TAccelerators FMenuShortcuts;
-    TAccelerators FToolbarMnemonics;
     TWin32Dialogs FDialogs;
-    TKernelHandle FInstanceCheckTurn;
     TPaneView FPane{*this};
     TWin32FileSystem FFiles;
     TWin32SettingsRegistry FRegistry;
     TWin32Clock FClock;
     TWin32WindowsOutput FWindowsOutput;
+    TWin32RecoveryWriter FRecoveryWriter{FFiles};
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.
     bool FShown = false;
     TWindowState FPendingState = TWindowState::Normal;
     bool FPendingTopmost = false;
-    bool FTerminationRequested = false;
     bool FInRecoveryTimer = false;
     int FDpi = 96;
 };

@@ -4,6 +4,8 @@
 
 #include "platform/Commands.h"
 
+// A command comes from its toolbar control, its menu item or its shortcut;
+// all three carry the command's id.
 void TfrmDebugWindow::Command(WORD id, WORD notification, HWND control) {
     if (FPane.IsPaneNotice(id, control)) {
         FPane.Notice(notification);
@@ -15,17 +17,14 @@ void TfrmDebugWindow::Command(WORD id, WORD notification, HWND control) {
     // Every command of the user sees, and works on, the pane as it stands.
     FPane.Sync();
     const TToolbarControl& toolbar = command->Toolbar;
-    if (id == toolbar.Id) {
-        // An accelerator arrives without a control; it stands for a click on that control.
-        if (!control)
-            ToolbarAccelerator(id);
-        else if (toolbar.Kind == TControlKind::CheckBox && notification == BN_CLICKED)
-            FForm->CheckBoxClicked(toolbar.Box, FToolbar.IsChecked(toolbar.Box));
-        else if (toolbar.Kind == TControlKind::ImageButton)
-            (FForm.get()->*command->Handler)();
+    if (!control) {
+        (FForm.get()->*command->Handler)();
         return;
     }
-    (FForm.get()->*command->Handler)();
+    if (toolbar.Kind == TControlKind::CheckBox && notification == BN_CLICKED)
+        FForm->CheckBoxClicked(toolbar.Box, FToolbar.IsChecked(toolbar.Box));
+    else if (toolbar.Kind == TControlKind::ImageButton)
+        (FForm.get()->*command->Handler)();
 }
 
 void TfrmDebugWindow::ToolbarAccelerator(WORD id) {

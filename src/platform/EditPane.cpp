@@ -26,8 +26,8 @@ std::size_t TEditPane::SelectionLength() const {
     return end > start ? end - start : 0;
 }
 
-void TEditPane::ReplaceSelection(const std::string& text) {
-    ::SendMessageA(FEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+void TEditPane::ReplaceSelection(const char* text) {
+    ::SendMessageA(FEdit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text));
     if (!FInBatch)
         ::SendMessageA(FEdit, EM_SCROLLCARET, 0, 0);
 }

@@ -14,7 +14,7 @@ class TEditPane : public IPaneControl {
     std::string Text() const override;
     void Select(std::size_t start, std::size_t length) override;
     std::size_t SelectionLength() const override;
-    void ReplaceSelection(const std::string& text) override;
+    void ReplaceSelection(const char* text) override;
     bool SetText(const std::string& text) override;
 
     // Edits made between BeginBatch and EndBatch are laid out but not drawn;

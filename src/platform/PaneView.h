@@ -22,7 +22,7 @@ class TPaneView : private IPaneScreen {
     bool Create(HWND parent, HINSTANCE instance, WORD id, int dpi);
     HWND Handle() const { return FEdit.Handle(); }
     // The pane's text, as the viewer's operations see and change it.
-    IPaneControl& Text() { return FBuffer; }
+    TPaneBuffer& Text() { return FBuffer; }
     bool IsPaneNotice(WORD id, HWND control) const { return id == FId && control == FEdit.Handle(); }
     // The control's change notice from the parent.
     void Notice(WORD notification);

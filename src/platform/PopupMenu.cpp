@@ -1,6 +1,5 @@
 #include "platform/PopupMenu.h"
 
-#include <cctype>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,7 @@ bool TPopupMenu::Create() {
         std::string caption = command.MenuCaption;
         if (command.Shortcut)
             caption += std::string("\t") + command.Shortcut;
-        ::AppendMenuA(FMenu.Get(), MF_STRING, command.MenuId, caption.c_str());
+        ::AppendMenuA(FMenu.Get(), MF_STRING, command.Id, caption.c_str());
     }
     return true;
 }
@@ -27,10 +26,10 @@ void TPopupMenu::Apply(const TPopupMenuState& state) const {
     const HMENU menu = FMenu.Get();
     for (const TCommand& command : AllCommands()) {
         if (command.Checked)
-            ::CheckMenuItem(menu, command.MenuId,
+            ::CheckMenuItem(menu, command.Id,
                             MF_BYCOMMAND | (state.*command.Checked ? MF_CHECKED : MF_UNCHECKED));
         if (command.Enabled)
-            ::EnableMenuItem(menu, command.MenuId,
+            ::EnableMenuItem(menu, command.Id,
                              MF_BYCOMMAND | (state.*command.Enabled ? MF_ENABLED : MF_GRAYED));
     }
 }
@@ -49,22 +48,7 @@ HACCEL CreateMenuShortcuts() {
     for (const TCommand& command : AllCommands()) {
         if (command.ShortcutKey != 0)
             entries.push_back(ACCEL{static_cast<BYTE>(FVIRTKEY | command.ShortcutModifiers),
-                                    command.ShortcutKey, static_cast<WORD>(command.MenuId)});
-    }
-    return ::CreateAcceleratorTableA(entries.data(), static_cast<int>(entries.size()));
-}
-
-HACCEL CreateToolbarMnemonics() {
-    std::vector<ACCEL> entries;
-    for (const TCommand& command : AllCommands()) {
-        if (command.Toolbar.Kind == TControlKind::None)
-            continue;
-        const std::string caption = command.Toolbar.Caption;
-        const std::string::size_type ampersand = caption.find('&');
-        if (ampersand == std::string::npos || ampersand + 1 >= caption.size())
-            continue;
-        const WORD key = static_cast<WORD>(std::toupper(static_cast<unsigned char>(caption[ampersand + 1])));
-        entries.push_back(ACCEL{FVIRTKEY | FALT, key, static_cast<WORD>(command.Toolbar.Id)});
+                                    command.ShortcutKey, static_cast<WORD>(command.Id)});
     }
     return ::CreateAcceleratorTableA(entries.data(), static_cast<int>(entries.size()));
 }

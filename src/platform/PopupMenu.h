@@ -6,7 +6,7 @@
 #include "shell/Switches.h"
 
 // The pane's popup menu, built from the command table, and the accelerator
-// tables for its shortcuts and the toolbar's accelerator letters.
+// table for its shortcuts.
 class TPopupMenu {
   public:
     bool Create();
@@ -41,5 +41,3 @@ class TAccelerators {
 
 // Ctrl+Del, Ctrl+X, ... of the menu items.
 HACCEL CreateMenuShortcuts();
-// Alt with the underlined letter of each toolbar control.
-HACCEL CreateToolbarMnemonics();

@@ -52,13 +52,14 @@ bool TToolbarPanel::CreateControls() {
     FFont = TGdiObject(::CreateFontIndirectA(&font));
 
     for (int slot = 0; slot < ToolbarControlCount; ++slot) {
-        const TToolbarControl& control = ToolbarCommand(slot).Toolbar;
+        const TCommand& command = ToolbarCommand(slot);
+        const TToolbarControl& control = command.Toolbar;
         const bool button = control.Kind == TControlKind::ImageButton;
         const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (button ? BS_OWNERDRAW : BS_AUTOCHECKBOX);
         const HWND handle =
             ::CreateWindowExA(0, "BUTTON", control.Caption, style, Scaled(control.X), Scaled(control.Y),
                               Scaled(control.Width), Scaled(control.Height), FPanel,
-                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control.Id)), FInstance, nullptr);
+                              reinterpret_cast<HMENU>(static_cast<UINT_PTR>(command.Id)), FInstance, nullptr);
         if (!handle)
             return false;
         if (FFont)
@@ -88,13 +89,13 @@ void TToolbarPanel::SetVisible(bool visible) {
 
 void TToolbarPanel::SetChecked(TCheckBoxId box, bool checked) {
     FChecked[static_cast<int>(box)] = checked;
-    if (const HWND control = Control(CheckBoxCommand(box).Toolbar.Id))
+    if (const HWND control = Control(CheckBoxCommand(box).Id))
         ::SendMessageA(control, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // The user may have clicked the box since it was last set.
 bool TToolbarPanel::IsChecked(TCheckBoxId box) const {
-    const HWND control = Control(CheckBoxCommand(box).Toolbar.Id);
+    const HWND control = Control(CheckBoxCommand(box).Id);
     if (!control)
         return FChecked[static_cast<int>(box)];
     return ::SendMessageA(control, BM_GETCHECK, 0, 0) == BST_CHECKED;

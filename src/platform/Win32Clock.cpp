@@ -17,6 +17,25 @@ TTimeOfDay TWin32Clock::Now() const {
     return TTimeOfDay{now.wHour, now.wMinute, now.wSecond};
 }
 
+TLineTime TWin32Clock::LocalLineTime() {
+    FILETIME utc{};
+    ::GetSystemTimeAsFileTime(&utc);
+    FILETIME local{};
+    SYSTEMTIME time{};
+    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &time)) {
+        local = utc;
+        ::FileTimeToSystemTime(&utc, &time);
+    }
+    const auto ticks = [](const FILETIME& t) {
+        return static_cast<long long>((static_cast<unsigned long long>(t.dwHighDateTime) << 32) |
+                                      t.dwLowDateTime);
+    };
+    // File times count 100 ns; the offset is whole minutes.
+    const long long offset = (ticks(local) - ticks(utc)) / (10LL * 1000 * 1000 * 60);
+    return TLineTime{time.wYear,   time.wMonth,  time.wDay,          time.wHour,
+                     time.wMinute, time.wSecond, time.wMilliseconds, static_cast<int>(offset)};
+}
+
 TTimeFormat TWin32Clock::TimeFormat() const {
     TTimeFormat format;
     format.LeadingZeroInHours = LocaleString(LOCALE_ITLZERO, "0") == "1";

@@ -7,6 +7,7 @@
 #include <iterator>
 #include <utility>
 
+#include "platform/Win32Clock.h"
 #include "platform/Win32View.h"
 
 namespace {
@@ -170,6 +171,7 @@ void TWin32WindowsOutput::Read() {
         char copy[BufferSize];
         std::memcpy(copy, buffer, BufferSize);
         const unsigned time = ::GetTickCount();
+        const TLineTime received = TWin32Clock::LocalLineTime();
         if (!stopping)
             ::SetEvent(FBufferReady.Get());
         DWORD processId = 0;
@@ -179,7 +181,7 @@ void TWin32WindowsOutput::Read() {
         const std::size_t length =
             end ? static_cast<std::size_t>(static_cast<const char*>(end) - text) : LongestText;
         try {
-            TCapturedMessage message{processId, std::string(text, length), time};
+            TCapturedMessage message{processId, std::string(text, length), time, received};
             HandOver(message);
         } catch (...) {
             CountDropped();

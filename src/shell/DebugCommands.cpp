@@ -3,8 +3,7 @@
 
 #include "dravik/protocol.h"
 
-#include "channel/WindowsOutput.h"
-#include "pane/PaneControl.h"
+#include "pane/PaneBuffer.h"
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
 
@@ -27,10 +26,6 @@ void TfrmDebug::SetChecked(TCheckBoxId box, bool checked) {
         cbLogConnectClick();
         break;
     }
-}
-
-void TfrmDebug::CheckBoxClicked(TCheckBoxId box, bool checked) {
-    SetChecked(box, checked);
 }
 
 // The file dialogs must not be hidden behind a window that stays on top.
@@ -120,22 +115,10 @@ void TfrmDebug::mnuLogConnectClick() {
     WriteLogConnect();
 }
 
-// The setting is written only when the user's choice takes effect: a switch
-// that another reader keeps off stays as it was saved.
 void TfrmDebug::mnuCaptureClick() {
-    if (FCaptureWindowsOutput) {
-        FCaptureWindowsOutput = false;
-        ReleaseWindowsOutput();
-        FSettings.WriteRegString(DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT, "0");
-        return;
-    }
-    const TCaptureStart started = FServices.WindowsOutput.StartCapture();
-    if (started != TCaptureStart::Started) {
-        ShowException(CaptureRefusalText(started));
-        return;
-    }
-    FCaptureWindowsOutput = true;
-    FSettings.WriteRegString(DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT, "1");
+    const std::string refusal = FCapture.Toggle(DebugOutput());
+    if (!refusal.empty())
+        ShowException(refusal);
 }
 
 void TfrmDebug::mnuCutClick() {
@@ -162,7 +145,7 @@ TPopupMenuState TfrmDebug::PopupMenu1Popup() {
     state.mnuToolbarChecked = FServices.Switches.IsToolbarVisible();
     state.mnuDebugOutputChecked = FMenuDebugOutputChecked;
     state.mnuLogConnectChecked = Checked(TCheckBoxId::cbLogConnect);
-    state.mnuCaptureChecked = FCaptureWindowsOutput;
+    state.mnuCaptureChecked = FCapture.On();
     const bool hasSelection = FServices.Pane.SelectionLength() >= 1;
     state.mnuCutEnabled = hasSelection;
     state.mnuCopyEnabled = hasSelection;

@@ -1,11 +1,10 @@
 #include "shell/DebugForm.h"
 
 #include "channel/MapList.h"
-#include "channel/WindowsOutput.h"
 #include "dravik/protocol.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
-#include "pane/PaneControl.h"
+#include "pane/PaneBuffer.h"
 #include "pane/PanePacing.h"
 #include "shell/Clock.h"
 #include "shell/IntegerText.h"
@@ -13,7 +12,6 @@
 
 const char* const ViewerTitle = DRAVIK_WINDOW_TITLE;
 const char* const InstanceCheckTitle = "must not find current window";
-const char* const OtherReaderText = "Windows debug output is already captured by another program";
 
 namespace {
 const char* const DefaultLogFileName = "DebugLog.txt";
@@ -22,13 +20,6 @@ const char* const ChannelFailureText =
 
 const char* Flag(bool on) {
     return on ? "1" : "0";
-}
-
-std::string DroppedText(std::size_t dropped) {
-    return std::to_string(dropped) +
-           (dropped == 1 ? " message of Windows debug output was"
-                         : " messages of Windows debug output were") +
-           " dropped: the viewer fell behind";
 }
 
 std::string UpperCaseAscii(std::string text) {
@@ -61,14 +52,14 @@ TWindowState WindowStateFromInteger(std::int32_t value) {
 }
 } // namespace
 
-std::string CaptureRefusalText(TCaptureStart started) {
-    return started == TCaptureStart::OtherReader ? OtherReaderText
-                                                 : "Windows debug output cannot be captured";
-}
-
+// Every line reaches the pane first: the places after it see the line only
+// once the user can.
 TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
     : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry),
-      FRecovery(services.Files) {}
+      FCapture(services.WindowsOutput, FSettings, FLines, services.Clock),
+      FRecovery(services.Files, services.RecoveryWriter) {
+    FLines.AddPlace(FPanePlace);
+}
 
 void TfrmDebug::FormCreate() {
     IInstanceCheck& window = FServices.Instance;
@@ -127,10 +118,8 @@ void TfrmDebug::FormCreate() {
     SetToolbarShown(FSettings.ReadRegString(DRAVIK_VALUE_TOOLBAR, "") != "0");
     SetLogConnect(FSettings.ReadRegString(DRAVIK_VALUE_LOG_CONNECT, "0") != "0");
     WriteLogConnect();
-    // Only "1" takes the channel: the key of every viewer that ran before
-    // this switch existed lacks the value, which then reads as empty.
-    FCaptureWindowsOutput = FSettings.ReadRegString(DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT, "0") == "1";
-    ResumeWindowsOutput();
+    FCapture.ReadSetting();
+    FCapture.Resume();
 
     ApplyPlacementSettings();
     const std::string state = FSettings.ReadRegString(DRAVIK_VALUE_WINDOW_STATE, "");
@@ -180,7 +169,7 @@ void TfrmDebug::tmrRecoveryTimer() {
     // must not take its place at the next start.
     if (FLogFileUnread)
         return;
-    if (FRecovery.Update(FLogFile, FServices.Pane.Text()) == TRecoveryFile::TUpdate::Failed)
+    if (FRecovery.Tick(FLogFile, FServices.Pane.Text()) == TRecoveryFile::TUpdate::Failed)
         ShowRecoveryFailure();
 }
 
@@ -190,8 +179,8 @@ void TfrmDebug::ShowRecoveryFailure() {
     if (FRecoveryFailureShown)
         return;
     FRecoveryFailureShown = true;
-    DoPrint("***** Cannot write the recovery file " + TRecoveryFile::NameFor(FLogFile) +
-            ": output would not survive a crash *****");
+    PrintOwnLine("***** Cannot write the recovery file " + TRecoveryFile::NameFor(FLogFile) +
+                 ": output would not survive a crash *****");
 }
 
 bool TfrmDebug::FormQueryEndSession() {
@@ -203,18 +192,18 @@ void TfrmDebug::FormEndSession(bool ending) {
     if (ending)
         FServices.Maps.CloseMap(CommandRegionKey);
     else
-        ResumeWindowsOutput();
+        FCapture.Resume();
 }
 
 // Windows' debug output channel is released first, so that the log holds
 // everything captured until then. When the log cannot be written the window
 // stays open, and the capture goes on.
 void TfrmDebug::SaveWithWindowsOutputReleased() {
-    ReleaseWindowsOutput();
+    FCapture.Release(DebugOutput());
     try {
         SaveIntoLogFile();
     } catch (...) {
-        ResumeWindowsOutput();
+        FCapture.Resume();
         throw;
     }
     SaveSettings();
@@ -243,8 +232,39 @@ void TfrmDebug::ShowException(const std::string& message) {
     FServices.Boxes.ShowErrorBox(message + ".");
 }
 
-void TfrmDebug::HandleClientCommand(unsigned message) {
-    DispatchClientCommand(message, DebugOutput(), FServices.Maps, *this);
+TClientCommand TfrmDebug::ReadClientCommand(unsigned message) const {
+    return ::ReadClientCommand(message, DebugOutput(), FServices.Maps);
+}
+
+void TfrmDebug::HandleClientCommand(TClientCommand command) {
+    switch (command.Kind) {
+    case TClientCommandKind::None:
+        return;
+    case TClientCommandKind::Print: {
+        TReceivedLine line;
+        line.Text = std::move(command.Text);
+        line.Received = FServices.Clock.LineTime();
+        line.Origin.Source = TLineSource::Client;
+        FLines.Hand(line);
+        return;
+    }
+    case TClientCommandKind::LoadFromFile:
+        DoLoadFromFile(command.Text);
+        return;
+    case TClientCommandKind::SaveToFile:
+        DoSaveToFile(command.Text);
+        return;
+    case TClientCommandKind::SetLogFile:
+        DoSetLogFile(command.Text);
+        return;
+    case TClientCommandKind::Clear:
+        DoClear();
+        return;
+    }
+}
+
+void TfrmDebug::PrintOwnLine(std::string text) {
+    FLines.Hand(OwnLine(std::move(text), FServices.Clock));
 }
 
 void TfrmDebug::DoPrint(const std::string& text) {
@@ -265,7 +285,7 @@ void TfrmDebug::DoSaveToFile(const std::string& fileName) {
 
 void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     if (!CanWriteFile(FServices.Files, fileName)) {
-        DoPrint("Error: Cannot set LogFile to \"" + UpperCaseAscii(fileName) + "\"");
+        PrintOwnLine("Error: Cannot set LogFile to \"" + UpperCaseAscii(fileName) + "\"");
         return;
     }
     SaveIntoLogFile();
@@ -276,64 +296,8 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     LoadLogFile();
 }
 
-void TfrmDebug::ReleaseSender() {
-    FServices.Sender.ReleaseSender();
-}
-
-bool TfrmDebug::WindowsOutputArrived(unsigned now) {
-    return TakeWindowsOutput(now, false);
-}
-
-// Takes the channel for a switch that is on. Where that fails, the switch goes
-// off and the pane says why: the user asked for no dialog here.
-void TfrmDebug::ResumeWindowsOutput() {
-    if (!FCaptureWindowsOutput)
-        return;
-    const TCaptureStart started = FServices.WindowsOutput.StartCapture();
-    if (started == TCaptureStart::Started)
-        return;
-    FCaptureWindowsOutput = false;
-    DoPrint(CaptureRefusalText(started));
-}
-
-// Stops reading the channel and prints everything read until then, the text
-// waiting for the rest of its line too: no rest can come any more.
-void TfrmDebug::ReleaseWindowsOutput() {
-    FServices.WindowsOutput.StopCapture();
-    TakeWindowsOutput(0, true);
-}
-
-bool TfrmDebug::TakeWindowsOutput(unsigned now, bool released) {
-    std::vector<TCapturedMessage> messages;
-    const std::size_t dropped = FServices.WindowsOutput.CollectMessages(messages);
-    std::vector<std::string> lines;
-    for (const TCapturedMessage& message : messages) {
-        // With Debug Output off a message is taken, so that its sender goes
-        // on, and dropped; what its process sent before cannot be joined
-        // across it.
-        if (DebugOutput())
-            FWindowsOutputLines.Add(message, lines);
-        else
-            FWindowsOutputLines.Forget(message.ProcessId);
-    }
-    if (dropped > 0) {
-        // The dropped messages may have held the rest of a waiting line.
-        FWindowsOutputLines.TakeAll(lines);
-        lines.push_back(DroppedText(dropped));
-    }
-    if (released)
-        FWindowsOutputLines.TakeAll(lines);
-    else
-        FWindowsOutputLines.TakeOverdue(now, lines);
-    if (!DebugOutput() || lines.empty())
-        return false;
-    for (const std::string& line : lines)
-        DoPrint(line);
-    return true;
-}
-
 void TfrmDebug::DoMark() {
-    DoPrint(MarkLine(FServices.Clock.Now(), FServices.Clock.TimeFormat()));
+    PrintOwnLine(MarkLine(FServices.Clock.Now(), FServices.Clock.TimeFormat()));
 }
 
 // A log file that exists but could not be read still holds the user's
@@ -353,7 +317,7 @@ void TfrmDebug::LoadLogFile() {
     // A log that does not exist gives an empty pane at the next start.
     FRecovery.Kept(FServices.Files.IsExistingFile(source) ? FServices.Pane.Text() : std::string());
     if (recovering)
-        DoPrint(RecoveredLine);
+        PrintOwnLine(RecoveredLine);
     else
         FRecovery.RemoveOutranked(FLogFile);
 }

@@ -2,26 +2,27 @@
 
 #include <exception>
 #include <string>
-#include <vector>
 
 #include "channel/ClientCommands.h"
-#include "channel/WindowsOutputLines.h"
 #include "pane/MessagePane.h"
+#include "shell/LinePath.h"
+#include "shell/PanePlace.h"
 #include "shell/RecoveryFile.h"
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
+#include "shell/WindowsOutputCapture.h"
 
 class IClock;
 class IDialogs;
 class IFileSystem;
-class IClientSender;
 class IInstanceCheck;
 class IMessageBoxes;
-class IPaneControl;
 class IWindowPlacement;
 class IWindowSwitches;
 class IRegistry;
+class IWindowsOutput;
 class TMapList;
+class TPaneBuffer;
 class TPanePacing;
 
 extern const char* const ViewerTitle;
@@ -34,24 +35,19 @@ struct TfrmDebugServices {
     IWindowSwitches& Switches;
     IWindowPlacement& Placement;
     IMessageBoxes& Boxes;
-    IClientSender& Sender;
-    IPaneControl& Pane;
+    TPaneBuffer& Pane;
     IFileSystem& Files;
     IRegistry& Registry;
     TMapList& Maps;
     IClock& Clock;
     IDialogs& Dialogs;
     IWindowsOutput& WindowsOutput;
+    IRecoveryWriter& RecoveryWriter;
 };
-
-// Said when Windows' debug output channel has a reader already.
-extern const char* const OtherReaderText;
-// Why the channel could not be taken.
-std::string CaptureRefusalText(TCaptureStart started);
 
 // The viewer's main window: its switches, its log file, the start-up and
 // close sequences and the operations on the pane.
-class TfrmDebug : public IClientCommandTarget {
+class TfrmDebug {
   public:
     explicit TfrmDebug(const TfrmDebugServices& services);
 
@@ -77,27 +73,35 @@ class TfrmDebug : public IClientCommandTarget {
     void ShowException(const std::exception& error);
     void ShowException(const std::string& message);
 
-    void HandleClientCommand(unsigned message);
+    // A client's command message: what it asks for is read first, and the
+    // sender may go on once a print's text is read; then it is carried out.
+    TClientCommand ReadClientCommand(unsigned message) const;
+    void HandleClientCommand(TClientCommand command);
 
-    void DoPrint(const std::string& text) override;
-    void DoClear() override;
-    void DoLoadFromFile(const std::string& fileName) override;
-    void DoSaveToFile(const std::string& fileName) override;
-    void DoSetLogFile(const std::string& fileName) override;
-    void ReleaseSender() override;
+    // Where every line goes: sources hand their lines here.
+    TLineDistributor& Lines() { return FLines; }
+    // A line of the viewer's own, on the line path like every other.
+    void PrintOwnLine(std::string text);
+
+    // The pane operations.
+    void DoPrint(const std::string& text);
+    void DoClear();
+    void DoLoadFromFile(const std::string& fileName);
+    void DoSaveToFile(const std::string& fileName);
+    void DoSetLogFile(const std::string& fileName);
     void DoMark();
 
-    // Windows' own debug output has arrived, or the capture's timer ticked:
-    // prints the lines it makes. now is the channel reader's clock in
-    // milliseconds. True when anything reached the pane.
-    bool WindowsOutputArrived(unsigned now);
+    // Windows' own debug output has arrived, or the capture's timer ticked.
+    // now is the channel reader's clock in milliseconds. True when any line
+    // was handed on.
+    bool WindowsOutputArrived(unsigned now) { return FCapture.Collect(now, DebugOutput()); }
 
     // The check boxes. Changing one from code runs its click handler exactly
     // as a click by the user does, and only when the state really changes.
     bool Checked(TCheckBoxId box) const { return FChecked[Index(box)]; }
     void SetChecked(TCheckBoxId box, bool checked);
     // The user has toggled the box on screen; it already shows the new state.
-    void CheckBoxClicked(TCheckBoxId box, bool checked);
+    void CheckBoxClicked(TCheckBoxId box, bool checked) { SetChecked(box, checked); }
 
     // User commands from the toolbar and the popup menu.
     void pbClearClick();
@@ -140,15 +144,16 @@ class TfrmDebug : public IClientCommandTarget {
     void ApplyPlacementSettings();
     void WriteLogConnect();
     void SaveWithWindowsOutputReleased();
-    void ReleaseWindowsOutput();
-    void ResumeWindowsOutput();
-    bool TakeWindowsOutput(unsigned now, bool released);
     template <typename TOperation> void WithStayOnTopSuspended(TOperation&& operation);
     static int Index(TCheckBoxId box) { return static_cast<int>(box); }
 
     TfrmDebugServices FServices;
     TMessagePane FPane;
     TSettingsStore FSettings;
+    TLineDistributor FLines;
+    TPanePlace FPanePlace{FPane};
+    TWindowsOutputCapture FCapture;
+    TRecoveryFile FRecovery;
 
     bool FChecked[CheckBoxCount] = {true, true, true, true};
     // The menu's Debug Output check mark is a copy of the box, refreshed
@@ -160,10 +165,6 @@ class TfrmDebug : public IClientCommandTarget {
     // The log file, or its recovery copy, could not be read: neither may be
     // overwritten by the pane.
     bool FLogFileUnread = false;
-    TRecoveryFile FRecovery;
     bool FRecoveryFailureShown = false;
     bool FOtherInstanceFound = false;
-    // The Capture Windows Output switch: on while the viewer reads the channel.
-    bool FCaptureWindowsOutput = false;
-    TWindowsOutputLines FWindowsOutputLines;
 };

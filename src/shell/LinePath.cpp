@@ -1,6 +1,9 @@
 #include "shell/LinePath.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "shell/Clock.h"
 
 void TLineDistributor::RemovePlace(ILinePlace& place) {
     FPlaces.erase(std::remove(FPlaces.begin(), FPlaces.end(), &place), FPlaces.end());
@@ -18,4 +21,12 @@ void TLineDistributor::Hand(const TReceivedLine& line) {
     }
     if (firstError)
         std::rethrow_exception(firstError);
+}
+
+TReceivedLine OwnLine(std::string text, const IClock& clock) {
+    TReceivedLine line;
+    line.Text = std::move(text);
+    line.Received = clock.LineTime();
+    line.Origin.Source = TLineSource::Viewer;
+    return line;
 }

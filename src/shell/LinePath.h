@@ -1,6 +1,7 @@
 #pragma once
 
 #include <exception>
+#include <string>
 #include <vector>
 
 #include "common/ReceivedLine.h"
@@ -29,3 +30,9 @@ class TLineDistributor {
   private:
     std::vector<ILinePlace*> FPlaces;
 };
+
+class IClock;
+
+// A line of the viewer's own (a marker line, the recovered line, an error
+// line), received now.
+TReceivedLine OwnLine(std::string text, const IClock& clock);

@@ -64,11 +64,3 @@ class IMessageBoxes {
     // A modal box captioned "Information" with the information icon, centred on the screen.
     virtual void ShowInformationBox(const std::string& text) = 0;
 };
-
-// The client whose command is being handled.
-class IClientSender {
-  public:
-    virtual ~IClientSender() = default;
-    // Lets it go on before the handling has finished.
-    virtual void ReleaseSender() = 0;
-};

@@ -28,8 +28,36 @@ bool TRecoveryFile::OutranksLog(const std::string& logFile) const {
 // whatever changes the pane without the viewer's operations: the user's
 // typing, and text that another program puts into it. The text counts as
 // kept only once it is written, so a failed write is tried again at the
-// next call, also when the pane does not change any more.
+// next look, also when the pane does not change any more.
+TRecoveryFile::TUpdate TRecoveryFile::Tick(const std::string& logFile, const std::string& paneText) {
+    TUpdate update = FWriting ? WriteFinished() : TUpdate::Unchanged;
+    if (update == TUpdate::Writing || paneText == FKeptText)
+        return update;
+    FWritingText = paneText;
+    FWriting = true;
+    FWriter.Write(NameFor(logFile), TemporaryNameFor(logFile), FWritingText);
+    // A writer that is done at once is heard at once; a failure heard before
+    // the new write is not lost behind it.
+    const TUpdate now = WriteFinished();
+    return update == TUpdate::Failed ? update : now;
+}
+
+TRecoveryFile::TUpdate TRecoveryFile::WriteFinished() {
+    bool written = false;
+    if (!FWriter.Finished(written))
+        return TUpdate::Writing;
+    FWriting = false;
+    if (!written)
+        return TUpdate::Failed;
+    FKeptText.swap(FWritingText);
+    return TUpdate::Written;
+}
+
 TRecoveryFile::TUpdate TRecoveryFile::Update(const std::string& logFile, const std::string& paneText) {
+    if (FWriting) {
+        FWriter.WaitUntilFinished();
+        WriteFinished();
+    }
     if (paneText == FKeptText)
         return TUpdate::Unchanged;
     if (!FFiles.WriteFileInOneStep(NameFor(logFile), TemporaryNameFor(logFile), paneText))

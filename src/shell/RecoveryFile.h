@@ -11,29 +11,50 @@ const unsigned RecoveryInterval = 500;
 
 extern const char* const RecoveredLine;
 
+// Writes the recovery copy on a thread of its own, so that the window's
+// thread never waits for the disk while clients print.
+class IRecoveryWriter {
+  public:
+    virtual ~IRecoveryWriter() = default;
+    // Starts writing text into name in one step, through temporaryName. Only
+    // called once the write before has finished.
+    virtual void Write(const std::string& name, const std::string& temporaryName,
+                       const std::string& text) = 0;
+    // True once the last write has finished, with whether it was written.
+    virtual bool Finished(bool& written) = 0;
+    // Waits until the last write has finished.
+    virtual void WaitUntilFinished() = 0;
+};
+
 // The copy of the pane that the viewer keeps beside its log while it runs,
 // in the log's format. A viewer that ends without its close sequence
 // (killed, crashed, the power gone) leaves it behind, and the next start
-// loads the pane from it: only the last moments of output are lost.
+// loads the pane from it: only the last moments of output are lost. It
+// follows the pane's text, which trimming, clearing, loading and the user's
+// typing change as well as the lines that arrive.
 class TRecoveryFile {
   public:
-    explicit TRecoveryFile(IFileSystem& files) : FFiles(files) {}
+    TRecoveryFile(IFileSystem& files, IRecoveryWriter& writer) : FFiles(files), FWriter(writer) {}
 
     static std::string NameFor(const std::string& logFile) { return logFile + ".recover"; }
     // Where the copy is written before it takes the copy's place: beside it,
     // and no longer, so that every name the copy can have works for it too.
     static std::string TemporaryNameFor(const std::string& logFile) { return logFile + ".rec~tmp"; }
     bool ExistsFor(const std::string& logFile) const;
-    // The copy holds text the log does not: the last viewer on the log ended
+    // The copy holds text the log does not: the last viewer on it ended
     // without a close that wrote the log after the copy.
     bool OutranksLog(const std::string& logFile) const;
 
     // What the next start would show in the pane, as the files stand now:
     // a pane that still holds this needs no copy.
     void Kept(const std::string& paneText) { FKeptText = paneText; }
-    enum class TUpdate { Unchanged, Written, Failed };
-    // Copies the pane if it differs from what the files keep. A copy that
-    // could not be written is tried again at every call until it is.
+    enum class TUpdate { Unchanged, Writing, Written, Failed };
+    // The timer's look: hands the pane over to the writer if it differs from
+    // what the files keep, and reports how the last write ended. A copy
+    // that could not be written is tried again at every look until it is.
+    TUpdate Tick(const std::string& logFile, const std::string& paneText);
+    // Brings the copy up to date now, on this thread: before the log is
+    // written at a close or a log switch.
     TUpdate Update(const std::string& logFile, const std::string& paneText);
     // The pane has been written into the log: the copy has done its work.
     void LogWritten(const std::string& logFile, const std::string& paneText);
@@ -41,6 +62,12 @@ class TRecoveryFile {
     void RemoveOutranked(const std::string& logFile);
 
   private:
+    TUpdate WriteFinished();
+
     IFileSystem& FFiles;
+    IRecoveryWriter& FWriter;
     std::string FKeptText;
+    // The text being written, while the writer has it.
+    std::string FWritingText;
+    bool FWriting = false;
 };

@@ -411,6 +411,22 @@ void TheSwitchGoingOffLosesNoMessage() {
     CHECK(run.Close());
 }
 
+// A local program that writes into the channel's buffer over and over, text and zero bytes in turn.
+struct Racer {
+    char* text;
+    volatile LONG stop;
+};
+
+DWORD WINAPI Race(void* parameter) {
+    Racer& racer = *static_cast<Racer*>(parameter);
+    while (racer.stop == 0) {
+        FillMemory(racer.text, 60, 'z');
+        racer.text[60] = 0;
+        ZeroMemory(racer.text, 60);
+    }
+    return 0;
+}
+
 // A local program writing into the channel's buffer while the viewer copies a message out of it: whatever
 // the copy holds, no zero byte reaches the pane or the log.
 void ARacingWriterNeverPutsAZeroIntoThePane() {
@@ -421,22 +437,8 @@ void ARacingWriterNeverPutsAZeroIntoThePane() {
     TMappedView view(mapping.Valid() ? MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, 0) : nullptr);
     if (!CHECK(view.Valid()))
         return;
-    struct Racer {
-        char* text;
-        volatile LONG stop;
-    } racer{static_cast<char*>(view.Get()) + sizeof(DWORD), 0};
-    const TKernelHandle thread(CreateThread(
-        nullptr, 0,
-        [](void* parameter) -> DWORD {
-            Racer& r = *static_cast<Racer*>(parameter);
-            while (r.stop == 0) {
-                FillMemory(r.text, 60, 'z');
-                r.text[60] = 0;
-                ZeroMemory(r.text, 60);
-            }
-            return 0;
-        },
-        &racer, 0, nullptr));
+    Racer racer{static_cast<char*>(view.Get()) + sizeof(DWORD), 0};
+    const TKernelHandle thread(CreateThread(nullptr, 0, Race, &racer, 0, nullptr));
     if (!CHECK(thread.Valid()))
         return;
     for (int i = 0; i < 300; ++i)

@@ -93,8 +93,13 @@ void SecondViewerBringsTheFirstToTheTop() {
     CoveringWindow cover;
     if (!CHECK(cover.Get() != nullptr))
         return;
-    SetWindowPos(cover.Get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    if (!CHECK(IsAbove(cover.Get(), first.Window())))
+    // The viewer may still be settling its own place in the order: cover it until it stays covered.
+    if (!CHECK(WaitFor(
+            [&] {
+                SetWindowPos(cover.Get(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+                return IsAbove(cover.Get(), first.Window());
+            },
+            3000)))
         return;
 
     // The first viewer's thread is held, so the second is held up bringing it to the top. Meanwhile no

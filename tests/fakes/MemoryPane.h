@@ -20,7 +20,8 @@ class TMemoryPane : public IPaneControl {
     }
     std::size_t SelectionLength() const override { return FSelLength; }
     std::size_t SelectionStart() const { return FSelStart; }
-    void ReplaceSelection(const std::string& text) override {
+    void ReplaceSelection(const char* zeroTerminated) override {
+        const std::string text(zeroTerminated);
         FText.replace(FSelStart, FSelLength, text);
         FSelStart += text.size();
         FSelLength = 0;
@@ -44,7 +45,7 @@ class TMemoryPane : public IPaneControl {
         if (FSelLength > 0)
             Clipboard = FText.substr(FSelStart, FSelLength);
     }
-    void PasteFromClipboard() override { ReplaceSelection(Clipboard); }
+    void PasteFromClipboard() override { ReplaceSelection(Clipboard.c_str()); }
 
     // Called after each change, as an edit control notifies its parent.
     std::function<void()> OnChange;

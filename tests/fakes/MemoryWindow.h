@@ -100,19 +100,12 @@ class TMemoryBoxes : public IMessageBoxes {
     std::vector<std::string> InformationBoxes;
 };
 
-class TMemorySender : public IClientSender {
-  public:
-    void ReleaseSender() override { ++SendersReleased; }
-    int SendersReleased = 0;
-};
-
 // The whole window, for tests that follow a sequence across its concerns.
 class TMemoryWindow : public TCallLog,
                       public TMemoryInstanceCheck,
                       public TMemorySwitches,
                       public TMemoryPlacement,
                       public TMemoryBoxes,
-                      public TMemorySender,
                       public TMemoryWindowsOutput {
   public:
     TMemoryWindow()
@@ -123,8 +116,10 @@ class TFixedClock : public IClock {
   public:
     TTimeOfDay Now() const override { return Time; }
     TTimeFormat TimeFormat() const override { return Format; }
+    TLineTime LineTime() const override { return Received; }
 
     TTimeOfDay Time{14, 5, 9};
+    TLineTime Received{2026, 12, 10, 14, 5, 9, 42, 60};
     TTimeFormat Format;
 };
 

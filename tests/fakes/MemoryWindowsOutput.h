@@ -28,7 +28,7 @@ class TMemoryWindowsOutput : public IWindowsOutput {
     // A program's OutputDebugString: read only while the channel is taken.
     void Send(std::uint32_t processId, const std::string& text, unsigned time) {
         if (Capturing)
-            Read.push_back(TCapturedMessage{processId, text, time});
+            Read.push_back(TCapturedMessage{processId, text, time, TLineTime{2026, 12, 10, 9, 0, 0, 0, 0}});
     }
 
     // What StartCapture answers instead of taking the channel.

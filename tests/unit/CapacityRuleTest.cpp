@@ -8,6 +8,7 @@
 #include "fakes/MemoryPane.h"
 #include "pane/CapacityRule.h"
 #include "pane/MessagePane.h"
+#include "pane/PaneBuffer.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ class CapacityRuleTest : public ::testing::Test {
     }
     static std::string Message(std::size_t length) { return std::string(length, 'm'); }
 
-    TMemoryPane Pane;
+    TMemoryPane Control;
+    TPaneBuffer Pane{Control};
     TMemoryFileSystem Files;
     TMessagePane Messages{Pane, Files};
 };

@@ -94,7 +94,7 @@ TEST(ClientRegionTest, ARegionAClientMadeFirstIsReusedAndStartUpSucceeds) {
     EXPECT_TRUE(viewer.Window.InformationBoxes.empty());
     EXPECT_FALSE(viewer.Window.TerminationRequested);
     EXPECT_EQ(&viewer.Memory.Bytes(RegionName), &region);
-    viewer.Form.HandleClientCommand(WM_DBG_PRINT);
+    viewer.Command(WM_DBG_PRINT);
     EXPECT_EQ(viewer.Pane.Text(), "sent before the viewer started\r\n");
 }
 

@@ -47,7 +47,7 @@ class CloseTest : public ::testing::Test {
     }
     void Print(const std::string& text) {
         WriteClientText(V.Memory.Bytes(RegionName), text);
-        V.Form.HandleClientCommand(WM_DBG_PRINT);
+        V.Command(WM_DBG_PRINT);
     }
     static Strings Sequence(const std::string& floating = "1", const std::string& toolbar = "1") {
         return {"write " + DefaultLogFile,

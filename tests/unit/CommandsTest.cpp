@@ -126,7 +126,7 @@ TEST_F(CommandsTest, DebugOutputOffIgnoresClientPrints) {
     V.Form.CheckBoxClicked(TCheckBoxId::cbDebugOutput, false);
     std::vector<unsigned char>& region = *V.Memory.Objects.begin()->second;
     WriteClientText(region, "from a client");
-    V.Form.HandleClientCommand(WM_DBG_PRINT);
+    V.Command(WM_DBG_PRINT);
     EXPECT_EQ(V.Pane.Text(), "");
     V.Form.pbMarkClick();
     EXPECT_EQ(V.Pane.Text(), "*** (MARKED AT 14:05:09)*** *** *** *** *** *** **** *** ***\r\n");
@@ -166,14 +166,17 @@ TEST_F(CommandsTest, MenuCheckMarksCopyTheSwitches) {
 }
 
 TEST_F(CommandsTest, CutAndCopyNeedOneSelectedCharacterPasteNeedsText) {
+    // The window brings the control in step before the menu opens: the user's selection lives there.
     V.Form.DoPrint("abc");
     V.Pane.Select(0, 0);
+    V.Pane.Sync();
     TPopupMenuState state = V.Form.PopupMenu1Popup();
     EXPECT_FALSE(state.mnuCutEnabled);
     EXPECT_FALSE(state.mnuCopyEnabled);
     EXPECT_FALSE(state.mnuPasteEnabled);
 
     V.Pane.Select(1, 1);
+    V.Pane.Sync();
     V.Dialogs.ClipboardText = true;
     state = V.Form.PopupMenu1Popup();
     EXPECT_TRUE(state.mnuCutEnabled);
@@ -185,9 +188,10 @@ TEST_F(CommandsTest, SelectAllThenCopyTakesTheWholePane) {
     V.Form.DoPrint("one");
     V.Form.DoPrint("two");
     V.Form.mnuSelectAllClick();
+    V.Pane.Sync();
     EXPECT_EQ(V.Pane.SelectionLength(), 10u);
     V.Form.mnuCopyClick();
-    EXPECT_EQ(V.Pane.Clipboard, "one\r\ntwo\r\n");
+    EXPECT_EQ(V.Control.Clipboard, "one\r\ntwo\r\n");
     V.Pane.Select(0, 3);
     V.Form.mnuCutClick();
     EXPECT_EQ(V.Pane.Text(), "\r\ntwo\r\n");

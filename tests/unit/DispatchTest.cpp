@@ -9,17 +9,12 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-// Records which pane operation a command reached, with the text it carried.
-class TSpyTarget : public IClientCommandTarget {
-  public:
-    void DoPrint(const std::string& text) override { Calls.push_back("Print " + text); }
-    void DoLoadFromFile(const std::string& fileName) override { Calls.push_back("Load " + fileName); }
-    void DoSaveToFile(const std::string& fileName) override { Calls.push_back("Save " + fileName); }
-    void DoSetLogFile(const std::string& fileName) override { Calls.push_back("SetLog " + fileName); }
-    void DoClear() override { Calls.push_back("Clear"); }
-
-    Strings Calls;
-};
+// What a message asks for, as "Kind text".
+std::string Read(unsigned message, bool debugOutput, const TMapList& maps) {
+    static const char* const kinds[] = {"None", "Print", "Load", "Save", "SetLog", "Clear"};
+    const TClientCommand command = ReadClientCommand(message, debugOutput, maps);
+    return std::string(kinds[static_cast<int>(command.Kind)]) + " " + command.Text;
+}
 
 class DispatchTest : public ::testing::Test {
   protected:
@@ -30,38 +25,32 @@ class DispatchTest : public ::testing::Test {
 
     TMemorySharedMemory Memory;
     TMapList Maps{Memory};
-    TSpyTarget Spy;
 };
 
-TEST_F(DispatchTest, EachCommandReachesItsOperationWithTheRegionText) {
+TEST_F(DispatchTest, EachCommandAsksForItsOperationWithTheRegionText) {
     const struct {
         unsigned Message;
-        const char* Call;
+        const char* Command;
     } commands[] = {{0x401, "Print C:\\from client.txt"},
                     {0x402, "Load C:\\from client.txt"},
                     {0x403, "Save C:\\from client.txt"},
                     {0x404, "SetLog C:\\from client.txt"},
-                    {0x405, "Clear"}};
-    for (const auto& command : commands) {
-        Spy.Calls.clear();
-        DispatchClientCommand(command.Message, true, Maps, Spy);
-        EXPECT_EQ(Spy.Calls, Strings{command.Call}) << "message " << command.Message;
-    }
+                    {0x405, "Clear "}};
+    for (const auto& command : commands)
+        EXPECT_EQ(Read(command.Message, true, Maps), command.Command) << "message " << command.Message;
 }
 
 TEST_F(DispatchTest, ClearNeedsNoRegion) {
     Maps.CloseMap(CommandRegionKey);
-    DispatchClientCommand(WM_DBG_CLEAR, true, Maps, Spy);
-    DispatchClientCommand(WM_DBG_PRINT, true, Maps, Spy);
-    EXPECT_EQ(Spy.Calls, (Strings{"Clear", "Print "}));
+    EXPECT_EQ(Read(WM_DBG_CLEAR, true, Maps), "Clear ");
+    EXPECT_EQ(Read(WM_DBG_PRINT, true, Maps), "Print ");
 }
 
 TEST_F(DispatchTest, DebugOutputOffIgnoresAllFiveAndOtherMessagesAreNoCommands) {
     for (unsigned message = WM_DBG_PRINT; message <= WM_DBG_CLEAR; ++message)
-        DispatchClientCommand(message, false, Maps, Spy);
+        EXPECT_EQ(Read(message, false, Maps), "None ");
     for (unsigned message : {0x0000u, 0x0010u, 0x0400u, 0x0406u, 0x0501u})
-        DispatchClientCommand(message, true, Maps, Spy);
-    EXPECT_TRUE(Spy.Calls.empty());
+        EXPECT_EQ(Read(message, true, Maps), "None ");
 }
 
 // The gate seen from the window, with the real pane behind it.
@@ -72,7 +61,7 @@ TEST(WindowCommandTest, DebugOutputOffLeavesPaneAndFilesAloneUntilSwitchedBackOn
     v.Pane.SetText("shown\r\n");
     const auto send = [&v](unsigned message, const std::string& text) {
         WriteClientText(v.Memory.Bytes(RegionName), text);
-        v.Form.HandleClientCommand(message);
+        v.Command(message);
     };
 
     v.Form.SetDebugOutput(false);

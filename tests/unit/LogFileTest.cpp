@@ -91,7 +91,7 @@ TEST_F(SetLogFileTest, ALogThatFailedToLoadAtStartIsNotOverwrittenWhenLeaving) {
 TEST_F(SetLogFileTest, ANewLogThatFailsToLoadIsKeptButNeverOverwritten) {
     V.Files.Files["C:\\Logs\\huge.txt"] = std::string(40, 'h');
     Start("current\r\n");
-    V.Pane.Capacity = 20;
+    V.Control.Capacity = 20;
 
     EXPECT_EQ(RaisedBySetLogFile("C:\\Logs\\huge.txt"), "Text exceeds memo capacity");
     EXPECT_EQ(V.Form.LogFile(), "C:\\Logs\\huge.txt");

@@ -5,7 +5,7 @@
 #include "ViewerParts.h"
 #include "pane/MarkLine.h"
 #include "pane/MessagePane.h"
-#include "pane/PaneLines.h"
+#include "pane/PaneBuffer.h"
 
 namespace {
 
@@ -17,7 +17,8 @@ class PaneLinesTest : public ::testing::Test {
         return Pane.Text();
     }
 
-    TMemoryPane Pane;
+    TMemoryPane Control;
+    TPaneBuffer Pane{Control};
     TMemoryFileSystem Files;
     TMessagePane Messages{Pane, Files};
 };
@@ -38,15 +39,6 @@ TEST_F(PaneLinesTest, AppendingToAnOpenLastLinePutsTheBreakBeforeTheText) {
 
 TEST_F(PaneLinesTest, TextIsInsertedUnchangedWhateverBreaksItHolds) {
     EXPECT_EQ(PrintInto("", "a\r\nb\rc\nd\n\r"), "a\r\nb\rc\nd\n\r\r\n");
-}
-
-TEST_F(PaneLinesTest, InsertingAtTheTopWorksOnEmptyAndFilledPanes) {
-    InsertLineAtTop(Pane, "top");
-    EXPECT_EQ(Pane.Text(), "top\r\n");
-    Pane.SetText("a\r\nb without break");
-    Pane.Select(4, 3);
-    InsertLineAtTop(Pane, "new top");
-    EXPECT_EQ(Pane.Text(), "new top\r\na\r\nb without break");
 }
 
 const std::string ClosingRun = ")*** *** *** *** *** *** **** *** ***";

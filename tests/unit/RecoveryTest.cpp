@@ -20,7 +20,7 @@ class RecoveryTest : public ::testing::Test {
 
     void Print(const std::string& text) {
         WriteClientText(V.Memory.Bytes(RegionName), text);
-        V.Form.HandleClientCommand(WM_DBG_PRINT);
+        V.Command(WM_DBG_PRINT);
     }
     void Tick() { V.Form.tmrRecoveryTimer(); }
     bool Exists(const std::string& name) const { return V.Files.Files.count(name) != 0; }

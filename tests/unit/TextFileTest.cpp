@@ -4,6 +4,7 @@
 
 #include "ViewerParts.h"
 #include "pane/MessagePane.h"
+#include "pane/PaneBuffer.h"
 #include "pane/TextFile.h"
 
 namespace {
@@ -35,7 +36,8 @@ class TextFileTest : public ::testing::Test {
         return RaisedMessage([&] { Messages.DoSaveToFile(name); });
     }
 
-    TMemoryPane Pane;
+    TMemoryPane Control;
+    TPaneBuffer Pane{Control};
     TMemoryFileSystem Files;
     TMessagePane Messages{Pane, Files};
 };
@@ -62,7 +64,7 @@ TEST_F(TextFileTest, AFileThatCannotBeLoadedLeavesThePaneAsItWas) {
     EXPECT_EQ(RaisedByLoad("C:\\held.txt"), "Cannot open file C:\\held.txt");
     EXPECT_EQ(Pane.Text(), "kept\r\n");
 
-    Pane.Capacity = 10;
+    Control.Capacity = 10;
     Files.Files["C:\\fits.txt"] = "12345\r\n789";
     Messages.DoLoadFromFile("C:\\fits.txt");
     // 10 bytes on disk, but 11 characters once the lone LF has become CR LF.

@@ -9,25 +9,45 @@
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
 #include "fakes/MemoryPane.h"
+#include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
 #include "fakes/MemorySharedMemory.h"
 #include "fakes/MemoryWindow.h"
+#include "pane/PaneBuffer.h"
 #include "shell/DebugForm.h"
 #include "shell/SettingsStore.h"
 
 // The viewer's main window wired to in-memory stand-ins for everything it reaches. The file system and
 // the registry are parameters so that a test can slip in ones that record more.
 template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
+    TBasicViewer() {
+        Control.OnChange = [this] { Pane.ControlChanged(); };
+    }
+    TBasicViewer(const TBasicViewer&) = delete;
+    TBasicViewer& operator=(const TBasicViewer&) = delete;
+
     TMemoryWindow Window;
-    TMemoryPane Pane;
+    // The screen's edit control, and the pane's text that it follows.
+    TMemoryPane Control;
+    TPaneBuffer Pane{Control};
     TFiles Files;
+    TMemoryRecoveryWriter RecoveryWriter{Files};
     TSettingsRegistry Registry;
     TMemorySharedMemory Memory;
     TMapList Maps{Memory};
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
-    TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Window, Pane, Files, Registry, Maps,
-                                     Clock, Dialogs, Window}};
+    TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Pane, Files, Registry, Maps, Clock,
+                                     Dialogs, Window, RecoveryWriter}};
+
+    // A client's command message, read and carried out as the window does.
+    void Command(unsigned message) { Form.HandleClientCommand(Form.ReadClientCommand(message)); }
+    // The user edits the control, which the pane then takes its text from.
+    void Type(const std::string& text) {
+        Pane.Sync();
+        Control.SetText(text);
+        Pane.ControlChanged();
+    }
 
     void SetSetting(const std::string& name, const std::string& value) {
         Registry.SetString(SettingsKey, name, value);

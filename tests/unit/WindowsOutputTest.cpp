@@ -12,13 +12,33 @@ using Strings = std::vector<std::string>;
 
 // --- The lines made of the messages ------------------------------------------------------------------------
 
+// Messages stamped with their reader's clock, and at a local time whose milliseconds are that clock's.
 struct TLinesFixture {
     TWindowsOutputLines Lines;
-    Strings Made;
+    std::vector<TReceivedLine> Made;
     void Send(std::uint32_t process, const std::string& text, unsigned time = 0) {
-        Lines.Add(TCapturedMessage{process, text, time}, Made);
+        TLineTime received;
+        received.Second = static_cast<int>(time / 1000 % 60);
+        received.Millisecond = static_cast<int>(time % 1000);
+        Lines.Add(TCapturedMessage{process, text, time, received}, Made);
     }
-    Strings Take() { return std::exchange(Made, Strings{}); }
+    // The lines as the pane shows them.
+    Strings Take() {
+        Strings shown;
+        for (const TReceivedLine& line : Made) {
+            EXPECT_EQ(line.Origin.Source, TLineSource::WindowsOutput);
+            shown.push_back(WindowsOutputPrefix(line.Origin.ProcessId) + line.Text);
+        }
+        Made.clear();
+        return shown;
+    }
+    // When each line's first piece was received, in milliseconds of the minute.
+    std::vector<int> Times() const {
+        std::vector<int> times;
+        for (const TReceivedLine& line : Made)
+            times.push_back(line.Received.Second * 1000 + line.Received.Millisecond);
+        return times;
+    }
 };
 
 TEST(WindowsOutputLines, EveryKindOfLineBreakEndsALineAndEmptyLinesStay) {
@@ -42,6 +62,7 @@ TEST(WindowsOutputLines, TextWaitsForItsOwnProcessAtMostOneSecond) {
     f.Send(2, "two: waits", 20);
     f.Send(1, "took ", 900);
     f.Send(1, "3 ms\nand more", 1010);
+    EXPECT_EQ(f.Times(), (std::vector<int>{10, 0})) << "a line was received with its first piece";
     EXPECT_EQ(f.Take(), (Strings{"[2] two: whole", "[1] frame took 3 ms"}));
 
     // 1 s after its process's last message the text is a line of its own; not a moment earlier.

@@ -9,33 +9,33 @@
 // About box and message boxes, the clipboard and the keyboard.
 namespace e2e {
 
-// Control ids of the toolbar and command ids of the popup menu.
+// Command ids: a popup menu item and its toolbar control carry the same.
 enum ToolbarId : int {
     kPbClear = 101,
-    kPbOpen = 102,
-    kPbSave = 103,
-    kPbMark = 104,
-    kPbInfo = 105,
-    kCbFloat = 111,
-    kCbToolbar = 112,
-    kCbDebugOutput = 113,
-    kCbLogConnect = 114,
+    kPbOpen = 106,
+    kPbSave = 107,
+    kPbMark = 108,
+    kCbFloat = 109,
+    kCbToolbar = 110,
+    kCbDebugOutput = 111,
+    kCbLogConnect = 112,
+    kPbInfo = 114,
 };
 enum MenuId : int {
-    kMnuClear = 201,
-    kMnuCut = 202,
-    kMnuCopy = 203,
-    kMnuPaste = 204,
-    kMnuSelectAll = 205,
-    kMnuImport = 206,
-    kMnuExport = 207,
-    kMnuMark = 208,
-    kMnuFloat = 209,
-    kMnuToolbar = 210,
-    kMnuDebugOutput = 211,
-    kMnuLogConnect = 212,
-    kMnuInfo = 213,
-    kMnuCapture = 214,
+    kMnuClear = kPbClear,
+    kMnuCut = 102,
+    kMnuCopy = 103,
+    kMnuPaste = 104,
+    kMnuSelectAll = 105,
+    kMnuImport = kPbOpen,
+    kMnuExport = kPbSave,
+    kMnuMark = kPbMark,
+    kMnuFloat = kCbFloat,
+    kMnuToolbar = kCbToolbar,
+    kMnuDebugOutput = kCbDebugOutput,
+    kMnuLogConnect = kCbLogConnect,
+    kMnuCapture = 113,
+    kMnuInfo = kPbInfo,
 };
 
 bool WindowIsTopmost(HWND window);
