@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <utility>
 
+#include "platform/Win32Clock.h"
 #include "platform/Win32CodePage.h"
 #include "platform/Win32HistoryDisk.h"
-#include "platform/Win32LineTime.h"
 #include "platform/Win32Lock.h"
 #include "shell/history/HistoryHandOver.h"
 #include "shell/history/HistoryWriter.h"
@@ -164,7 +164,7 @@ void TWin32History::WriteWaiting(TShared& shared, bool tell) {
     const bool wrote = !shared.Batch.Bytes.empty();
     shared.Said.clear();
     try {
-        shared.Writer.Write(shared.Batch, LocalLineTime(), shared.Said);
+        shared.Writer.Write(shared.Batch, TWin32Clock::LocalLineTime(), shared.Said);
     } catch (...) {
         shared.Batch.Bytes.clear();
         shared.Batch.Switches.clear();

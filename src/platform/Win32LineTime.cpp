@@ -10,29 +10,6 @@ std::uint64_t ValueOf(const FILETIME& time) {
 }
 } // namespace
 
-// One reading of the clock gives both the local fields and the offset, so they cannot disagree across a
-// change of daylight saving time.
-TLineTime LocalLineTime() {
-    FILETIME utc{};
-    FILETIME local{};
-    SYSTEMTIME fields{};
-    ::GetSystemTimeAsFileTime(&utc);
-    TLineTime time;
-    if (!::FileTimeToLocalFileTime(&utc, &local) || !::FileTimeToSystemTime(&local, &fields))
-        return time;
-    time.Year = fields.wYear;
-    time.Month = fields.wMonth;
-    time.Day = fields.wDay;
-    time.Hour = fields.wHour;
-    time.Minute = fields.wMinute;
-    time.Second = fields.wSecond;
-    time.Millisecond = fields.wMilliseconds;
-    const std::int64_t offset =
-        static_cast<std::int64_t>(ValueOf(local)) - static_cast<std::int64_t>(ValueOf(utc));
-    time.UtcOffsetMinutes = static_cast<int>(offset / UnitsPerMinute);
-    return time;
-}
-
 bool UtcFileTimeOf(const TLineTime& time, std::uint64_t& fileTime) {
     if (time.Year < 1601 || time.Year > 30827)
         return false;
