@@ -72,3 +72,6 @@
 #define DRAVIK_VALUE_LOG_FILE "LogFile"
 /* "1" while the viewer captures Windows' own debug output (OutputDebugString), anything else off. */
 #define DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT "CaptureWindowsOutput"
+/* The most megabytes the history folder beside the log may hold, in decimal digits: "0" keeps no history,
+   and anything that is not a number is the default, "256". */
+#define DRAVIK_VALUE_HISTORY_LIMIT "HistoryLimitMB"
