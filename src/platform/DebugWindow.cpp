@@ -51,9 +51,12 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
     FWindowsOutput.SetWindow(FWindow);
     FHistory.SetWindow(FWindow, HistoryNoticeMessage);
+    if (!FWindow)
+        return false;
     // Clients send the UTF-8 print only to a window with this mark; they find the window once its title
-    // has changed, later in the start-up.
-    return FWindow != nullptr && ::SetPropA(FWindow, DRAVIK_UTF8_PROPERTY, reinterpret_cast<HANDLE>(1));
+    // has changed, later in the start-up. Without it they print in the code page, as to an older viewer.
+    ::SetPropA(FWindow, DRAVIK_UTF8_PROPERTY, reinterpret_cast<HANDLE>(1));
+    return true;
 }
 
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
