@@ -28,6 +28,7 @@ const DWORD kStartTimeoutMs = 20000;
 const DWORD kCloseTimeoutMs = 10000;
 const DWORD kLateLinesMs = 10000;
 const DWORD kSettleMs = 200;
+// The Capture Windows Output menu item: every command has one id, its menu item's.
 const WORD kCaptureCommand = 113;
 const UINT kClearMessage = WM_USER + 5;
 const DWORD kBufferSize = 4096;

@@ -7,6 +7,7 @@
 
 #include "platform/Guarded.h"
 #include "platform/HistoryListView.h"
+#include "platform/HistoryWrites.h"
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32Handles.h"
 #include "shell/SettingsStore.h"
@@ -17,19 +18,6 @@ class IRegistry;
 class THistoryOutputJob;
 class THistorySource;
 
-// Where the window asks to be told of each write to the history (the history's writer): after each write
-// the writer posts the message to the window, without parameters.
-class IHistoryWrites {
-  public:
-    virtual ~IHistoryWrites() = default;
-    virtual void AddWrittenListener(HWND window, UINT message) = 0;
-    virtual void RemoveWrittenListener(HWND window) = 0;
-};
-
-// The History window: every line of the history folder of the log file in use, with Find, Filter, Follow,
-// Copy and Export. One per viewer, owned by the main window (it stays above it, and goes with it). The
-// window's thread only draws and asks: the reading, filtering and finding are done by the thread of its
-// THistorySource, Copy and Export by threads of their own. Text in Unicode throughout.
 class TfrmHistoryWindow : public IHistoryViewer, public IErrorDisplay {
   public:
     // Controls, by id, for people and programs that drive the window.

@@ -11,17 +11,21 @@
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
 #include "shell/WindowsOutputCapture.h"
+#include "shell/history/HistoryPart.h"
 
 class IClock;
 class IDialogs;
 class IFileSystem;
 class IHistoryViewer;
+class IFromUtf8;
+class IHistoryStore;
 class IInstanceCheck;
 class IMessageBoxes;
 class IWindowPlacement;
 class IWindowSwitches;
 class IRegistry;
 class IWindowsOutput;
+class IProcessNames;
 class TMapList;
 class TPaneBuffer;
 class TPanePacing;
@@ -45,6 +49,9 @@ struct TfrmDebugServices {
     IWindowsOutput& WindowsOutput;
     IRecoveryWriter& RecoveryWriter;
     IHistoryViewer& HistoryViewer;
+    IProcessNames& ProcessNames;
+    IHistoryStore& History;
+    IFromUtf8& FromUtf8;
 };
 
 // The viewer's main window: its switches, its log file, the start-up and
@@ -82,6 +89,8 @@ class TfrmDebug {
 
     // Where every line goes: sources hand their lines here.
     TLineDistributor& Lines() { return FLines; }
+    // The history's writer has something to say: printed as the viewer's own lines.
+    void HistoryNotices();
     // A line of the viewer's own, on the line path like every other.
     void PrintOwnLine(std::string text);
 
@@ -158,6 +167,7 @@ class TfrmDebug {
     TPanePlace FPanePlace{FPane};
     TWindowsOutputCapture FCapture;
     TRecoveryFile FRecovery;
+    THistoryPart FHistory;
 
     bool FChecked[CheckBoxCount] = {true, true, true, true};
     // The menu's Debug Output check mark is a copy of the box, refreshed

@@ -104,24 +104,27 @@ std::string Joined(const std::vector<std::string>& rows) {
     return text;
 }
 
+struct HistoryWindowSearch {
+    DWORD processId;
+    int count;
+};
+
+// A function of the system's calling convention: a lambda is not one in a 32-bit build.
+BOOL CALLBACK CountHistoryWindow(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<HistoryWindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[32] = {};
+    if (owner == search->processId && GetClassNameW(window, name, 32) > 0 &&
+        std::wstring(name) == L"TfrmHistory")
+        ++search->count;
+    return TRUE;
+}
+
 int HistoryWindowCount(DWORD processId) {
-    struct Context {
-        DWORD processId;
-        int count;
-    } context{processId, 0};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto* found = reinterpret_cast<Context*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[32] = {};
-            if (owner == found->processId && GetClassNameW(window, name, 32) > 0 &&
-                std::wstring(name) == L"TfrmHistory")
-                ++found->count;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&context));
-    return context.count;
+    HistoryWindowSearch search{processId, 0};
+    EnumWindows(CountHistoryWindow, reinterpret_cast<LPARAM>(&search));
+    return search.count;
 }
 
 bool Topmost(HWND window) {
@@ -293,33 +296,32 @@ void FollowTheNewRows(ViewerRun& run, HWND history, const HistoryList& list) {
             later += RowText(i) + "\r\n";
         return WriteHistoryFile(folder, "20991231-235959.txt", later);
     };
+    // The rows the viewer's own history file holds by now come before these.
+    const int base = list.Count();
     CHECK(PressIn(history, kHistoryList, {}, VK_END));
     CHECK(append(kRows, 5));
-    CHECK(WaitFor([&] { return list.Count() == kRows + 5; }, 5000));
+    CHECK(WaitFor([&] { return list.Count() == base + 5; }, 5000));
     CHECK(WaitFor([&] { return LastRowInView(list); }, 3000));
-    CHECK_EQ(list.Row(kRows + 4), RowText(kRows + 4));
+    CHECK_EQ(list.Row(base + 4), RowText(kRows + 4));
 
     CHECK(list.SelectRow(3));
     CHECK(append(kRows + 5, 3));
-    CHECK(WaitFor([&] { return list.Count() == kRows + 8; }, 5000));
+    CHECK(WaitFor([&] { return list.Count() == base + 8; }, 5000));
     CHECK(WaitForHistoryStatus(history, "3 new lines below"));
     CHECK_EQ(list.TopRow(), 3);
 
     CHECK(PressIn(history, kHistoryList, {}, VK_END));
-    CHECK(WaitForSelected(list, kRows + 7));
+    CHECK(WaitForSelected(list, base + 7));
     CHECK(append(kRows + 8, 2));
-    CHECK(WaitFor([&] { return list.Count() == kRows + 10 && LastRowInView(list); }, 5000));
+    CHECK(WaitFor([&] { return list.Count() == base + 10 && LastRowInView(list); }, 5000));
     CHECK(HistoryStatus(history).find("new line") == std::string::npos);
 }
 
 // Four clients print at once while the window is open: every line reaches the list, in each client's order.
 void FloodFromFourClients(ViewerRun& run, const HistoryList& list) {
     CHECK_SENT(Print(run.Window(), "history writer probe"));
-    const bool written = WaitFor([&] { return list.Text(list.Count() - 1) == "history writer probe"; }, 5000);
-    if (!written) {
-        Skip("a flood from four clients with the window open", "the viewer writes no history in this build");
+    if (!CHECK(WaitFor([&] { return list.Text(list.Count() - 1) == "history writer probe"; }, 5000)))
         return;
-    }
     const int clients = 4;
     const int linesEach = 2000;
     const int before = list.Count();

@@ -8,6 +8,7 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistory.h"
 #include "fakes/MemoryHistoryViewer.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
@@ -255,8 +256,12 @@ TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
     TMemoryDialogs dialogs;
     TMemoryRecoveryWriter recoveryWriter(files);
     TMemoryHistoryViewer historyViewer;
+    TMemoryProcessNames names;
+    TMemoryHistoryStore history;
+    TLatin1FromUtf8 fromUtf8;
     TfrmDebug form(TfrmDebugServices{window, window, window, window, buffer, files, registry, maps, clock,
-                                     dialogs, window, recoveryWriter, historyViewer});
+                                     dialogs, window, recoveryWriter, historyViewer, names, history,
+                                     fromUtf8});
 
     form.FormCreate();
     EXPECT_THROW(form.FormShow(pacing), TViewerError);

@@ -8,6 +8,7 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistory.h"
 #include "fakes/MemoryHistoryViewer.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
@@ -39,8 +40,12 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
     TMemoryHistoryViewer HistoryViewer;
+    TMemoryProcessNames ProcessNames;
+    TMemoryHistoryStore History;
+    TLatin1FromUtf8 FromUtf8;
     TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Pane, Files, Registry, Maps, Clock,
-                                     Dialogs, Window, RecoveryWriter, HistoryViewer}};
+                                     Dialogs, Window, RecoveryWriter, HistoryViewer, ProcessNames, History,
+                                     FromUtf8}};
 
     // A client's command message, read and carried out as the window does.
     void Command(unsigned message) { Form.HandleClientCommand(Form.ReadClientCommand(message)); }
