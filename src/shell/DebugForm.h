@@ -67,7 +67,7 @@ class TfrmDebug {
     // is shown: keeps the pane's recovery copy up to date.
     void tmrRecoveryTimer();
     // The window could not have its timer: no recovery copy is kept.
-    void RecoveryTimerUnavailable() { ShowRecoveryFailure(); }
+    void RecoveryTimerUnavailable() { FRecovery.Unavailable(FLogFile); }
 
     // The general error display.
     void ShowException(const std::exception& error);
@@ -140,7 +140,6 @@ class TfrmDebug {
     void LoadLogFile();
     void SaveIntoLogFile();
     void SaveSettings();
-    void ShowRecoveryFailure();
     void ApplyPlacementSettings();
     void WriteLogConnect();
     void SaveWithWindowsOutputReleased();
@@ -165,6 +164,5 @@ class TfrmDebug {
     // The log file, or its recovery copy, could not be read: neither may be
     // overwritten by the pane.
     bool FLogFileUnread = false;
-    bool FRecoveryFailureShown = false;
     bool FOtherInstanceFound = false;
 };
