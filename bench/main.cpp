@@ -16,6 +16,7 @@
 // Exit code 0 when everything could be measured and every check passed, whether or not the targets are met.
 #include "client_cost.h"
 #include "clients.h"
+#include "history_flood.h"
 #include "measure.h"
 #include "report.h"
 #include "windows_output.h"
@@ -36,6 +37,7 @@ std::vector<bench::Row> MakeRows(const bench::RunResults& run) {
     const bench::ViewerResults& dravik = run.dravik;
     const bench::ViewerResults& null = run.null;
     std::vector<Row> rows = {
+        // With the history on, as by default.
         Row{"One client", "lines/s", dravik.oneClientLinesPerSecond, null.oneClientLinesPerSecond, true, 0.95,
             0},
         Row{"Four clients", "lines/s", dravik.fourClientsLinesPerSecond, null.fourClientsLinesPerSecond, true,
@@ -142,6 +144,30 @@ std::string WindowsOutputChecks(const bench::WindowsOutputResults& output) {
     return text;
 }
 
+std::vector<bench::Row> MakeHistoryRows(const bench::HistoryFloodResults& flood) {
+    using bench::Row;
+    const std::string flood200000 = "a flood of " + std::to_string(flood.sent) + " lines from four clients";
+    return {
+        Row{"History after " + flood200000 + ": lines missing, twice or out of their client's order", "lines",
+            static_cast<double>(flood.sent - flood.kept + flood.twice + flood.outOfOrder),
+            static_cast<double>(flood.sent), false, 0, 0, true},
+        Row{"Private bytes after " + flood200000 + ", against before it", "MiB",
+            flood.after.privateBytes / kMiB, flood.before.privateBytes / kMiB, false, 1.1, 2},
+    };
+}
+
+std::string HistoryChecks(const bench::HistoryFloodResults& flood) {
+    char caughtUp[160];
+    std::snprintf(caughtUp, sizeof caughtUp,
+                  "\n- History: %ld of %ld lines found, %ld twice, %ld out of order, %.1f s after the last "
+                  "client's end.\n",
+                  flood.kept, flood.sent, flood.twice, flood.outOfOrder, flood.catchUpSeconds);
+    std::string text = caughtUp;
+    for (const std::string& problem : flood.problems)
+        text += "- **history: " + problem + "**\n";
+    return text;
+}
+
 bool WriteText(const char* path, const std::string& text) {
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr)
@@ -204,6 +230,14 @@ int main(int argc, char** argv) {
                    RatioList("Four clients, Dravik / null viewer in each round", run.fourClientsRatios) +
                    "\n" + CheckList(run) + "\n";
         measured = run.dravik.problems.empty() && run.null.problems.empty() && run.shownNullProblems.empty();
+
+        const bench::HistoryFloodResults flood = bench::MeasureHistoryFlood(folder + "Dravik.exe");
+        const std::vector<bench::Row> historyRows = MakeHistoryRows(flood);
+        rows.insert(rows.end(), historyRows.begin(), historyRows.end());
+        markdown += "### The history\n\n" +
+                    bench::MarkdownTable(historyRows, bench::Columns{"Dravik", "sent or before", "ratio"}) +
+                    HistoryChecks(flood) + "\n";
+        measured = measured && flood.problems.empty();
     }
     bench::ClientCostResults clients;
     if (!onlyWindowsOutput) {

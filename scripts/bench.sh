@@ -149,6 +149,13 @@ release the mutex. That is the least a client can pay per line, so the viewer's 
   any window that is shown costs here.
 - **Check**: after every block of Dravik's, the text of its pane (`WM_GETTEXT` of its Edit child, read at
   once) must end with the last line sent, which the bench reads back from the region.
+- **The history**: Dravik keeps its history by default ("HistoryLimitMB" absent), so every row above has it
+  on. After the rounds one more copy of `Dravik.exe` starts in a fresh folder, its pane is filled with 1000
+  lines, and four client processes print 50000 lines of 80 characters each (200000 in all, each naming its
+  client and number), serialised by the clients' mutex. Then the files of `DebugLog.txt.history` beside the
+  copy are read until they hold every line or 30 s have passed: each line must be there once, and each
+  client's lines in the order it printed them (the row's target is none missing, twice or out of order).
+  Dravik's private bytes are taken 1 s after the pane was filled and 1 s after the history held the flood.
 
 **Clients against the bare channel.** After the rounds (or alone, with `--clients`), one more copy of
 `Dravik.exe` starts (shown normally, 1000 lines first) and the clients take turns with the bare channel to
@@ -171,7 +178,7 @@ the spread over several runs shows how much the figures move.
 
 The ratio column is Dravik / null viewer in the first table and client / bare channel in the second. For
 "higher is better" rows the target is a minimum of that ratio, for "lower is better" rows a maximum (the
-targets of issues 4 and 19).
+targets of issues 4, 19, 23 and 24; the history's rows compare with what was sent and with before the flood).
 
 TEXT
 }

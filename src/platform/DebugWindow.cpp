@@ -18,9 +18,9 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(),
-                                                          FFiles, FRegistry, maps, FClock, FDialogs,
-                                                          FWindowsOutput, FRecoveryWriter})) {}
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{
+          FInstanceCheck, *this, *this, *this, FPane.Text(), FFiles, FRegistry, maps, FClock, FDialogs,
+          FWindowsOutput, FRecoveryWriter, FProcessNames, FHistory, FFromUtf8})) {}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -50,7 +50,13 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
                       DesignedPlacement.Left, DesignedPlacement.Top, DesignedPlacement.Width,
                       DesignedPlacement.Height, nullptr, nullptr, instance, this);
     FWindowsOutput.SetWindow(FWindow);
-    return FWindow != nullptr;
+    FHistory.SetWindow(FWindow, HistoryNoticeMessage);
+    if (!FWindow)
+        return false;
+    // Clients send the UTF-8 print only to a window with this mark; they find the window once its title
+    // has changed, later in the start-up. Without it they print in the code page, as to an older viewer.
+    ::SetPropA(FWindow, DRAVIK_UTF8_PROPERTY, reinterpret_cast<HANDLE>(1));
+    return true;
 }
 
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
@@ -142,6 +148,9 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case TWin32WindowsOutput::ArrivedMessage:
         WindowsOutputArrived();
         return 0;
+    case HistoryNoticeMessage:
+        HistoryNotices();
+        return 0;
     case WM_TIMER:
         Timer(static_cast<UINT_PTR>(wParam));
         return 0;
@@ -218,6 +227,7 @@ void TfrmDebugWindow::FormDestroy() {
     // Also when the window goes without the close sequence: the channel is
     // never kept from another reader by a window that is gone.
     FWindowsOutput.StopCapture();
+    ::RemovePropA(FWindow, DRAVIK_UTF8_PROPERTY);
     ::SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
     FWindow = nullptr;
     ::PostQuitMessage(0);
@@ -229,7 +239,7 @@ void TfrmDebugWindow::FormDestroy() {
 void TfrmDebugWindow::ClientCommand(UINT message) {
     Guarded([this, message] {
         TClientCommand command = FForm->ReadClientCommand(message);
-        const bool print = command.Kind == TClientCommandKind::Print;
+        const bool print = IsPrint(command.Kind);
         if (print && ::InSendMessage())
             ::ReplyMessage(0);
         if (!print)
@@ -245,6 +255,13 @@ void TfrmDebugWindow::WindowsOutputArrived() {
     Guarded([this] {
         if (FForm->WindowsOutputArrived(::GetTickCount()))
             FPane.CommandHandled(true);
+    });
+}
+
+void TfrmDebugWindow::HistoryNotices() {
+    Guarded([this] {
+        FForm->HistoryNotices();
+        FPane.CommandHandled(false);
     });
 }
 

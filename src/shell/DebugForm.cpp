@@ -1,6 +1,7 @@
 #include "shell/DebugForm.h"
 
 #include "channel/MapList.h"
+#include "common/TextCodes.h"
 #include "dravik/protocol.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
@@ -9,6 +10,7 @@
 #include "shell/Clock.h"
 #include "shell/IntegerText.h"
 #include "shell/MainWindow.h"
+#include "shell/historyview/Utf8.h"
 
 const char* const ViewerTitle = DRAVIK_WINDOW_TITLE;
 const char* const InstanceCheckTitle = "must not find current window";
@@ -56,9 +58,11 @@ TWindowState WindowStateFromInteger(std::int32_t value) {
 // once the user can.
 TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
     : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry),
-      FCapture(services.WindowsOutput, FSettings, FLines, services.Clock),
-      FRecovery(services.Files, services.RecoveryWriter, FLines, services.Clock) {
+      FCapture(services.WindowsOutput, services.ProcessNames, FSettings, FLines, services.Clock),
+      FRecovery(services.Files, services.RecoveryWriter, FLines, services.Clock),
+      FHistory(services.History, FSettings) {
     FLines.AddPlace(FPanePlace);
+    FLines.AddPlace(FHistory);
 }
 
 void TfrmDebug::FormCreate() {
@@ -102,6 +106,9 @@ void TfrmDebug::FormCreate() {
     // only as its recovery copy.
     if (!FServices.Files.IsExistingFile(FLogFile) && !FRecovery.ExistsFor(FLogFile))
         FLogFile = FServices.Files.ExecutableDirectory() + DefaultLogFileName;
+    // Before the log is loaded, so that the line that says it was recovered
+    // is kept too; a failure is said once the pane holds the log.
+    const std::string historyFailure = FHistory.Start(FLogFile);
 
     // A log that cannot be read is reported, and start-up goes on: the saved
     // switches and placement must still be applied, or the next close would
@@ -111,6 +118,8 @@ void TfrmDebug::FormCreate() {
     } catch (const std::exception& error) {
         ShowException(error);
     }
+    if (!historyFailure.empty())
+        PrintOwnLine(historyFailure);
 
     // The boxes start checked, so setting them may run no click handler:
     // each switch is applied explicitly as well.
@@ -158,9 +167,12 @@ void TfrmDebug::ApplyPlacementSettings() {
     }
 }
 
+// The history is written to its end once the capture has handed on its last
+// lines, and only when the close goes on.
 bool TfrmDebug::FormCloseQuery() {
     SaveWithWindowsOutputReleased();
     FServices.Maps.CloseMap(CommandRegionKey);
+    FHistory.Stop();
     return true;
 }
 
@@ -176,11 +188,15 @@ bool TfrmDebug::FormQueryEndSession() {
     return true;
 }
 
+// A session that ends ends the viewer without its close: the history is
+// written to its end now.
 void TfrmDebug::FormEndSession(bool ending) {
-    if (ending)
+    if (ending) {
         FServices.Maps.CloseMap(CommandRegionKey);
-    else
+        FHistory.Stop();
+    } else {
         FCapture.Resume();
+    }
 }
 
 // Windows' debug output channel is released first, so that the log holds
@@ -236,6 +252,18 @@ void TfrmDebug::HandleClientCommand(TClientCommand command) {
         FLines.Hand(line);
         return;
     }
+    // The history keeps the client's text, where it is UTF-8 at all; the
+    // pane shows it in the code page.
+    case TClientCommandKind::PrintUtf8: {
+        TReceivedLine line;
+        line.Received = FServices.Clock.LineTime();
+        line.Origin.Source = TLineSource::Client;
+        AppendValidUtf8(command.Text, line.Utf8);
+        line.HasUtf8 = true;
+        FServices.FromUtf8.Convert(line.Utf8, line.Text);
+        FLines.Hand(line);
+        return;
+    }
     case TClientCommandKind::LoadFromFile:
         DoLoadFromFile(command.Text);
         return;
@@ -253,6 +281,11 @@ void TfrmDebug::HandleClientCommand(TClientCommand command) {
 
 void TfrmDebug::PrintOwnLine(std::string text) {
     FLines.Hand(OwnLine(std::move(text), FServices.Clock));
+}
+
+void TfrmDebug::HistoryNotices() {
+    for (std::string& notice : FHistory.TakeNotices())
+        PrintOwnLine(std::move(notice));
 }
 
 void TfrmDebug::DoPrint(const std::string& text) {
@@ -278,6 +311,7 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     }
     SaveIntoLogFile();
     FLogFile = fileName;
+    FHistory.UseLogFile(FLogFile);
     // A viewer that ends without closing must find this log's recovery copy
     // at its next start, not the copy of the log it left.
     FSettings.WriteRegString(DRAVIK_VALUE_LOG_FILE, FLogFile);

@@ -11,16 +11,20 @@
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
 #include "shell/WindowsOutputCapture.h"
+#include "shell/history/HistoryPart.h"
 
 class IClock;
 class IDialogs;
 class IFileSystem;
+class IFromUtf8;
+class IHistoryStore;
 class IInstanceCheck;
 class IMessageBoxes;
 class IWindowPlacement;
 class IWindowSwitches;
 class IRegistry;
 class IWindowsOutput;
+class IProcessNames;
 class TMapList;
 class TPaneBuffer;
 class TPanePacing;
@@ -43,6 +47,9 @@ struct TfrmDebugServices {
     IDialogs& Dialogs;
     IWindowsOutput& WindowsOutput;
     IRecoveryWriter& RecoveryWriter;
+    IProcessNames& ProcessNames;
+    IHistoryStore& History;
+    IFromUtf8& FromUtf8;
 };
 
 // The viewer's main window: its switches, its log file, the start-up and
@@ -80,6 +87,8 @@ class TfrmDebug {
 
     // Where every line goes: sources hand their lines here.
     TLineDistributor& Lines() { return FLines; }
+    // The history's writer has something to say: printed as the viewer's own lines.
+    void HistoryNotices();
     // A line of the viewer's own, on the line path like every other.
     void PrintOwnLine(std::string text);
 
@@ -153,6 +162,7 @@ class TfrmDebug {
     TPanePlace FPanePlace{FPane};
     TWindowsOutputCapture FCapture;
     TRecoveryFile FRecovery;
+    THistoryPart FHistory;
 
     bool FChecked[CheckBoxCount] = {true, true, true, true};
     // The menu's Debug Output check mark is a copy of the box, refreshed

@@ -8,6 +8,7 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistory.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
@@ -253,8 +254,11 @@ TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
     TFixedClock clock;
     TMemoryDialogs dialogs;
     TMemoryRecoveryWriter recoveryWriter(files);
+    TMemoryProcessNames names;
+    TMemoryHistoryStore history;
+    TLatin1FromUtf8 fromUtf8;
     TfrmDebug form(TfrmDebugServices{window, window, window, window, buffer, files, registry, maps, clock,
-                                     dialogs, window, recoveryWriter});
+                                     dialogs, window, recoveryWriter, names, history, fromUtf8});
 
     form.FormCreate();
     EXPECT_THROW(form.FormShow(pacing), TViewerError);

@@ -8,6 +8,7 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistory.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
@@ -37,8 +38,11 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TMapList Maps{Memory};
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
+    TMemoryProcessNames ProcessNames;
+    TMemoryHistoryStore History;
+    TLatin1FromUtf8 FromUtf8;
     TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Pane, Files, Registry, Maps, Clock,
-                                     Dialogs, Window, RecoveryWriter}};
+                                     Dialogs, Window, RecoveryWriter, ProcessNames, History, FromUtf8}};
 
     // A client's command message, read and carried out as the window does.
     void Command(unsigned message) { Form.HandleClientCommand(Form.ReadClientCommand(message)); }
