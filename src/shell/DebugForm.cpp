@@ -61,7 +61,8 @@ TWindowState WindowStateFromInteger(std::int32_t value) {
 TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
     : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry),
       FCapture(services.WindowsOutput, services.ProcessNames, FSettings, FLines, services.Clock),
-      FRecovery(services.Files, services.RecoveryWriter), FHistory(services.History, FSettings) {
+      FRecovery(services.Files, services.RecoveryWriter, FLines, services.Clock),
+      FHistory(services.History, FSettings) {
     FLines.AddPlace(FPanePlace);
     FLines.AddPlace(FHistory);
 }
@@ -180,20 +181,8 @@ bool TfrmDebug::FormCloseQuery() {
 void TfrmDebug::tmrRecoveryTimer() {
     // A file that could not be read holds what the pane does not: the copy
     // must not take its place at the next start.
-    if (FLogFileUnread)
-        return;
-    if (FRecovery.Tick(FLogFile, FServices.Pane.Text()) == TRecoveryFile::TUpdate::Failed)
-        ShowRecoveryFailure();
-}
-
-// Once per run: the user learns that a crash would lose the output, and the
-// pane is not filled with the same line while the cause lasts.
-void TfrmDebug::ShowRecoveryFailure() {
-    if (FRecoveryFailureShown)
-        return;
-    FRecoveryFailureShown = true;
-    PrintOwnLine("***** Cannot write the recovery file " + TRecoveryFile::NameFor(FLogFile) +
-                 ": output would not survive a crash *****");
+    if (!FLogFileUnread)
+        FRecovery.Look(FLogFile, FServices.Pane.Text());
 }
 
 bool TfrmDebug::FormQueryEndSession() {

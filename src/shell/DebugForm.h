@@ -76,7 +76,7 @@ class TfrmDebug {
     // is shown: keeps the pane's recovery copy up to date.
     void tmrRecoveryTimer();
     // The window could not have its timer: no recovery copy is kept.
-    void RecoveryTimerUnavailable() { ShowRecoveryFailure(); }
+    void RecoveryTimerUnavailable() { FRecovery.Unavailable(FLogFile); }
 
     // The general error display.
     void ShowException(const std::exception& error);
@@ -153,7 +153,6 @@ class TfrmDebug {
     void LoadLogFile();
     void SaveIntoLogFile();
     void SaveSettings();
-    void ShowRecoveryFailure();
     void ApplyPlacementSettings();
     void WriteLogConnect();
     void SaveWithWindowsOutputReleased();
@@ -179,6 +178,5 @@ class TfrmDebug {
     // The log file, or its recovery copy, could not be read: neither may be
     // overwritten by the pane.
     bool FLogFileUnread = false;
-    bool FRecoveryFailureShown = false;
     bool FOtherInstanceFound = false;
 };
