@@ -25,6 +25,9 @@ class ViewerProcess {
     ~ViewerProcess();
 
     bool Start(const std::string& exe, const std::string& arguments, const std::string& folder);
+    HWND Window() const { return window_; }
+    DWORD Id() const { return processId_; }
+    HANDLE Handle() const { return process_.Get(); }
     // Seconds from CreateProcess until the window exists and answers, or a negative value if it never did.
     double WaitAnswering(DWORD timeoutMs);
     bool WaitShownNormally(DWORD timeoutMs) const;

@@ -6,6 +6,8 @@
 #include "stats.h"
 #include "workspace.h"
 
+#include "harness/ui.h"
+
 #include <process.h>
 
 #include <cstdio>
@@ -28,7 +30,8 @@ const DWORD kStartTimeoutMs = 20000;
 const DWORD kCloseTimeoutMs = 10000;
 const DWORD kLateLinesMs = 10000;
 const DWORD kSettleMs = 200;
-const WORD kCaptureCommand = 214;
+// The popup menu's Capture Windows Output, as the end-to-end tests choose it.
+const WORD kCaptureCommand = e2e::kMnuCapture;
 const UINT kClearMessage = WM_USER + 5;
 const DWORD kBufferSize = 4096;
 

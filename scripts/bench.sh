@@ -6,9 +6,10 @@
 # of the last run. --clients measures only what clients pay per line (a few minutes instead of about twenty),
 # prints that table and leaves docs/performance.md as it is. --only-windows-output runs the rows of Windows'
 # debug output alone and writes them to docs/performance-windows-output.md instead; --only-network the rows of
-# syslog over the network, to docs/performance-network.md.
+# syslog over the network, to docs/performance-network.md; --only-history the History window's rows, printed
+# only.
 #
-#   bash scripts/bench.sh [--clients | --only-windows-output | --only-network] [RUNS]
+#   bash scripts/bench.sh [--clients | --only-windows-output | --only-history | --only-network] [RUNS]
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 clients_only=0
@@ -16,6 +17,10 @@ only=()
 page=docs/performance.md
 if [ "${1:-}" = --clients ]; then
     clients_only=1
+    shift
+elif [ "${1:-}" = --only-history ]; then
+    clients_only=1
+    only=(--only-history)
     shift
 elif [ "${1:-}" = --only-windows-output ]; then
     only=(--only-windows-output)
@@ -28,11 +33,11 @@ elif [ "${1:-}" = --only-network ]; then
 fi
 runs="${1:-1}"
 if ! [[ "$runs" =~ ^[1-9][0-9]*$ ]]; then
-    echo "usage: bash scripts/bench.sh [--clients | --only-windows-output | --only-network] [RUNS]" >&2
+    echo "usage: bash scripts/bench.sh [--clients | --only-windows-output | --only-history | --only-network] [RUNS]" >&2
     exit 1
 fi
 bench_options=("${only[@]+"${only[@]}"}")
-[ "$clients_only" -eq 0 ] || bench_options=(--clients-only)
+[ "$clients_only" -eq 0 ] || [ "${#only[@]}" -gt 0 ] || bench_options=(--clients-only)
 
 # A prefix of its own: the bench deletes the viewer's settings before every start.
 export DRAVIK_PREFIX_NAME="${DRAVIK_PREFIX_NAME:-wineprefix-bench}"
@@ -77,7 +82,7 @@ if [ ! -f "$final" ]; then
     exit 1
 fi
 if [ "$clients_only" -eq 1 ]; then
-    echo "docs/performance.md is left as it was (--clients)"
+    echo "docs/performance.md is left as it was (${only[0]:---clients})"
     exit "$failed"
 fi
 
@@ -154,6 +159,13 @@ release the mutex. That is the least a client can pay per line, so the viewer's 
   any window that is shown costs here.
 - **Check**: after every block of Dravik's, the text of its pane (`WM_GETTEXT` of its Edit child, read at
   once) must end with the last line sent, which the bench reads back from the region.
+- **The history**: Dravik keeps its history by default ("HistoryLimitMB" absent), so every row above has it
+  on. After the rounds one more copy of `Dravik.exe` starts in a fresh folder, its pane is filled with 1000
+  lines, and four client processes print 50000 lines of 80 characters each (200000 in all, each naming its
+  client and number), serialised by the clients' mutex. Then the files of `DebugLog.txt.history` beside the
+  copy are read until they hold every line or 30 s have passed: each line must be there once, and each
+  client's lines in the order it printed them (the row's target is none missing, twice or out of order).
+  Dravik's private bytes are taken 1 s after the pane was filled and 1 s after the history held the flood.
 
 **Clients against the bare channel.** After the rounds (or alone, with `--clients`), one more copy of
 `Dravik.exe` starts (shown normally, 1000 lines first) and the clients take turns with the bare channel to
@@ -176,7 +188,7 @@ the spread over several runs shows how much the figures move.
 
 The ratio column is Dravik / null viewer in the first table and client / bare channel in the second. For
 "higher is better" rows the target is a minimum of that ratio, for "lower is better" rows a maximum (the
-targets of issues 4 and 19).
+targets of issues 4, 19, 23 and 24; the history's rows compare with what was sent and with before the flood).
 
 TEXT
 }
@@ -239,6 +251,39 @@ file) collects. Every port is a free loopback port picked for the run.
 TEXT
 }
 
+# The method of the History window's rows.
+history_method() {
+    cat <<'TEXT'
+## Method: the History window
+
+`dravik-bench` writes a history of 3000000 lines (16 files of about 16 MB, 252 MB in all, lines of about
+84 bytes such as `2026-12-09 00:00:00.000<TAB>client<TAB>line 0000000 the quick brown fox ...`) straight into
+`DebugLog.txt.history` beside a fresh copy of `Dravik.exe`, before the viewer starts ("HistoryLimitMB" =
+"4096", so that the history's limit removes none of it). Every 500th of 1000 lines holds
+`one-in-a-thousand`; only the last holds `needle-in-the-haystack`.
+
+- **Plain reading**, the lower bound of any window over these files: the bench reads every file in blocks of
+  1 MiB and counts the line feeds (`memchr`), and again looking for `one-in-a-thousand` in each block as
+  well; the second of two passes, when the files are in the system's cache, as they are for the viewer.
+- Dravik starts shown normally; its private bytes after 2 s are the figure "without". Then two threads of
+  the bench probe it every 10 ms, 3 s before the window opens and all the time it works: one sends
+  `WM_NULL` to the main window (`SendMessageTimeout`), one prints an 80-character line as a client. Each
+  keeps its longest time before and after the opening.
+- **Opening**: the popup menu's command (`WM_COMMAND` 115) is posted to the main window. The bench polls
+  every 2 ms: *first rows* once the History window ("TfrmHistory") is visible, its list (1001) has rows and
+  the text of its top row reads as a history line (`LVM_GETITEMTEXTW` through a buffer in the viewer's
+  process); *every line* once `LVM_GETITEMCOUNT` is 3000000. The first and the last row are then compared
+  with the lines written.
+- **Filter**: `one-in-a-thousand` is set into the Filter box (1003) in one go (`WM_SETTEXT`, as a paste); the
+  time until the list holds 3000 rows and the status (1004) says "3000 of 3000000 lines shown" and no longer
+  "filtering", the window's pause of 300 ms after the last key included.
+- **Find**: with the filter emptied and the first row selected (Home), `needle-in-the-haystack` is set into
+  the Find box (1002); the time until the last row is selected and the status says "Line 3000000 of 3000000".
+- **Memory**: the viewer's private bytes with the window open after all that, less the figure "without".
+
+TEXT
+}
+
 cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
 {
     if [ "${#only[@]}" -eq 0 ]; then
@@ -248,6 +293,7 @@ cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -n 1)"
         echo
         null_viewer_method
         windows_output_method
+        history_method
         network_method
     elif [ "${only[0]}" = --only-network ]; then
         echo "# Performance: syslog over the network"

@@ -3,7 +3,8 @@
  *
  *   #include "dravik/client.h"              (link kernel32, user32, advapi32)
  *   dravik_printf("x = %d", x);             (one line in the viewer; returns DRAVIK_OK or an error code)
- *   dravik_wprintf(L"user %ls", name);      (UTF-16 text, converted to the system's 8-bit code page)
+ *   dravik_wprintf(L"user %ls", name);      (UTF-16 text: kept exactly where the viewer takes UTF-8)
+ *   dravik_printf_utf8("%s ok", utf8Name);  (UTF-8 text, likewise)
  *   if (dravik_print("done") == DRAVIK_NO_VIEWER) { ... no viewer is running, nothing was sent ... }
  *
  * Plain C99 or C++11 and later, 32- or 64-bit Windows, any number of translation units (everything here is
@@ -23,13 +24,16 @@
  * - Text is 8-bit, passed on unchanged. A text longer than the region holds (4094 characters) is cut into
  *   pieces of at most that length, each printed as a line of its own; other clients' lines never land
  *   between those pieces. A file name that does not fit is refused with DRAVIK_ERROR, never cut.
- * - Wide text (dravik_wprint, dravik_wprintf) is converted to the system's 8-bit code page (the ANSI code
- *   page, GetACP); a character that it cannot hold becomes "?".
+ * - Unicode text (dravik_wprint, dravik_wprintf, dravik_print_utf8, dravik_printf_utf8) goes to the viewer
+ *   in UTF-8 where its window says it takes UTF-8 (DRAVIK_UTF8_PROPERTY): the viewer's history keeps it
+ *   exactly, and its pane shows it in the system's code page. An older viewer, which knows only PRINT, gets
+ *   the text converted to the system's 8-bit code page (the ANSI code page, GetACP), where a character that
+ *   it cannot hold becomes "?". A UTF-8 text longer than the region holds is cut between characters.
  * - All clients (every thread and process using this header, and dravik-send) take the same named mutex
  *   around filling the region and sending, so two clients never overwrite each other's text. A client that
  *   ended while holding it does not lock the others out.
  * - A short print allocates nothing; dravik_printf allocates only when its result exceeds 4094 characters,
- *   the wide forms only when their text does, before or after the conversion.
+ *   the Unicode forms only when their text does, before or after a conversion.
  *
  * Known limit: when a call times out, the command stays queued at a hung viewer; if that viewer recovers it
  * still carries it out, with whatever text the region holds by then.
@@ -154,6 +158,7 @@ typedef struct dravik_detail_kept {
     HANDLE mapping;
     char* view;
     size_t capacity; /* characters of text the region holds, not counting its first byte and the zero */
+    int utf8;        /* the viewer's window carries DRAVIK_UTF8_PROPERTY: it takes DRAVIK_MSG_PRINT_UTF8 */
 } dravik_detail_kept;
 
 static inline dravik_detail_kept* dravik_detail_state(void) {
@@ -255,6 +260,7 @@ static inline void dravik_detail_forget(dravik_detail_kept* kept) {
     kept->mapping = DRAVIK_NULL;
     kept->window = DRAVIK_NULL;
     kept->capacity = 0;
+    kept->utf8 = 0;
 }
 
 /*
@@ -295,6 +301,8 @@ static inline int dravik_detail_find(dravik_detail_kept* kept) {
     }
     kept->capacity = info.RegionSize - 2 < DRAVIK_MAX_TEXT ? info.RegionSize - 2 : DRAVIK_MAX_TEXT;
     kept->window = window;
+    /* The viewer marks its window before its title lets clients find it. */
+    kept->utf8 = GetPropA(window, DRAVIK_UTF8_PROPERTY) != DRAVIK_NULL;
     if (process != DRAVIK_NULL)
         InterlockedExchangePointer(&kept->process, process);
     return DRAVIK_OK;
@@ -431,23 +439,63 @@ static inline int dravik_detail_after_gone(dravik_detail_call* call, int* retrie
     return dravik_detail_find(call->kept);
 }
 
+/* dravik_detail_send_pieces' answer when the viewer it went on with does not take UTF-8. */
+#define DRAVIK_DETAIL_NOT_UTF8 (-2)
+
+static inline int dravik_detail_continuation(char byte) {
+    return ((unsigned char)byte & 0xC0) == 0x80;
+}
+
+/* How much of the text the next piece takes: all that fits, but a piece of UTF-8 ends before a character
+   that does not fit whole (text that is no UTF-8 there is cut where it fills the region). */
+static inline size_t dravik_detail_piece(const char* text, size_t length, size_t capacity, int utf8) {
+    size_t piece = length < capacity ? length : capacity;
+    size_t cut = piece;
+    int back;
+    if (!utf8 || piece == length)
+        return piece;
+    for (back = 0; back < 3 && cut > 0 && dravik_detail_continuation(text[cut]); ++back)
+        --cut;
+    return cut > 0 && !dravik_detail_continuation(text[cut]) ? cut : piece;
+}
+
+/*
+ * Sends the text from *done on, in pieces that fit the region, with the mutex the caller holds: the pieces
+ * arrive as consecutive lines. A viewer that went away under a send is replaced once per call by the one
+ * running now; with message DRAVIK_MSG_PRINT_UTF8, a viewer that does not take it stops the sending with
+ * DRAVIK_DETAIL_NOT_UTF8 and *done at the start of a character.
+ */
+static inline int dravik_detail_send_pieces(dravik_detail_call* call, int* retried, UINT message,
+                                            const char* text, size_t length, size_t* done) {
+    const int utf8 = message == DRAVIK_MSG_PRINT_UTF8;
+    int status = DRAVIK_OK;
+    for (;;) {
+        size_t piece;
+        if (utf8 && !call->kept->utf8)
+            return DRAVIK_DETAIL_NOT_UTF8;
+        piece = dravik_detail_piece(text + *done, length - *done, call->kept->capacity, utf8);
+        status = dravik_detail_send(call, message, text + *done, piece);
+        if (status == DRAVIK_DETAIL_GONE) {
+            status = dravik_detail_after_gone(call, retried);
+            if (status != DRAVIK_OK)
+                return status;
+            continue;
+        }
+        if (status != DRAVIK_OK)
+            return status;
+        *done += piece;
+        if (*done >= length)
+            return DRAVIK_OK;
+    }
+}
+
 static inline int dravik_detail_print(const char* text, size_t length) {
     dravik_detail_call call;
     size_t done = 0;
     int retried = 0;
     int status = dravik_detail_begin(&call);
-    /* The mutex stays held across all pieces, so a long text arrives as consecutive lines. */
-    while (status == DRAVIK_OK) {
-        size_t piece = length - done < call.kept->capacity ? length - done : call.kept->capacity;
-        status = dravik_detail_send(&call, DRAVIK_MSG_PRINT, text + done, piece);
-        if (status == DRAVIK_DETAIL_GONE) {
-            status = dravik_detail_after_gone(&call, &retried);
-            continue;
-        }
-        done += piece;
-        if (done >= length)
-            break;
-    }
+    if (status == DRAVIK_OK)
+        status = dravik_detail_send_pieces(&call, &retried, DRAVIK_MSG_PRINT, text, length, &done);
     dravik_detail_end(&call);
     return status;
 }
@@ -484,7 +532,10 @@ static inline int dravik_print(const char* text) {
     return dravik_detail_print(text, strlen(text));
 }
 
-static inline int dravik_vprintf(const char* format, va_list args) {
+/* Where a formatted text goes: dravik_detail_print or dravik_detail_print_utf8. */
+typedef int (*dravik_detail_sink)(const char* text, size_t length);
+
+static inline int dravik_detail_vformat(dravik_detail_sink sink, const char* format, va_list args) {
     char line[DRAVIK_MAX_TEXT + 1];
     char* whole;
     int needed;
@@ -500,19 +551,23 @@ static inline int dravik_vprintf(const char* format, va_list args) {
     }
     if ((size_t)needed < sizeof line) {
         va_end(again);
-        return dravik_detail_print(line, (size_t)needed);
+        return sink(line, (size_t)needed);
     }
     whole = (char*)malloc((size_t)needed + 1);
     if (whole == DRAVIK_NULL || vsnprintf(whole, (size_t)needed + 1, format, again) != needed) {
         /* Out of memory: the first 4094 characters are better than nothing. */
         va_end(again);
         free(whole);
-        return dravik_detail_print(line, sizeof line - 1);
+        return sink(line, sizeof line - 1);
     }
     va_end(again);
-    status = dravik_detail_print(whole, (size_t)needed);
+    status = sink(whole, (size_t)needed);
     free(whole);
     return status;
+}
+
+static inline int dravik_vprintf(const char* format, va_list args) {
+    return dravik_detail_vformat(dravik_detail_print, format, args);
 }
 
 /* Lets GCC and Clang check the arguments against the format; on MinGW, by the rules of the C runtime that
@@ -536,7 +591,8 @@ static inline int dravik_printf(const char* format, ...) {
     return status;
 }
 
-/* Longer wide texts are refused: every count below then fits an int, whatever the conversion makes of it. */
+/* Longer wide texts are refused: every count below then fits an int, whatever the conversion makes of it (at
+   most three bytes of UTF-8 for each UTF-16 unit). */
 #define DRAVIK_DETAIL_WIDE_LIMIT 0x1FFFFFFFu
 
 /* A character beyond the Basic Multilingual Plane: converted half by half it would make two "?". */
@@ -589,23 +645,112 @@ static inline int dravik_detail_narrow(const wchar_t* text, size_t length, char*
     return 1;
 }
 
+/*
+ * For a viewer that does not take UTF-8: sends the UTF-8 text converted to its code page as dravik_wprint's
+ * text is, as PRINT, with the mutex the caller holds. The text's UTF-16 form never has more units than the
+ * text has bytes.
+ */
+static inline int dravik_detail_send_narrowed(dravik_detail_call* call, int* retried, const char* text,
+                                              size_t length) {
+    wchar_t wide[DRAVIK_MAX_TEXT];
+    char line[DRAVIK_MAX_TEXT];
+    wchar_t* wideWhole = wide;
+    char* whole = line;
+    int units = 0;
+    size_t made = 0;
+    size_t done = 0;
+    int status = DRAVIK_ERROR;
+    if (length > 0x7FFFFFFFu)
+        return DRAVIK_ERROR;
+    if (length > DRAVIK_MAX_TEXT)
+        wideWhole = (wchar_t*)malloc(length * sizeof(wchar_t));
+    if (wideWhole != DRAVIK_NULL && length > 0)
+        units = MultiByteToWideChar(CP_UTF8, 0, text, (int)length, wideWhole, (int)length);
+    if (wideWhole != DRAVIK_NULL && (units > 0 || length == 0)) {
+        if (!dravik_detail_narrow(wideWhole, (size_t)units, line, sizeof line, &made)) {
+            /* Too long for the line, or not convertible at all: counting tells which. */
+            whole = dravik_detail_narrow(wideWhole, (size_t)units, DRAVIK_NULL, 0, &made)
+                        ? (char*)malloc(made)
+                        : DRAVIK_NULL;
+            if (whole != DRAVIK_NULL && !dravik_detail_narrow(wideWhole, (size_t)units, whole, made, &made)) {
+                free(whole);
+                whole = DRAVIK_NULL;
+            }
+        }
+        if (whole != DRAVIK_NULL)
+            status = dravik_detail_send_pieces(call, retried, DRAVIK_MSG_PRINT, whole, made, &done);
+    }
+    if (whole != line)
+        free(whole);
+    if (wideWhole != wide)
+        free(wideWhole);
+    return status;
+}
+
+/* UTF-8 text to a viewer that takes it, converted for any other; the mutex stays held throughout, so the
+   pieces arrive as consecutive lines even where a viewer of either kind takes over midway. */
+static inline int dravik_detail_print_utf8(const char* text, size_t length) {
+    dravik_detail_call call;
+    size_t done = 0;
+    int retried = 0;
+    int status = dravik_detail_begin(&call);
+    if (status == DRAVIK_OK)
+        status = dravik_detail_send_pieces(&call, &retried, DRAVIK_MSG_PRINT_UTF8, text, length, &done);
+    if (status == DRAVIK_DETAIL_NOT_UTF8)
+        status = dravik_detail_send_narrowed(&call, &retried, text + done, length - done);
+    dravik_detail_end(&call);
+    return status;
+}
+
+/*
+ * Prints UTF-8 text as one line (several if it is longer than 4094 bytes, each cut between two characters).
+ * A viewer that takes UTF-8 keeps it exactly; an older one gets it in the system's code page, as
+ * dravik_wprint's text.
+ */
+static inline int dravik_print_utf8(const char* text) {
+    if (text == DRAVIK_NULL)
+        return DRAVIK_ERROR;
+    return dravik_detail_print_utf8(text, strlen(text));
+}
+
+static inline int dravik_vprintf_utf8(const char* format, va_list args) {
+    return dravik_detail_vformat(dravik_detail_print_utf8, format, args);
+}
+
+/* The format and the strings it takes are UTF-8. */
+static inline int dravik_printf_utf8(const char* format, ...) DRAVIK_PRINTF_FORMAT;
+
+static inline int dravik_printf_utf8(const char* format, ...) {
+    int status;
+    va_list args;
+    va_start(args, format);
+    status = dravik_vprintf_utf8(format, args);
+    va_end(args);
+    return status;
+}
+
+/* Goes as UTF-8: a lone half of a surrogate pair becomes U+FFFD, which no 8-bit code page holds either. */
 static inline int dravik_detail_wprint(const wchar_t* text, size_t length) {
     char line[DRAVIK_MAX_TEXT];
     char* whole;
-    size_t made = 0;
+    int made;
     int status;
     if (length > DRAVIK_DETAIL_WIDE_LIMIT)
         return DRAVIK_ERROR;
-    if (dravik_detail_narrow(text, length, line, sizeof line, &made))
-        return dravik_detail_print(line, made);
+    if (length == 0)
+        return dravik_detail_print_utf8("", 0);
+    made =
+        WideCharToMultiByte(CP_UTF8, 0, text, (int)length, line, (int)sizeof line, DRAVIK_NULL, DRAVIK_NULL);
+    if (made > 0)
+        return dravik_detail_print_utf8(line, (size_t)made);
     /* Too long for the line, or not convertible at all: counting tells which. */
-    if (!dravik_detail_narrow(text, length, DRAVIK_NULL, 0, &made))
-        return DRAVIK_ERROR;
-    whole = (char*)malloc(made);
+    made = WideCharToMultiByte(CP_UTF8, 0, text, (int)length, DRAVIK_NULL, 0, DRAVIK_NULL, DRAVIK_NULL);
+    whole = made > 0 ? (char*)malloc((size_t)made) : DRAVIK_NULL;
     if (whole == DRAVIK_NULL)
         return DRAVIK_ERROR;
-    status = dravik_detail_narrow(text, length, whole, made, &made) ? dravik_detail_print(whole, made)
-                                                                    : DRAVIK_ERROR;
+    status = WideCharToMultiByte(CP_UTF8, 0, text, (int)length, whole, made, DRAVIK_NULL, DRAVIK_NULL) == made
+                 ? dravik_detail_print_utf8(whole, (size_t)made)
+                 : DRAVIK_ERROR;
     free(whole);
     return status;
 }

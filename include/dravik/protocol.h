@@ -39,6 +39,14 @@
 #define DRAVIK_MSG_CLEAR (0x0400 + 5)
 
 /*
+ * PRINT with the region's text in UTF-8, under the same rules. Only a viewer whose window carries the
+ * property DRAVIK_UTF8_PROPERTY (GetProp gives it as a handle other than null) knows this command: any other
+ * window gets PRINT, with the text in the system's 8-bit code page.
+ */
+#define DRAVIK_MSG_PRINT_UTF8 (0x0400 + 6)
+#define DRAVIK_UTF8_PROPERTY "DravikUtf8"
+
+/*
  * The settings: string values under one key of HKEY_LOCAL_MACHINE, in the registry's 32-bit view (on
  * 64-bit Windows under WOW6432Node). For a user who is not an administrator, Windows keeps the 32-bit
  * viewer's writes in the user's VirtualStore instead, under HKEY_CURRENT_USER.
@@ -64,6 +72,14 @@
 #define DRAVIK_VALUE_LOG_FILE "LogFile"
 /* "1" while the viewer captures Windows' own debug output (OutputDebugString), anything else off. */
 #define DRAVIK_VALUE_CAPTURE_WINDOWS_OUTPUT "CaptureWindowsOutput"
+/* The History window's place and size on the screen, kept like the main window's. */
+#define DRAVIK_VALUE_HISTORY_LEFT "HistoryLeft"
+#define DRAVIK_VALUE_HISTORY_TOP "HistoryTop"
+#define DRAVIK_VALUE_HISTORY_WIDTH "HistoryWidth"
+#define DRAVIK_VALUE_HISTORY_HEIGHT "HistoryHeight"
+/* The most megabytes the history folder beside the log may hold, in decimal digits: "0" keeps no history,
+   and anything that is not a number is the default, "256". */
+#define DRAVIK_VALUE_HISTORY_LIMIT "HistoryLimitMB"
 /* The port the viewer receives syslog on over UDP and TCP ("" when it does not), and the collector it
    forwards every line to: "" when it does not, else "udp://host:port" or "tcp://host:port". */
 #define DRAVIK_VALUE_SYSLOG_RECEIVE_PORT "SyslogReceivePort"

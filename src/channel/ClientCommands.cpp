@@ -21,6 +21,9 @@ TClientCommand ReadClientCommand(unsigned message, bool debugOutput, const TMapL
     case WM_DBG_SETLOGFILE:
         command.Kind = TClientCommandKind::SetLogFile;
         break;
+    case WM_DBG_PRINTUTF8:
+        command.Kind = TClientCommandKind::PrintUtf8;
+        break;
     default:
         command.Kind = TClientCommandKind::Clear;
         return command;

@@ -31,7 +31,7 @@ enum class TLineSource {
 struct TLineOrigin {
     TLineSource Source = TLineSource::Viewer;
     // WindowsOutput: the sending process, and its executable's name
-    // ("app.exe"), empty where it could not be had.
+    // ("app.exe", in UTF-8), empty where it could not be had.
     std::uint32_t ProcessId = 0;
     std::string ProcessName;
     // Network: the sender's host, application and process as its message

@@ -51,6 +51,8 @@ const TCommand Commands[] = {
      &TfrmDebug::pbSaveClick,
      nullptr,
      nullptr},
+    {cmdHistory, "&History...", "Ctrl+F", FCONTROL, 'F', NoControl, &TfrmDebug::mnuHistoryClick, nullptr,
+     nullptr},
     Separator, // N2
     {cmdMark,
      "&Mark",

@@ -23,6 +23,8 @@ enum TCommandId : WORD {
     cmdLogConnect,
     cmdCapture,
     cmdInfo,
+    // Ids once given keep their values: a command added later takes the next one.
+    cmdHistory,
     cmdNetwork,
 };
 

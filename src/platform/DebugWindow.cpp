@@ -18,10 +18,12 @@ const TPlacement DesignedPlacement;
 } // namespace
 
 TfrmDebugWindow::TfrmDebugWindow(TMapList& maps)
-    : FForm(std::make_unique<TfrmDebug>(
-          TfrmDebugServices{FInstanceCheck, *this, *this, *this, FPane.Text(), FFiles, FRegistry, maps,
-                            FClock, FDialogs, FWindowsOutput, FRecoveryWriter,
-                            TNetworkServices{FSyslogReceiver, FSyslogForwarder, FNetworkDialog}})) {}
+    : FForm(std::make_unique<TfrmDebug>(TfrmDebugServices{
+          FInstanceCheck, *this, *this, *this, FPane.Text(), FFiles, FRegistry, maps, FClock, FDialogs,
+          FWindowsOutput, FRecoveryWriter, FHistoryWindow, FProcessNames, FHistory, FFromUtf8,
+          TNetworkServices{FSyslogReceiver, FSyslogForwarder, FNetworkDialog}})) {
+    FHistoryWindow.SetWrites(&FHistory);
+}
 
 TfrmDebugWindow::~TfrmDebugWindow() {
     if (FWindow)
@@ -53,21 +55,30 @@ bool TfrmDebugWindow::Create(HINSTANCE instance) {
     FWindowsOutput.SetWindow(FWindow);
     FSyslogReceiver.SetWindow(FWindow);
     FSyslogForwarder.SetWindow(FWindow);
-    return FWindow != nullptr;
+    FHistoryWindow.SetOwner(instance, FWindow);
+    FHistory.SetWindow(FWindow, HistoryNoticeMessage);
+    if (!FWindow)
+        return false;
+    // Clients send the UTF-8 print only to a window with this mark; they find the window once its title
+    // has changed, later in the start-up. Without it they print in the code page, as to an older viewer.
+    ::SetPropA(FWindow, DRAVIK_UTF8_PROPERTY, reinterpret_cast<HANDLE>(1));
+    return true;
 }
 
 bool TfrmDebugWindow::TranslateShortcut(MSG& message) {
     if (!FWindow)
         return false;
-    // Alt with a toolbar control's underlined letter stands for a click on it.
-    if (message.message == WM_SYSKEYDOWN && IsToolbarVisible() && ::GetKeyState(VK_MENU) < 0 &&
+    // Alt with a toolbar control's underlined letter stands for a click on it, in this window (the History
+    // window's keys are its own).
+    const bool here = message.hwnd == FWindow || ::IsChild(FWindow, message.hwnd);
+    if (message.message == WM_SYSKEYDOWN && here && IsToolbarVisible() && ::GetKeyState(VK_MENU) < 0 &&
         ::GetKeyState(VK_CONTROL) >= 0 && ::GetKeyState(VK_SHIFT) >= 0) {
         if (const TCommand* command = FindToolbarMnemonic(static_cast<WORD>(message.wParam))) {
             ToolbarAccelerator(command->Id);
             return true;
         }
     }
-    return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorA(FWindow, FMenuShortcuts.Get(), &message);
+    return ::GetFocus() == FPane.Handle() && ::TranslateAcceleratorW(FWindow, FMenuShortcuts.Get(), &message);
 }
 
 bool TfrmDebugWindow::RunFormCreate() {
@@ -149,6 +160,9 @@ LRESULT TfrmDebugWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lPara
     case TWin32SyslogForwarder::NoticeMessage:
         NetworkArrived(message);
         return 0;
+    case HistoryNoticeMessage:
+        HistoryNotices();
+        return 0;
     case WM_TIMER:
         Timer(static_cast<UINT_PTR>(wParam));
         return 0;
@@ -226,6 +240,7 @@ void TfrmDebugWindow::FormDestroy() {
     // Also when the window goes without the close sequence: the channel is
     // never kept from another reader by a window that is gone.
     FWindowsOutput.StopCapture();
+    ::RemovePropA(FWindow, DRAVIK_UTF8_PROPERTY);
     ::SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
     FWindow = nullptr;
     ::PostQuitMessage(0);
@@ -237,7 +252,7 @@ void TfrmDebugWindow::FormDestroy() {
 void TfrmDebugWindow::ClientCommand(UINT message) {
     Guarded([this, message] {
         TClientCommand command = FForm->ReadClientCommand(message);
-        const bool print = command.Kind == TClientCommandKind::Print;
+        const bool print = IsPrint(command.Kind);
         if (print && ::InSendMessage())
             ::ReplyMessage(0);
         if (!print)
@@ -265,6 +280,13 @@ void TfrmDebugWindow::NetworkArrived(UINT message) {
         else
             FForm->NetworkNoticesArrived();
         FPane.CommandHandled(true);
+    });
+}
+
+void TfrmDebugWindow::HistoryNotices() {
+    Guarded([this] {
+        FForm->HistoryNotices();
+        FPane.CommandHandled(false);
     });
 }
 
@@ -300,8 +322,8 @@ void TfrmDebugWindow::SetTopmost(bool topmost) {
         FPendingTopmost = topmost;
         return;
     }
-    ::SetWindowPos(FWindow, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The History window, which the main window owns, comes along.
+    FHistoryWindow.SetTopmostWithOwner(topmost);
 }
 
 bool TfrmDebugWindow::IsTopmost() const {

@@ -5,15 +5,19 @@
 #include <memory>
 
 #include "platform/Guarded.h"
+#include "platform/HistoryWindow.h"
 #include "platform/NetworkDialog.h"
 #include "platform/PaneView.h"
 #include "platform/PopupMenu.h"
 #include "platform/ToolbarPanel.h"
 #include "platform/Win32Clock.h"
+#include "platform/Win32CodePage.h"
 #include "platform/Win32Dialogs.h"
 #include "platform/Win32FileSystem.h"
 #include "platform/Win32Handles.h"
+#include "platform/Win32History.h"
 #include "platform/Win32InstanceCheck.h"
+#include "platform/Win32ProcessNames.h"
 #include "platform/Win32RecoveryWriter.h"
 #include "platform/Win32Registry.h"
 #include "platform/Win32SyslogForwarder.h"
@@ -76,6 +80,8 @@ class TfrmDebugWindow : public IWindowSwitches,
     // The pane's control id, for its change notices.
     static constexpr WORD PaneId = 100;
     static constexpr UINT_PTR RecoveryTimerId = 1;
+    // The history's writer has something for the pane.
+    static constexpr UINT HistoryNoticeMessage = WM_APP + 24;
 
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -93,6 +99,7 @@ class TfrmDebugWindow : public IWindowSwitches,
     void ClientCommand(UINT message);
     void WindowsOutputArrived();
     void NetworkArrived(UINT message);
+    void HistoryNotices();
     void Timer(UINT_PTR id);
     void RecoveryTimer();
     void Command(WORD id, WORD notification, HWND control);
@@ -118,6 +125,10 @@ class TfrmDebugWindow : public IWindowSwitches,
     TWin32SyslogReceiver FSyslogReceiver;
     TWin32SyslogForwarder FSyslogForwarder;
     TWin32NetworkDialog FNetworkDialog;
+    TfrmHistoryWindow FHistoryWindow{FRegistry};
+    TWin32ProcessNames FProcessNames;
+    TWin32History FHistory;
+    TWin32FromUtf8 FFromUtf8;
     std::unique_ptr<TfrmDebug> FForm;
     // Start-up has shown the window; until then some requests wait for it.
     bool FShown = false;

@@ -2,28 +2,12 @@
 
 #include "channel/MapList.h"
 #include "platform/DebugWindow.h"
+#include "platform/Win32ErrorText.h"
 #include "platform/Win32SharedMemory.h"
 #include "shell/DebugForm.h"
 #include "shell/ViewerStartup.h"
 
 namespace {
-
-// The system's own words for an error code, without the line break it ends with.
-std::string SystemErrorText(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                              FORMAT_MESSAGE_IGNORE_INSERTS,
-                                          nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = length != 0 && text ? std::string(text, length) : std::string();
-    if (text)
-        ::LocalFree(text);
-    while (!result.empty() &&
-           (result.back() == '\n' || result.back() == '\r' || result.back() == ' ' || result.back() == '.'))
-        result.pop_back();
-    if (result.empty())
-        result = "error " + std::to_string(error);
-    return result;
-}
 
 class TWin32Startup : public IViewerStartup {
   public:
@@ -43,11 +27,13 @@ class TWin32Startup : public IViewerStartup {
 
     int RunEventLoop() override {
         MSG message{};
-        while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Unicode, for the History window's boxes: characters beyond the system's code page reach them
+        // whole, and the other windows get theirs converted as before.
+        while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
             if (FWindow.TranslateShortcut(message))
                 continue;
             ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
+            ::DispatchMessageW(&message);
         }
         // A termination request ends the program here without the close
         // sequence: the window is destroyed, nothing more is saved.

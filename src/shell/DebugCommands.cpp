@@ -6,6 +6,8 @@
 #include "pane/PaneBuffer.h"
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
+#include "shell/history/HistoryNames.h"
+#include "shell/historyview/HistoryViewer.h"
 
 void TfrmDebug::SetChecked(TCheckBoxId box, bool checked) {
     if (FChecked[Index(box)] == checked)
@@ -135,6 +137,10 @@ void TfrmDebug::mnuPasteClick() {
 
 void TfrmDebug::mnuSelectAllClick() {
     FServices.Pane.Select(0, FServices.Pane.TextLength());
+}
+
+void TfrmDebug::mnuHistoryClick() {
+    FServices.HistoryViewer.ShowHistory(HistoryFolderFor(FLogFile));
 }
 
 TPopupMenuState TfrmDebug::PopupMenu1Popup() {

@@ -1,6 +1,7 @@
 #include "shell/DebugForm.h"
 
 #include "channel/MapList.h"
+#include "common/TextCodes.h"
 #include "dravik/protocol.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
@@ -9,6 +10,9 @@
 #include "shell/Clock.h"
 #include "shell/IntegerText.h"
 #include "shell/MainWindow.h"
+#include "shell/history/HistoryNames.h"
+#include "shell/historyview/HistoryViewer.h"
+#include "shell/historyview/Utf8.h"
 
 const char* const ViewerTitle = DRAVIK_WINDOW_TITLE;
 const char* const InstanceCheckTitle = "must not find current window";
@@ -56,9 +60,11 @@ TWindowState WindowStateFromInteger(std::int32_t value) {
 // once the user can.
 TfrmDebug::TfrmDebug(const TfrmDebugServices& services)
     : FServices(services), FPane(services.Pane, services.Files), FSettings(services.Registry),
-      FCapture(services.WindowsOutput, FSettings, FLines, services.Clock),
-      FRecovery(services.Files, services.RecoveryWriter) {
+      FCapture(services.WindowsOutput, services.ProcessNames, FSettings, FLines, services.Clock),
+      FRecovery(services.Files, services.RecoveryWriter, FLines, services.Clock),
+      FHistory(services.History, FSettings) {
     FLines.AddPlace(FPanePlace);
+    FLines.AddPlace(FHistory);
     FLines.AddPlace(FNetwork);
 }
 
@@ -103,6 +109,9 @@ void TfrmDebug::FormCreate() {
     // only as its recovery copy.
     if (!FServices.Files.IsExistingFile(FLogFile) && !FRecovery.ExistsFor(FLogFile))
         FLogFile = FServices.Files.ExecutableDirectory() + DefaultLogFileName;
+    // Before the log is loaded, so that the line that says it was recovered
+    // is kept too; a failure is said once the pane holds the log.
+    const std::string historyFailure = FHistory.Start(FLogFile);
 
     // A log that cannot be read is reported, and start-up goes on: the saved
     // switches and placement must still be applied, or the next close would
@@ -112,6 +121,8 @@ void TfrmDebug::FormCreate() {
     } catch (const std::exception& error) {
         ShowException(error);
     }
+    if (!historyFailure.empty())
+        PrintOwnLine(historyFailure);
 
     // The boxes start checked, so setting them may run no click handler:
     // each switch is applied explicitly as well.
@@ -160,8 +171,9 @@ void TfrmDebug::ApplyPlacementSettings() {
     }
 }
 
-// What came from the network until the close is in the log; the forwarder
-// gets its last moment once the log is written.
+// What came from the network until the close is in the log; the history is
+// written to its end once the capture has handed on its last lines, and the
+// forwarder gets its last moment after that, only when the close goes on.
 bool TfrmDebug::FormCloseQuery() {
     FNetwork.StopReceiving(DebugOutput());
     try {
@@ -171,6 +183,7 @@ bool TfrmDebug::FormCloseQuery() {
         throw;
     }
     FServices.Maps.CloseMap(CommandRegionKey);
+    FHistory.Stop();
     FNetwork.Close();
     return true;
 }
@@ -178,20 +191,8 @@ bool TfrmDebug::FormCloseQuery() {
 void TfrmDebug::tmrRecoveryTimer() {
     // A file that could not be read holds what the pane does not: the copy
     // must not take its place at the next start.
-    if (FLogFileUnread)
-        return;
-    if (FRecovery.Tick(FLogFile, FServices.Pane.Text()) == TRecoveryFile::TUpdate::Failed)
-        ShowRecoveryFailure();
-}
-
-// Once per run: the user learns that a crash would lose the output, and the
-// pane is not filled with the same line while the cause lasts.
-void TfrmDebug::ShowRecoveryFailure() {
-    if (FRecoveryFailureShown)
-        return;
-    FRecoveryFailureShown = true;
-    PrintOwnLine("***** Cannot write the recovery file " + TRecoveryFile::NameFor(FLogFile) +
-                 ": output would not survive a crash *****");
+    if (!FLogFileUnread)
+        FRecovery.Look(FLogFile, FServices.Pane.Text());
 }
 
 bool TfrmDebug::FormQueryEndSession() {
@@ -199,9 +200,12 @@ bool TfrmDebug::FormQueryEndSession() {
     return true;
 }
 
+// A session that ends ends the viewer without its close: the history is
+// written to its end now.
 void TfrmDebug::FormEndSession(bool ending) {
     if (ending) {
         FServices.Maps.CloseMap(CommandRegionKey);
+        FHistory.Stop();
         FNetwork.Close();
     } else {
         FCapture.Resume();
@@ -261,6 +265,18 @@ void TfrmDebug::HandleClientCommand(TClientCommand command) {
         FLines.Hand(line);
         return;
     }
+    // The history keeps the client's text, where it is UTF-8 at all; the
+    // pane shows it in the code page.
+    case TClientCommandKind::PrintUtf8: {
+        TReceivedLine line;
+        line.Received = FServices.Clock.LineTime();
+        line.Origin.Source = TLineSource::Client;
+        AppendValidUtf8(command.Text, line.Utf8);
+        line.HasUtf8 = true;
+        FServices.FromUtf8.Convert(line.Utf8, line.Text);
+        FLines.Hand(line);
+        return;
+    }
     case TClientCommandKind::LoadFromFile:
         DoLoadFromFile(command.Text);
         return;
@@ -278,6 +294,11 @@ void TfrmDebug::HandleClientCommand(TClientCommand command) {
 
 void TfrmDebug::PrintOwnLine(std::string text) {
     FLines.Hand(OwnLine(std::move(text), FServices.Clock));
+}
+
+void TfrmDebug::HistoryNotices() {
+    for (std::string& notice : FHistory.TakeNotices())
+        PrintOwnLine(std::move(notice));
 }
 
 void TfrmDebug::DoPrint(const std::string& text) {
@@ -303,6 +324,8 @@ void TfrmDebug::DoSetLogFile(const std::string& fileName) {
     }
     SaveIntoLogFile();
     FLogFile = fileName;
+    FServices.HistoryViewer.HistoryFolderChanged(HistoryFolderFor(FLogFile));
+    FHistory.UseLogFile(FLogFile);
     // A viewer that ends without closing must find this log's recovery copy
     // at its next start, not the copy of the log it left.
     FSettings.WriteRegString(DRAVIK_VALUE_LOG_FILE, FLogFile);

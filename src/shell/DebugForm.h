@@ -11,17 +11,22 @@
 #include "shell/SettingsStore.h"
 #include "shell/Switches.h"
 #include "shell/WindowsOutputCapture.h"
+#include "shell/history/HistoryPart.h"
 #include "shell/network/SyslogNetwork.h"
 
 class IClock;
 class IDialogs;
 class IFileSystem;
+class IHistoryViewer;
+class IFromUtf8;
+class IHistoryStore;
 class IInstanceCheck;
 class IMessageBoxes;
 class IWindowPlacement;
 class IWindowSwitches;
 class IRegistry;
 class IWindowsOutput;
+class IProcessNames;
 class TMapList;
 class TPaneBuffer;
 class TPanePacing;
@@ -44,6 +49,10 @@ struct TfrmDebugServices {
     IDialogs& Dialogs;
     IWindowsOutput& WindowsOutput;
     IRecoveryWriter& RecoveryWriter;
+    IHistoryViewer& HistoryViewer;
+    IProcessNames& ProcessNames;
+    IHistoryStore& History;
+    IFromUtf8& FromUtf8;
     TNetworkServices Network;
 };
 
@@ -69,7 +78,7 @@ class TfrmDebug {
     // is shown: keeps the pane's recovery copy up to date.
     void tmrRecoveryTimer();
     // The window could not have its timer: no recovery copy is kept.
-    void RecoveryTimerUnavailable() { ShowRecoveryFailure(); }
+    void RecoveryTimerUnavailable() { FRecovery.Unavailable(FLogFile); }
 
     // The general error display.
     void ShowException(const std::exception& error);
@@ -82,6 +91,8 @@ class TfrmDebug {
 
     // Where every line goes: sources hand their lines here.
     TLineDistributor& Lines() { return FLines; }
+    // The history's writer has something to say: printed as the viewer's own lines.
+    void HistoryNotices();
     // A line of the viewer's own, on the line path like every other.
     void PrintOwnLine(std::string text);
 
@@ -128,6 +139,8 @@ class TfrmDebug {
     void mnuCopyClick();
     void mnuPasteClick();
     void mnuSelectAllClick();
+    // The History window on the history of the log file in use.
+    void mnuHistoryClick();
     TPopupMenuState PopupMenu1Popup();
 
     bool StayOnTop() const { return Checked(TCheckBoxId::cbFloat); }
@@ -146,7 +159,6 @@ class TfrmDebug {
     void LoadLogFile();
     void SaveIntoLogFile();
     void SaveSettings();
-    void ShowRecoveryFailure();
     void ApplyPlacementSettings();
     void WriteLogConnect();
     void SaveWithWindowsOutputReleased();
@@ -161,6 +173,7 @@ class TfrmDebug {
     TWindowsOutputCapture FCapture;
     TSyslogNetwork FNetwork{FServices.Network, FSettings, FLines, FServices.Clock};
     TRecoveryFile FRecovery;
+    THistoryPart FHistory;
 
     bool FChecked[CheckBoxCount] = {true, true, true, true};
     // The menu's Debug Output check mark is a copy of the box, refreshed
@@ -172,6 +185,5 @@ class TfrmDebug {
     // The log file, or its recovery copy, could not be read: neither may be
     // overwritten by the pane.
     bool FLogFileUnread = false;
-    bool FRecoveryFailureShown = false;
     bool FOtherInstanceFound = false;
 };

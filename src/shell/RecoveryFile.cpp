@@ -1,6 +1,7 @@
 #include "shell/RecoveryFile.h"
 
 #include "pane/FileSystem.h"
+#include "shell/LinePath.h"
 
 const char* const RecoveredLine = "***** Recovered after the viewer ended without closing *****";
 
@@ -40,6 +41,22 @@ TRecoveryFile::TUpdate TRecoveryFile::Tick(const std::string& logFile, const std
     // the new write is not lost behind it.
     const TUpdate now = WriteFinished();
     return update == TUpdate::Failed ? update : now;
+}
+
+void TRecoveryFile::Look(const std::string& logFile, const std::string& paneText) {
+    if (Tick(logFile, paneText) == TUpdate::Failed)
+        SayNotSurviving(logFile);
+}
+
+// Once per run: the user learns that a crash would lose the output, and the
+// pane is not filled with the same line while the cause lasts.
+void TRecoveryFile::SayNotSurviving(const std::string& logFile) {
+    if (FNotSurvivingSaid)
+        return;
+    FNotSurvivingSaid = true;
+    FLines.Hand(OwnLine("***** Cannot write the recovery file " + NameFor(logFile) +
+                            ": output would not survive a crash *****",
+                        FClock));
 }
 
 TRecoveryFile::TUpdate TRecoveryFile::WriteFinished() {

@@ -2,7 +2,9 @@
 
 #include <string>
 
+class IClock;
 class IFileSystem;
+class TLineDistributor;
 
 // How often the viewer looks whether the pane needs copying. Half the
 // promised second: a change just after one look is copied at the next,
@@ -34,7 +36,8 @@ class IRecoveryWriter {
 // typing change as well as the lines that arrive.
 class TRecoveryFile {
   public:
-    TRecoveryFile(IFileSystem& files, IRecoveryWriter& writer) : FFiles(files), FWriter(writer) {}
+    TRecoveryFile(IFileSystem& files, IRecoveryWriter& writer, TLineDistributor& lines, const IClock& clock)
+        : FFiles(files), FWriter(writer), FLines(lines), FClock(clock) {}
 
     static std::string NameFor(const std::string& logFile) { return logFile + ".recover"; }
     // Where the copy is written before it takes the copy's place: beside it,
@@ -50,9 +53,11 @@ class TRecoveryFile {
     void Kept(const std::string& paneText) { FKeptText = paneText; }
     enum class TUpdate { Unchanged, Writing, Written, Failed };
     // The timer's look: hands the pane over to the writer if it differs from
-    // what the files keep, and reports how the last write ended. A copy
-    // that could not be written is tried again at every look until it is.
-    TUpdate Tick(const std::string& logFile, const std::string& paneText);
+    // what the files keep. A copy that could not be written is tried again
+    // at every look until it is, and said in the pane once per run.
+    void Look(const std::string& logFile, const std::string& paneText);
+    // There is no timer to look: no copy is kept, which the pane says.
+    void Unavailable(const std::string& logFile) { SayNotSurviving(logFile); }
     // Brings the copy up to date now, on this thread: before the log is
     // written at a close or a log switch.
     TUpdate Update(const std::string& logFile, const std::string& paneText);
@@ -62,12 +67,17 @@ class TRecoveryFile {
     void RemoveOutranked(const std::string& logFile);
 
   private:
+    TUpdate Tick(const std::string& logFile, const std::string& paneText);
     TUpdate WriteFinished();
+    void SayNotSurviving(const std::string& logFile);
 
     IFileSystem& FFiles;
     IRecoveryWriter& FWriter;
+    TLineDistributor& FLines;
+    const IClock& FClock;
     std::string FKeptText;
     // The text being written, while the writer has it.
     std::string FWritingText;
     bool FWriting = false;
+    bool FNotSurvivingSaid = false;
 };

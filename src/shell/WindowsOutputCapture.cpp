@@ -1,5 +1,6 @@
 #include "shell/WindowsOutputCapture.h"
 
+#include "channel/ProcessNames.h"
 #include "dravik/protocol.h"
 #include "shell/LinePath.h"
 #include "shell/SettingsStore.h"
@@ -79,7 +80,12 @@ bool TWindowsOutputCapture::Take(unsigned now, bool released, bool debugOutput) 
         return false;
     if (dropped > 0)
         lines.push_back(OwnLine(DroppedText(dropped), FClock));
-    for (const TReceivedLine& line : lines)
+    // Looked up here, on the window's thread, and not by the channel's reader, which must let its
+    // senders go at once.
+    for (TReceivedLine& line : lines) {
+        if (line.Origin.Source == TLineSource::WindowsOutput)
+            line.Origin.ProcessName = FNames.NameOf(line.Origin.ProcessId, line.Received);
         FLines.Hand(line);
+    }
     return !lines.empty();
 }

@@ -7,6 +7,7 @@
 #include "channel/WindowsOutputLines.h"
 
 class IClock;
+class IProcessNames;
 class TLineDistributor;
 class TSettingsStore;
 
@@ -16,13 +17,13 @@ extern const char* const OtherReaderText;
 std::string CaptureRefusalText(TCaptureStart started);
 
 // The Capture Windows Output switch and what it brings: the channel's
-// reader, the lines made of its messages, handed on as every line is, and
-// the saved setting.
+// reader, the lines made of its messages with their processes' names,
+// handed on as every line is, and the saved setting.
 class TWindowsOutputCapture {
   public:
-    TWindowsOutputCapture(IWindowsOutput& reader, TSettingsStore& settings, TLineDistributor& lines,
-                          const IClock& clock)
-        : FReader(reader), FSettings(settings), FLines(lines), FClock(clock) {}
+    TWindowsOutputCapture(IWindowsOutput& reader, IProcessNames& names, TSettingsStore& settings,
+                          TLineDistributor& lines, const IClock& clock)
+        : FReader(reader), FNames(names), FSettings(settings), FLines(lines), FClock(clock) {}
 
     bool On() const { return FOn; }
     // Start-up: the saved switch. Only "1" takes the channel: the key of every
@@ -47,6 +48,7 @@ class TWindowsOutputCapture {
     bool Take(unsigned now, bool released, bool debugOutput);
 
     IWindowsOutput& FReader;
+    IProcessNames& FNames;
     TSettingsStore& FSettings;
     TLineDistributor& FLines;
     const IClock& FClock;

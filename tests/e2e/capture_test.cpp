@@ -18,7 +18,7 @@ namespace {
 
 const std::string kOtherReader = "Windows debug output is already captured by another program";
 // Capture Windows Output among the menu's items, separators left out.
-const std::size_t kCaptureItem = 12;
+const std::size_t kCaptureItem = 13;
 // A sender is held up when a reader does not answer: OutputDebugStringA then waits up to 10 s.
 const DWORD kHeldUpMs = 5000;
 
@@ -272,8 +272,8 @@ void LinesOfOneProcessAndOfTwo() {
     if (!StartCapturing(run, "1"))
         return;
     const HWND viewer = run.Window();
-    CHECK(Say("one\r\ntwo\rthree\nempty next\r\n\r\n"));
-    std::string expected = Own("one") + Own("two") + Own("three") + Own("empty next") + Own("");
+    CHECK(Say("one\tcolumn\r\ntwo\rthree\nempty next\r\n\r\n"));
+    std::string expected = Own("one\tcolumn") + Own("two") + Own("three") + Own("empty next") + Own("");
     CHECK(WaitForPane(viewer, expected));
 
     // Another process's line between the two pieces of ours: neither mixes with the other.
@@ -312,6 +312,15 @@ void LinesOfOneProcessAndOfTwo() {
     CHECK(WaitForPane(viewer, expected));
     CHECK(run.Close());
     CHECK_EQ(FileOrAbsent(run.LogPath()), expected);
+
+    // The history holds the same lines, each with its process's id and name and the text as it was sent.
+    // The other process had ended by then, but this test still holds it: its id was not another's yet.
+    const std::string self = std::to_string(GetCurrentProcessId()) + " e2e-capture.exe\t";
+    const std::string otherSelf = std::to_string(other.Id()) + " e2e-capture.exe\t";
+    CHECK_EQ(HistoryEntries(run.LogPath()),
+             (std::vector<std::string>{self + "one\tcolumn", self + "two", self + "three",
+                                       self + "empty next", self, otherSelf + "other process",
+                                       self + "frame took 3 ms", self + "left alone", self + "back on"}));
 }
 
 void EightSendersAtOnce() {

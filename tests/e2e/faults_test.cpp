@@ -6,6 +6,8 @@
 #include "harness/fixture.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 using namespace e2e;
 
@@ -85,6 +87,37 @@ void LogNotWritableAtCloseKeepsTheOldLog() {
     CHECK_EQ(FilesMatching(run.Folder(), "*.tmp").size(), 0u);
     Result("log held for reading elsewhere at close", "close refused with \"Cannot create file <log>.\", old "
                                                       "log intact, closes once released");
+}
+
+// The history's folder cannot be made (a file holds its name): one line in the pane says so, prints go on
+// as before, and once the folder can be made the pane says how many lines the history lacks: the failure's
+// own line and those printed meanwhile.
+void AHistoryFolderThatCannotBeWritten() {
+    ViewerRun run;
+    const std::string folder = run.LogPath() + ".history";
+    if (!CHECK(DeleteSettings()) || !CHECK(run.Prepared()) ||
+        !CHECK(WriteFileBytes(folder, "not a folder")) || !StartViewer(run))
+        return;
+    const HWND viewer = run.Window();
+    const std::string failure = "***** Cannot write the history " + folder + ": ";
+    CHECK(WaitFor([&] { return PaneText(viewer).find(failure) != std::string::npos; }, 5000));
+    for (const char* line : {"lost 1", "lost 2", "lost 3"})
+        CHECK_SENT(Print(viewer, line));
+    // The history is written at least once a second: by then each of these lines has failed too.
+    Sleep(1500);
+    const std::string pane = PaneText(viewer);
+    const std::string::size_type end = pane.find(" *****\r\n");
+    CHECK_MSG(pane.compare(0, failure.size(), failure) == 0 && end != std::string::npos &&
+                  pane.substr(end) == " *****\r\nlost 1\r\nlost 2\r\nlost 3\r\n",
+              "pane: " + Printable(pane));
+
+    CHECK(DeleteFileA(folder.c_str()));
+    CHECK_SENT(Print(viewer, "kept again"));
+    const std::string notKept = "***** 4 lines were not kept in the history " + folder + " *****";
+    CHECK(WaitForPane(viewer, pane + "kept again\r\n" + notKept + "\r\n"));
+    CHECK(run.Close());
+    CHECK_EQ(HistoryEntries(run.LogPath()),
+             (std::vector<std::string>{"client\tkept again", "viewer\t" + notKept}));
 }
 
 void SaveOntoReadOnlyFileChangesNothing() {
@@ -358,6 +391,7 @@ void TwoViewersStartedAtTheSameMoment() {
 
 int main() {
     RunTest("log not writable at close keeps the old log", LogNotWritableAtCloseKeepsTheOldLog);
+    RunTest("a history folder that cannot be written", AHistoryFolderThatCannotBeWritten);
     RunTest("save onto a read-only file changes nothing", SaveOntoReadOnlyFileChangesNothing);
     RunTest("a save keeps the replaced file's attributes", SaveKeepsTheReplacedFilesAttributes);
     RunTest("load of folders, empty and large files", LoadOfFoldersEmptyAndLargeFiles);

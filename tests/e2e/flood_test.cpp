@@ -3,6 +3,10 @@
 #include "ReferencePane.h"
 #include "harness/fixture.h"
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 using namespace e2e;
 
 namespace {
@@ -62,10 +66,53 @@ void AFloodEndsWithTheTextOfPrintingMessageByMessage() {
     CHECK_EQ(FileOrAbsent(run.LogPath()), reference.Text);
 }
 
+// A viewer ended at once in the middle of a flood (as the task manager ends it) loses at most the last second
+// of its history: the history holds the lines from the first on, in order and each once, up to one printed
+// less than a second before the end, and nothing that was not printed. A last entry cut off by the end is
+// part of that second.
+void AViewerEndedDuringAFloodLosesAtMostTheLastSecondOfHistory() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    const HWND viewer = run.Window();
+    Region region = Region::Open();
+    if (!CHECK(region.Valid()))
+        return;
+    std::vector<std::string> sent;
+    std::vector<DWORD> answered;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 3000) {
+        const std::string line = "flood " + std::to_string(sent.size() + 1) + " " + Filler(60, sent.size());
+        if (!CHECK(PrintThrough(region, viewer, line)))
+            return;
+        sent.push_back(line);
+        answered.push_back(GetTickCount());
+    }
+    const DWORD ended = GetTickCount();
+    run.Terminate();
+
+    std::vector<std::string> entries = HistoryEntries(run.LogPath());
+    if (!entries.empty() && entries.back().compare(0, 12, "<malformed> ") == 0)
+        entries.pop_back();
+    std::size_t kept = 0;
+    while (kept < entries.size() && kept < sent.size() && entries[kept] == "client\t" + sent[kept])
+        ++kept;
+    CHECK_MSG(kept == entries.size(), "entry " + std::to_string(kept + 1) + " is not the line printed then");
+    std::size_t due = 0;
+    while (due < sent.size() && ended - answered[due] > 1000)
+        ++due;
+    CHECK_MSG(kept >= due, std::to_string(sent.size()) + " lines printed, " + std::to_string(due) +
+                               " of them a second before the end, " + std::to_string(kept) +
+                               " in the history");
+    std::printf("  %zu lines printed, %zu in the history\n", sent.size(), kept);
+}
+
 } // namespace
 
 int main() {
     RunTest("a flood ends with the text of printing message by message",
             AFloodEndsWithTheTextOfPrintingMessageByMessage);
+    RunTest("a viewer ended during a flood loses at most the last second of its history",
+            AViewerEndedDuringAFloodLosesAtMostTheLastSecondOfHistory);
     return Finish();
 }

@@ -1,7 +1,10 @@
-// dravik-send, the command-line client, against the real viewer.
+// dravik-send, the command-line client, against the real viewer; and Unicode text from it and from the client
+// header, which the viewer's history keeps exactly.
 #include "harness/fixture.h"
 #include "harness/process.h"
 #include "harness/ui.h"
+
+#include "dravik/client.h"
 
 #include <memory>
 #include <vector>
@@ -141,6 +144,52 @@ void CopiesRunningTogetherDoNotMixTheirLines() {
     CHECK(run.Close());
 }
 
+// dravik-send started with a UTF-16 command line, as a console gives it: its words may hold what the
+// system's code page cannot. Returns the exit code, or STILL_ACTIVE when it did not end in time.
+DWORD RunSendWide(const std::wstring& arguments) {
+    const std::string tool = SendTool();
+    std::wstring line(tool.size(), L'\0');
+    line.resize(static_cast<std::size_t>(MultiByteToWideChar(
+        CP_ACP, 0, tool.data(), static_cast<int>(tool.size()), &line[0], static_cast<int>(line.size()))));
+    line = L"\"" + line + L"\" " + arguments;
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
+        return STILL_ACTIVE;
+    const TKernelHandle process(info.hProcess);
+    CloseHandle(info.hThread);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.Get(), 20000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.Get(), &code);
+    return code;
+}
+
+// Text beyond code page 1252 (Greek, Chinese, an emoji beyond the Basic Multilingual Plane) from the header's
+// wide and UTF-8 prints and from dravik-send --utf8, its words and its standard input (after a byte order
+// mark): the pane shows "?" for what the code page cannot hold, and the history keeps every character.
+void UnicodeTextIsKeptExactlyInTheHistory() {
+    ViewerRun run;
+    if (!StartFirstRun(run))
+        return;
+    CHECK_EQ(dravik_wprint(L"wide \u03a9 caf\u00e9 \u4e2d \U0001F600"), DRAVIK_OK);
+    CHECK_EQ(dravik_printf_utf8("utf8 %s\tcolumn", "\xCE\xA9"), DRAVIK_OK);
+    CHECK_EQ(dravik_print("plain caf\xE9"), DRAVIK_OK);
+    CheckExit(RunSend("--utf8 -", "\xEF\xBB\xBFstdin \xCE\xB1\xCE\xB2\r\nsecond\r\n"), 0,
+              "dravik-send --utf8 -");
+    CHECK_EQ(RunSendWide(L"--utf8 words \u03a9 \u4e2d"), 0ul);
+    const std::string pane = "wide ? caf\xE9 ? ?\r\nutf8 ?\tcolumn\r\nplain caf\xE9\r\nstdin ??\r\nsecond\r\n"
+                             "words ? ?\r\n";
+    CHECK(WaitForPane(run.Window(), pane));
+    CHECK(run.Close());
+    CHECK_EQ(HistoryEntries(run.LogPath()),
+             (std::vector<std::string>{"client\twide \xCE\xA9 caf\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80",
+                                       "client\tutf8 \xCE\xA9\tcolumn", "client\tplain caf\xC3\xA9",
+                                       "client\tstdin \xCE\xB1\xCE\xB2", "client\tsecond",
+                                       "client\twords \xCE\xA9 \xE4\xB8\xAD"}));
+    dravik_disconnect();
+}
+
 void ExitCodes() {
     if (!CHECK_MSG(FindAnyViewerWindow() == nullptr, "a viewer is running; the test needs none"))
         return;
@@ -163,6 +212,7 @@ int main() {
     RunTest("standard input and long texts", StandardInputAndLongTexts);
     RunTest("standard input across a viewer restart", StandardInputAcrossAViewerRestart);
     RunTest("copies running together do not mix their lines", CopiesRunningTogetherDoNotMixTheirLines);
+    RunTest("Unicode text is kept exactly in the history", UnicodeTextIsKeptExactlyInTheHistory);
     RunTest("exit codes", ExitCodes);
     return Finish();
 }

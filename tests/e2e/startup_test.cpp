@@ -4,8 +4,10 @@
 #include "harness/steps.h"
 #include "harness/ui.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 using namespace e2e;
 
@@ -167,6 +169,62 @@ Step BinaryLogFile(const std::string& path) {
 
 const std::string kFallback = "from the default log\r\n";
 
+// A history file of an earlier run: entries of 100 bytes each.
+std::string EarlierHistory(std::size_t entries) {
+    const std::string entry = "2020-01-01 00:00:00.000\tclient\t" + std::string(66, 'e') + "\r\n";
+    std::string bytes;
+    for (std::size_t i = 0; i < entries; ++i)
+        bytes += entry;
+    return bytes;
+}
+
+// A file for each start, and for a log switched to one in that log's folder. At a start the oldest history
+// files go until the folder keeps within "HistoryLimitMB" (1 MiB here, the file being written counted at the
+// half of it that it may grow to); files of other names stay as they are. "0" keeps no history at all.
+void TheHistoryStartsAFileEachRunWithinItsLimit() {
+    ViewerRun run;
+    const std::string folder = HistoryFolder(run.LogPath());
+    const std::string notes = std::string(600 * 1024, 'x');
+    if (!CHECK(run.Prepared()) || !CHECK(DeleteSettings()) || !CHECK(SetSetting("HistoryLimitMB", "1")) ||
+        !CHECK(CreateDirectoryA(folder.c_str(), nullptr)) ||
+        !CHECK(WriteFileBytes(folder + "20200101-000000.txt", EarlierHistory(6144))) ||
+        !CHECK(WriteFileBytes(folder + "20200101-000001.txt", EarlierHistory(3072))) ||
+        !CHECK(WriteFileBytes(folder + "notes.txt", notes)))
+        return;
+    for (const char* line : {"first run", "second run"}) {
+        if (!StartViewer(run))
+            return;
+        CHECK_SENT(Print(run.Window(), line));
+        CHECK(run.Close());
+    }
+    const std::vector<std::string> files = HistoryFiles(run.LogPath());
+    CHECK_EQ(files.size(), 3u);
+    CHECK(!files.empty() && files[0] == "20200101-000001.txt");
+    CHECK_EQ(FileOrAbsent(folder + "notes.txt"), notes);
+    std::vector<std::string> entries = HistoryEntries(run.LogPath());
+    CHECK_EQ(entries.size(), 3074u);
+    CHECK_EQ(
+        std::vector<std::string>(entries.end() - std::min<std::size_t>(entries.size(), 2), entries.end()),
+        (std::vector<std::string>{"client\tfirst run", "client\tsecond run"}));
+
+    if (!StartViewer(run))
+        return;
+    const std::string otherLog = run.Folder() + "other.log";
+    CHECK_SENT(SendCommand(run.Window(), kSetLogFile, otherLog));
+    CHECK_SENT(Print(run.Window(), "after the switch"));
+    CHECK(run.Close());
+    CHECK_EQ(HistoryEntries(otherLog), std::vector<std::string>{"client\tafter the switch"});
+    CHECK_EQ(HistoryEntries(run.LogPath()).size(), 3074u);
+
+    RemoveFolder(HistoryFolder(otherLog));
+    if (!CHECK(SetSetting("HistoryLimitMB", "0")) || !StartViewer(run))
+        return;
+    CHECK_SENT(Print(run.Window(), "kept nowhere"));
+    CHECK(run.Close());
+    CHECK(!FolderExists(HistoryFolder(otherLog)));
+    CHECK(DeleteSetting("HistoryLimitMB"));
+}
+
 } // namespace
 
 int main() {
@@ -248,6 +306,8 @@ int main() {
           FirstVisibleLineIs(false), Close(), FileIs("<run>\\DebugLog.txt", log + "after the log\r\n")}},
     });
     RunTest("clients that find the window while it starts", ClientsThatFindTheWindowWhileItStarts);
+    RunTest("the history starts a file each run, within its limit",
+            TheHistoryStartsAFileEachRunWithinItsLimit);
     Skip("the Mark line's time and the locale", "Mark is a toolbar command: e2e-ui drives it");
     return Finish();
 }

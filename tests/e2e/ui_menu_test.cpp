@@ -20,6 +20,7 @@ const char* const kItems[] = {"Clear",
                               "Select All",
                               "Import",
                               "Export",
+                              "History...",
                               "Mark",
                               "Stay on Top",
                               "Toolbar",
@@ -28,6 +29,7 @@ const char* const kItems[] = {"Clear",
                               "Capture Windows Output",
                               "Network...",
                               "Info"};
+static_assert(std::size(kItems) == kMenuItemCount, "the harness reads as many items as the menu has");
 
 int Position(const std::string& item) {
     return static_cast<int>(std::find(std::begin(kItems), std::end(kItems), item) - std::begin(kItems));

@@ -285,6 +285,12 @@ TEST_F(CommandsTest, ImportAndExportWorkOnThePane) {
     EXPECT_EQ(V.Pane.Text(), "from file");
 }
 
+TEST_F(CommandsTest, HistoryOpensOnTheHistoryOfTheLogInUse) {
+    V.Form.mnuHistoryClick();
+    EXPECT_EQ(V.HistoryViewer.Shown, (Strings{DefaultLogFile + ".history"}));
+    EXPECT_TRUE(V.Window.Calls.empty());
+}
+
 TEST_F(CommandsTest, EachDialogProposesItsOwnLastChosenName) {
     V.Files.Files["C:\\a.txt"] = "a";
     V.Dialogs.ChosenName = "C:\\a.txt";

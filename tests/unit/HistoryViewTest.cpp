@@ -9,14 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "fakes/MemoryRegistry.h"
+#include "shell/SettingsStore.h"
 #include "shell/historyview/BlockMatch.h"
 #include "shell/historyview/CaseFold.h"
 #include "shell/historyview/HistoryExport.h"
 #include "shell/historyview/HistoryFileNames.h"
 #include "shell/historyview/HistoryFolder.h"
+#include "shell/historyview/HistoryForm.h"
 #include "shell/historyview/HistoryLine.h"
 #include "shell/historyview/HistoryLock.h"
 #include "shell/historyview/HistoryModel.h"
+#include "shell/historyview/HistoryPlacement.h"
 #include "shell/historyview/HistoryRowCache.h"
 #include "shell/historyview/HistoryStatus.h"
 #include "shell/historyview/TextPattern.h"
@@ -464,6 +468,211 @@ TEST(HistoryFindTest, NextAndPreviousShownRowWrappingAround) {
     view.Settle();
     EXPECT_EQ(FindStatusText(view.FindNow("alpha", 0, true, false), 4), "Line 3 of 4");
     EXPECT_EQ(FindStatusText(view.FindNow("two", 0, true, false), 4), "Not found");
+}
+
+// A list as the History window's logic drives it: a count, the top row, a page of rows, a selection. Like a
+// list view, it keeps the top row where the rows below it still fill a page.
+class TMemoryHistoryList : public IHistoryList {
+  public:
+    std::uint32_t Count = 0;
+    std::uint32_t Top = 0;
+    std::uint32_t Page = 10;
+    std::set<std::uint32_t> Selection;
+    std::uint32_t Focus = NoHistoryRow;
+
+    void SetRowCount(std::uint32_t count) override {
+        Count = count;
+        Selection.erase(Selection.lower_bound(count), Selection.end());
+        if (Focus >= count)
+            Focus = NoHistoryRow;
+        Top = std::min(Top, LastTop());
+    }
+    std::uint32_t TopRow() const override { return Top; }
+    std::uint32_t RowsPerPage() const override { return Page; }
+    void ScrollTo(std::uint32_t top) override { Top = std::min(top, LastTop()); }
+    void ShowRow(std::uint32_t row) override {
+        if (row < Top)
+            Top = row;
+        else if (row >= Top + Page)
+            Top = row - Page + 1;
+    }
+    bool FocusedRow(std::uint32_t& row) const override {
+        if (Selection.count(Focus) == 0)
+            return false;
+        row = Focus;
+        return true;
+    }
+    std::vector<TRowRange> SelectedRanges() const override {
+        std::vector<TRowRange> ranges;
+        for (std::uint32_t row : Selection)
+            if (!ranges.empty() && ranges.back().Last + 1 == row)
+                ranges.back().Last = row;
+            else
+                ranges.push_back(TRowRange{row, row});
+        return ranges;
+    }
+    void Select(const std::vector<TRowRange>& ranges, std::uint32_t focus) override {
+        Selection.clear();
+        for (const TRowRange& range : ranges)
+            for (std::uint32_t row = range.First; row <= range.Last; ++row)
+                Selection.insert(row);
+        Focus = focus;
+    }
+    // A click on a row, as the user makes it.
+    void Click(std::uint32_t row) { Select({TRowRange{row, row}}, row); }
+
+  private:
+    std::uint32_t LastTop() const { return Count > Page ? Count - Page : 0; }
+};
+
+std::vector<std::string> Numbered(const std::string& prefix, int first, int count) {
+    std::vector<std::string> texts;
+    for (int i = first; i < first + count; ++i)
+        texts.push_back(prefix + std::to_string(i));
+    return texts;
+}
+
+struct THistoryWindowLogic : THistoryView {
+    TMemoryHistoryList List;
+    TfrmHistory Form{List};
+
+    THistoryWindowLogic() { Form.Attach(&Model); }
+    // The background work ran, and the window read what it changed.
+    void Update() {
+        Settle();
+        Form.ModelChanged();
+    }
+    void Write(const std::string& file, const std::vector<std::string>& texts) {
+        Folder.Files[file] += Entries(texts);
+        Model.Refresh();
+        Update();
+    }
+};
+
+TEST(HistoryFormTest, FollowsTheLastRowUntilTheUserLooksElsewhereAndKeepsItsPlaceWhenRowsLeave) {
+    THistoryWindowLogic window;
+    window.Folder.Files["20240501-100000.txt"] = Entries(Numbered("old ", 0, 10));
+    window.Write("20240501-110000.txt", Numbered("new ", 0, 20));
+    EXPECT_EQ(window.List.Count, 30u);
+    EXPECT_EQ(window.List.Top, 20u);
+    EXPECT_EQ(window.Form.StatusText(), "30 of 30 lines shown");
+
+    window.Write("20240501-110000.txt", Numbered("new ", 20, 5));
+    EXPECT_EQ(window.List.Top, 25u) << "new rows scroll into view";
+
+    // Scrolled away: the view stays, and the status counts what arrives below.
+    window.List.Top = 5;
+    window.Form.ListScrolled();
+    window.Write("20240501-110000.txt", Numbered("new ", 25, 3));
+    EXPECT_EQ(window.List.Top, 5u);
+    EXPECT_EQ(window.Form.StatusText(), "38 of 38 lines shown | 3 new lines below");
+
+    // Scrolled back to the last row: it follows again.
+    window.List.Top = 28;
+    window.Form.ListScrolled();
+    EXPECT_EQ(window.Form.StatusText(), "38 of 38 lines shown");
+    // An earlier row selected, though the last one is in view: the view stays.
+    window.List.Click(30);
+    window.Form.SelectionMoved();
+    window.Write("20240501-110000.txt", Numbered("new ", 28, 1));
+    EXPECT_EQ(window.List.Top, 28u);
+    EXPECT_EQ(window.Form.StatusText(), "39 of 39 lines shown | 1 new line below");
+
+    // The oldest file removed by the limit: the selection and the top row move up with their rows.
+    window.List.Select({TRowRange{12, 14}, TRowRange{30, 30}}, 30);
+    window.Folder.Files.erase("20240501-100000.txt");
+    window.Model.Refresh();
+    window.Update();
+    EXPECT_EQ(window.List.Count, 29u);
+    EXPECT_EQ(window.List.Top, 18u);
+    EXPECT_EQ(window.List.SelectedRanges().size(), 2u);
+    EXPECT_EQ(std::set<std::uint32_t>({2, 3, 4, 20}), window.List.Selection);
+    EXPECT_EQ(window.Text(window.List.Focus), "new 20");
+    EXPECT_EQ(window.Form.StatusText(), "29 of 29 lines shown | 1 new line below");
+
+    // End: the last row selected follows again.
+    window.List.Click(28);
+    window.Form.SelectionMoved();
+    window.Write("20240501-110000.txt", Numbered("new ", 29, 12));
+    EXPECT_EQ(window.List.Top, 31u);
+    EXPECT_EQ(window.Form.StatusText(), "41 of 41 lines shown");
+    // A smaller window keeps the last row in view while it follows.
+    window.List.Page = 4;
+    window.Form.ListResized();
+    EXPECT_EQ(window.List.Top, 37u);
+
+    // A file that shrank cannot be followed: the rows are read anew, nothing stays selected.
+    window.List.Click(3);
+    window.Folder.Files["20240501-110000.txt"] = Entries(Numbered("rewritten ", 0, 4));
+    window.Model.Refresh();
+    window.Update();
+    EXPECT_EQ(window.List.Count, 4u);
+    EXPECT_TRUE(window.List.Selection.empty());
+    EXPECT_EQ(window.Text(3), "rewritten 3");
+}
+
+TEST(HistoryFormTest, FindFromTheSelectedRowAndAFilterThatStartsTheViewAgain) {
+    THistoryWindowLogic window;
+    window.Write("20240501-100000.txt", {"apple", "Banana", "cherry", "apple pie", "banana split", "date"});
+    window.List.Top = 0;
+    window.Form.ListScrolled();
+
+    const struct {
+        const char* Typed; // null: Enter or F3 (forward), Shift+F3 (backward)
+        bool Forward;
+        const char* Status;
+        std::uint32_t Selected;
+    } steps[] = {
+        {"BANANA", true, "6 of 6 lines shown | Line 2 of 6", 1},
+        {nullptr, true, "6 of 6 lines shown | Line 5 of 6", 4},
+        {nullptr, true, "6 of 6 lines shown | Line 2 of 6", 1},
+        {nullptr, false, "6 of 6 lines shown | Line 5 of 6", 4},
+        {"banana s", true, "6 of 6 lines shown | Line 5 of 6", 4},
+        {"ban", true, "6 of 6 lines shown | Line 5 of 6", 4},
+        {"zzz", true, "6 of 6 lines shown | Not found", 4},
+        {"", true, "6 of 6 lines shown", 4},
+    };
+    for (const auto& step : steps) {
+        if (step.Typed)
+            window.Form.FindTyped(step.Typed);
+        else
+            window.Form.FindAgain(step.Forward);
+        window.Update();
+        EXPECT_EQ(window.Form.StatusText(), step.Status) << (step.Typed ? step.Typed : "again");
+        EXPECT_EQ(std::set<std::uint32_t>({step.Selected}), window.List.Selection) << step.Status;
+    }
+
+    // A filter chooses the rows anew: nothing selected, the newest in view, Find among those shown.
+    EXPECT_TRUE(window.Form.FilterTyped(" apple ; CHERRY;-pie"));
+    EXPECT_FALSE(window.Form.FilterTyped("apple;CHERRY ;-pie"));
+    window.Update();
+    EXPECT_TRUE(window.List.Selection.empty());
+    EXPECT_EQ(window.Form.StatusText(), "2 of 6 lines shown");
+    window.Form.FindTyped("cherry");
+    window.Update();
+    EXPECT_EQ(window.Form.StatusText(), "2 of 6 lines shown | Line 2 of 2");
+    EXPECT_EQ(window.Form.SelectedRanges().size(), 1u);
+
+    // The next history (a switch of the log file) takes the same filter.
+    THistoryView next;
+    next.Folder.Files["20240601-100000.txt"] = Entries({"cherry", "pie", "fig"});
+    window.Form.Attach(&next.Model);
+    next.Settle();
+    window.Form.ModelChanged();
+    EXPECT_EQ(window.Form.StatusText(), "1 of 3 lines shown");
+    window.Form.Attach(nullptr);
+
+    // Its place on the screen is kept; values that are not numbers leave it to the system.
+    TMemoryRegistry registry;
+    TSettingsStore settings(registry);
+    TPlacement placement;
+    EXPECT_FALSE(ReadHistoryPlacement(settings, placement));
+    WriteHistoryPlacement(settings, TPlacement{-20, 30, 700, 400});
+    ASSERT_TRUE(ReadHistoryPlacement(settings, placement));
+    EXPECT_EQ(placement.Left, -20);
+    EXPECT_EQ(placement.Height, 400);
+    registry.SetString(SettingsKey, "HistoryWidth", "wide");
+    EXPECT_FALSE(ReadHistoryPlacement(settings, placement));
 }
 
 class TStringSink : public IHistorySink {

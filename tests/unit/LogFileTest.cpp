@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "ViewerParts.h"
 
@@ -32,12 +33,15 @@ TEST_F(SetLogFileTest, ANewCreatableNameSavesThePaneIntoTheOldLogAndKeepsThePane
     EXPECT_EQ(V.Pane.Text(), "before the switch\r\n");
 
     EXPECT_EQ(V.Setting("LogFile"), "C:\\Logs\\new.txt");
+    // The History window follows to the new log's history.
+    EXPECT_EQ(V.HistoryViewer.Changed, std::vector<std::string>{"C:\\Logs\\new.txt.history"});
 }
 
 TEST_F(SetLogFileTest, AnUnwritableNameIsReportedInThePaneInUpperCase) {
     Start("kept\r\n");
     V.Form.DoSetLogFile("c:\\no\\such\\dir\\x.txt");
     EXPECT_EQ(V.Pane.Text(), "kept\r\nError: Cannot set LogFile to \"C:\\NO\\SUCH\\DIR\\X.TXT\"\r\n");
+    EXPECT_TRUE(V.HistoryViewer.Changed.empty());
     EXPECT_EQ(V.Form.LogFile(), DefaultLogFile);
     EXPECT_EQ(V.Files.Files.count(DefaultLogFile), 0u);
 

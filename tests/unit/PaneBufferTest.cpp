@@ -8,6 +8,8 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistory.h"
+#include "fakes/MemoryHistoryViewer.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
@@ -254,11 +256,15 @@ TEST(PaneOnScreen, ALogTheControlRefusesIsKeptAtCloseAndLaterPrintsStillShow) {
     TFixedClock clock;
     TMemoryDialogs dialogs;
     TMemoryRecoveryWriter recoveryWriter(files);
+    TMemoryHistoryViewer historyViewer;
+    TMemoryProcessNames names;
+    TMemoryHistoryStore history;
+    TLatin1FromUtf8 fromUtf8;
     TMemorySyslogReceiver receiver;
     TMemorySyslogForwarder forwarder;
     TMemoryNetworkDialog networkDialog;
     TfrmDebug form(TfrmDebugServices{window, window, window, window, buffer, files, registry, maps, clock,
-                                     dialogs, window, recoveryWriter,
+                                     dialogs, window, recoveryWriter, historyViewer, names, history, fromUtf8,
                                      TNetworkServices{receiver, forwarder, networkDialog}});
 
     form.FormCreate();

@@ -8,6 +8,8 @@
 #include "channel/MapList.h"
 #include "common/ViewerError.h"
 #include "fakes/MemoryFileSystem.h"
+#include "fakes/MemoryHistory.h"
+#include "fakes/MemoryHistoryViewer.h"
 #include "fakes/MemoryPane.h"
 #include "fakes/MemoryRecoveryWriter.h"
 #include "fakes/MemoryRegistry.h"
@@ -38,11 +40,16 @@ template <class TFiles, class TSettingsRegistry> struct TBasicViewer {
     TMapList Maps{Memory};
     TFixedClock Clock;
     TMemoryDialogs Dialogs;
+    TMemoryHistoryViewer HistoryViewer;
+    TMemoryProcessNames ProcessNames;
+    TMemoryHistoryStore History;
+    TLatin1FromUtf8 FromUtf8;
     TMemorySyslogReceiver SyslogReceiver;
     TMemorySyslogForwarder SyslogForwarder;
     TMemoryNetworkDialog NetworkDialog;
     TfrmDebug Form{TfrmDebugServices{Window, Window, Window, Window, Pane, Files, Registry, Maps, Clock,
-                                     Dialogs, Window, RecoveryWriter,
+                                     Dialogs, Window, RecoveryWriter, HistoryViewer, ProcessNames, History,
+                                     FromUtf8,
                                      TNetworkServices{SyslogReceiver, SyslogForwarder, NetworkDialog}}};
 
     // A client's command message, read and carried out as the window does.

@@ -181,7 +181,11 @@ TEST_F(WindowsOutputTest, TheMenuItemTogglesTheCaptureUnlessAnotherReaderHasIt) 
     EXPECT_EQ(V.Pane.Text(), "[9] read before\r\n[9] waiting\r\n");
 }
 
-TEST_F(WindowsOutputTest, LinesReachThePaneOnlyWhileDebugOutputIsOn) {
+// The history gets the same lines, each with its process's id and name: process 4 started after its
+// messages were taken (at second 0), so its id was another process's then, and its name is not theirs.
+TEST_F(WindowsOutputTest, LinesReachThePaneAndTheHistoryOnlyWhileDebugOutputIsOn) {
+    V.ProcessNames.Processes[3] = {"app.exe", 0};
+    V.ProcessNames.Processes[4] = {"later.exe", 30};
     Start("1");
     V.Window.Send(3, "one\ntw", 100);
     EXPECT_TRUE(V.Form.WindowsOutputArrived(150));
@@ -210,6 +214,16 @@ TEST_F(WindowsOutputTest, LinesReachThePaneOnlyWhileDebugOutputIsOn) {
     V.Form.WindowsOutputArrived(3400);
     EXPECT_EQ(V.Pane.Text(), "[3] one\r\n[3] two\r\n[3] back on\r\n[4] back on\r\n[5] before the gap\r\n"
                              "3 messages of Windows debug output were dropped: the viewer fell behind\r\n");
+
+    EXPECT_EQ(V.History.Texts(), (Strings{"one", "two", "back on", "back on", "before the gap",
+                                          "3 messages of Windows debug output were dropped: the viewer fell "
+                                          "behind"}));
+    std::vector<std::string> origins;
+    for (const TReceivedLine& line : V.History.Lines)
+        origins.push_back(line.Origin.Source == TLineSource::WindowsOutput
+                              ? std::to_string(line.Origin.ProcessId) + " " + line.Origin.ProcessName
+                              : "viewer");
+    EXPECT_EQ(origins, (Strings{"3 app.exe", "3 app.exe", "3 app.exe", "4 ", "5 ", "viewer"}));
 }
 
 TEST_F(WindowsOutputTest, ClosingReleasesTheChannelAfterTheLogHasEverythingCaptured) {

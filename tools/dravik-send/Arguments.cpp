@@ -3,12 +3,15 @@
 #include <cstddef>
 
 const char* const kUsage =
-    "usage: dravik-send [--timeout MS] TEXT...   print the words as one line\n"
-    "       dravik-send [--timeout MS] -         print each line of standard input\n"
+    "usage: dravik-send [--timeout MS] [--utf8] TEXT...   print the words as one line\n"
+    "       dravik-send [--timeout MS] [--utf8] -         print each line of standard input\n"
     "       dravik-send [--timeout MS] --clear | --load FILE | --save FILE | --setlog FILE\n"
     "       dravik-send --help\n"
     "Use -- before a text that begins with --. The timeout (default 2000 ms, or the\n"
     "DRAVIK_TIMEOUT_MS environment variable) bounds the wait for the viewer.\n"
+    "--utf8 sends the text in UTF-8: the words as typed, whatever the system's code\n"
+    "page can hold, or standard input read as UTF-8. The viewer keeps it exactly in\n"
+    "its history.\n"
     "Exit codes: 0 sent, 1 bad usage, 2 no viewer running, 3 viewer did not answer,\n"
     "4 other failure.\n";
 
@@ -57,6 +60,10 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& parsed, std
             ++i;
             continue;
         }
+        if (arg == "--utf8") {
+            parsed.utf8 = true;
+            continue;
+        }
         if (arg == "--") {
             ++i;
             break;
@@ -94,6 +101,10 @@ bool ParseArguments(const std::vector<std::string>& args, Arguments& parsed, std
     if (haveCommand) {
         if (i < args.size()) {
             error = "unexpected argument " + args[i];
+            return false;
+        }
+        if (parsed.utf8 && parsed.action != Action::PrintStdin) {
+            error = "--utf8 goes with a text to print or -";
             return false;
         }
         return true;

@@ -9,6 +9,7 @@ struct Arguments {
     Action action = Action::Print;
     std::string text;       // the line to print, or the file name
     unsigned timeoutMs = 0; // 0: the client library's own setting
+    bool utf8 = false;      // the text to print is UTF-8
 };
 
 extern const char* const kUsage;

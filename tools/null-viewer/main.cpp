@@ -1,9 +1,10 @@
 // A viewer that shows nothing: it offers the same window and shared region as Dravik.exe and writes each
-// command it receives to a file made afresh at start, one record per line: "PRINT text", "CLEAR",
-// "LOADFROMFILE name", ... Clients are tested against it, and it measures what the channel alone costs.
+// command it receives to a file made afresh at start, one record per line: "PRINT text", "PRINTUTF8 text",
+// "CLEAR", "LOADFROMFILE name", ... Clients are tested against it, and it measures what the channel alone
+// costs.
 //
 //   null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]] [--class NAME --region NAME]
-//               [--show]
+//               [--show] [--no-utf8]
 //
 // OUTFILE NUL records nothing, for measuring the clients alone.
 // OUTFILE - opens no file at all: each command's text is only copied out of the region and 0 returned, which
@@ -14,6 +15,8 @@
 // --class and --region offer the channel under other names (NAME is then also the window's title), so that
 // it can run beside Dravik.exe and clients can take turns between the two.
 // --show shows the window and makes it the active one, as a viewer's window is; otherwise it stays hidden.
+// --no-utf8 leaves the window without the mark that says it takes the UTF-8 print, as an older viewer's;
+// it still records that command if a client sends it all the same.
 #include "dravik/protocol.h"
 #include "platform/Win32Handles.h"
 
@@ -35,6 +38,7 @@ struct Options {
     std::string title = DRAVIK_WINDOW_TITLE;
     std::string region = DRAVIK_REGION_NAME;
     bool show = false;
+    bool utf8 = true;
 };
 
 struct Viewer {
@@ -48,12 +52,15 @@ struct Viewer {
     long handled = 0;
     long stallAfter = -1;
     DWORD stallMs = 0;
+    bool utf8 = true;
 };
 
 const char* CommandWord(UINT message) {
     switch (message) {
     case DRAVIK_MSG_PRINT:
         return "PRINT";
+    case DRAVIK_MSG_PRINT_UTF8:
+        return "PRINTUTF8";
     case DRAVIK_MSG_LOADFROMFILE:
         return "LOADFROMFILE";
     case DRAVIK_MSG_SAVETOFILE:
@@ -97,6 +104,10 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
         SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        // Marked before anything else: clients can find the window by its title from here on.
+        const auto* made = static_cast<const Viewer*>(create->lpCreateParams);
+        if (made->utf8 && !SetPropA(window, DRAVIK_UTF8_PROPERTY, reinterpret_cast<HANDLE>(1)))
+            return FALSE;
     }
     auto* viewer = reinterpret_cast<Viewer*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     if (viewer != nullptr && CommandWord(message) != nullptr) {
@@ -109,6 +120,7 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 0;
     }
     if (message == WM_DESTROY) {
+        RemovePropA(window, DRAVIK_UTF8_PROPERTY);
         PostQuitMessage(0);
         return 0;
     }
@@ -141,6 +153,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         else if (arg == "--show") {
             options.show = true;
             continue;
+        } else if (arg == "--no-utf8") {
+            options.utf8 = false;
+            continue;
         } else if (options.outputFile.empty() && arg.compare(0, 2, "--") != 0) {
             options.outputFile = arg;
             continue;
@@ -164,7 +179,7 @@ int main(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fputs("usage: null-viewer OUTFILE [--size BYTES] [--stall-after N [--stall-ms MS]] "
-                   "[--class NAME --region NAME] [--show]\n",
+                   "[--class NAME --region NAME] [--show] [--no-utf8]\n",
                    stderr);
         return 1;
     }
@@ -172,6 +187,7 @@ int main(int argc, char** argv) {
     Viewer viewer;
     viewer.stallAfter = options.stallAfter;
     viewer.stallMs = options.stallMs;
+    viewer.utf8 = options.utf8;
     viewer.discard = options.outputFile == "-";
     // Each run starts a fresh record, which readers may look at while the viewer still runs.
     if (!viewer.discard) {

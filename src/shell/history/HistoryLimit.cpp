@@ -2,9 +2,10 @@
 
 #include <algorithm>
 
+#include "dravik/protocol.h"
 #include "shell/history/HistoryNames.h"
 
-const char* const HistoryLimitSetting = "HistoryLimitMB";
+const char* const HistoryLimitSetting = DRAVIK_VALUE_HISTORY_LIMIT;
 const char* const DefaultHistoryLimit = "256";
 
 namespace {

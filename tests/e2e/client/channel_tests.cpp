@@ -5,6 +5,7 @@
 
 #include "dravik/client.h"
 
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -17,6 +18,24 @@ using Records = std::vector<std::string>;
 
 std::string Print(const std::string& text) {
     return "PRINT " + text;
+}
+
+std::string PrintUtf8(const std::string& text) {
+    return "PRINTUTF8 " + text;
+}
+
+// The UTF-8 prints among the records, each at most the region's 4094 bytes and starting with a character (no
+// piece starts inside one), joined.
+std::string JoinedUtf8Pieces(const Records& records, std::size_t first, std::size_t count) {
+    std::string joined;
+    for (std::size_t i = first; i < first + count && i < records.size(); ++i) {
+        const std::string text = records[i].substr(10);
+        CHECK_MSG(records[i].compare(0, 10, "PRINTUTF8 ") == 0, records[i].substr(0, 20));
+        CHECK_MSG(text.size() <= 4094, std::to_string(text.size()));
+        CHECK_MSG(text.empty() || (static_cast<unsigned char>(text[0]) & 0xC0) != 0x80, "cut in a character");
+        joined += text;
+    }
+    return joined;
 }
 
 void NoViewerReturnsAtOnce() {
@@ -52,12 +71,13 @@ void TextLengthsAroundTheRegionSize() {
     CHECK_EQ(viewer.Records(), expected);
 }
 
-// Formatting past the stack buffer still delivers the whole result. Wide text arrives in the system's code
-// page (1252 under Wine here), with "?" for every character the code page cannot hold: no look-alikes, and
-// one "?" for a character beyond the Basic Multilingual Plane (two UTF-16 units) as for any other.
+// Formatting past the stack buffer still delivers the whole result. To a viewer without the UTF-8 mark (an
+// older one), Unicode text arrives as PRINT in the system's code page (1252 under Wine here), with "?" for
+// every character the code page cannot hold: no look-alikes, and one "?" for a character beyond the Basic
+// Multilingual Plane (two UTF-16 units) as for any other.
 void PrintfAndWideText() {
     NullViewer viewer;
-    if (!CHECK(viewer.Start(Scratch() + "printf.txt")))
+    if (!CHECK(viewer.Start(Scratch() + "printf.txt", "--no-utf8")))
         return;
     std::string body = Pattern(4990, 'd');
     CHECK_EQ(dravik_printf("%s=%d, %s", "x", -42, "done"), DRAVIK_OK);
@@ -85,12 +105,64 @@ void PrintfAndWideText() {
     CHECK_EQ(dravik_wprintf(L"%ls", longWide.c_str()), DRAVIK_OK);
     CHECK_EQ(dravik_wprint(nullptr), DRAVIK_ERROR);
     CHECK_EQ(dravik_wprintf(nullptr), DRAVIK_ERROR);
-    Records wide = {Print("caf\xe9 \x80|?|?|?|?|?|end"), Print(""),
-                    Print("\xe9t\xe9=7, narrow"),        Print(longNarrow.substr(0, 4094)),
-                    Print(longNarrow.substr(4094)),      Print(longNarrow.substr(0, 4094)),
-                    Print(longNarrow.substr(4094))};
+    // UTF-8 goes the same way, even invalid: a byte that is no UTF-8 is one "?".
+    CHECK_EQ(dravik_print_utf8("caf\xC3\xA9 \xE2\x82\xAC|\xCE\xA9|\xF0\x9F\x98\x80|\xFF|end"), DRAVIK_OK);
+    CHECK_EQ(dravik_printf_utf8("%s=%d", "\xC3\xA9t\xC3\xA9", 7), DRAVIK_OK);
+    Records wide = {Print("caf\xe9 \x80|?|?|?|?|?|end"),
+                    Print(""),
+                    Print("\xe9t\xe9=7, narrow"),
+                    Print(longNarrow.substr(0, 4094)),
+                    Print(longNarrow.substr(4094)),
+                    Print(longNarrow.substr(0, 4094)),
+                    Print(longNarrow.substr(4094)),
+                    Print("caf\xe9 \x80|?|?|?|end"),
+                    Print("\xe9t\xe9=7")};
     expected.insert(expected.end(), wide.begin(), wide.end());
     CHECK_EQ(viewer.Records(), expected);
+}
+
+// A viewer with the UTF-8 mark gets Unicode text exactly, in UTF-8, and a UTF-8 text longer than the region
+// cut between characters; plain PRINT stays as it was.
+void Utf8ToAViewerThatTakesIt() {
+    NullViewer viewer;
+    if (!CHECK(viewer.Start(Scratch() + "utf8.txt")))
+        return;
+    CHECK_EQ(dravik_wprint(L"caf\u00e9 \u20ac|\u03a9|\u4e2d|\U0001F600|\xD800|end"), DRAVIK_OK);
+    CHECK_EQ(dravik_wprintf(L"%ls=%d", L"\u00e9t\u00e9", 7), DRAVIK_OK);
+    CHECK_EQ(dravik_wprint(L""), DRAVIK_OK);
+    CHECK_EQ(dravik_print_utf8("\xCE\xA9 ok"), DRAVIK_OK);
+    CHECK_EQ(dravik_printf_utf8("%s|%d", "\xE4\xB8\xAD", 3), DRAVIK_OK);
+    CHECK_EQ(dravik_print("caf\xe9"), DRAVIK_OK);
+    CHECK_EQ(dravik_print_utf8(nullptr), DRAVIK_ERROR);
+    CHECK_EQ(dravik_printf_utf8(nullptr), DRAVIK_ERROR);
+    // The euro sign's three bytes would straddle the end of the first piece.
+    const std::string straddling = Pattern(4093, 'a') + "\xE2\x82\xAC" + "b";
+    CHECK_EQ(dravik_print_utf8(straddling.c_str()), DRAVIK_OK);
+    // 5000 characters, each fifth a CJK one of three bytes: 7000 bytes, past every stack buffer.
+    std::wstring longWide;
+    std::string longUtf8;
+    for (char c : Pattern(5000, 'w')) {
+        bool wideOne = longWide.size() % 5 == 4;
+        longWide += wideOne ? L'\u4e2d' : static_cast<wchar_t>(c);
+        longUtf8 += wideOne ? std::string("\xE4\xB8\xAD") : std::string(1, c);
+    }
+    CHECK_EQ(dravik_wprint(longWide.c_str()), DRAVIK_OK);
+    const Records records = viewer.Records();
+    const Records expected = {PrintUtf8("caf\xC3\xA9 \xE2\x82\xAC|\xCE\xA9|\xE4\xB8\xAD|\xF0\x9F\x98\x80|"
+                                        "\xEF\xBF\xBD|end"),
+                              PrintUtf8("\xC3\xA9t\xC3\xA9=7"),
+                              PrintUtf8(""),
+                              PrintUtf8("\xCE\xA9 ok"),
+                              PrintUtf8("\xE4\xB8\xAD|3"),
+                              Print("caf\xe9"),
+                              PrintUtf8(Pattern(4093, 'a')),
+                              PrintUtf8("\xE2\x82\xAC"
+                                        "b")};
+    if (!CHECK_EQ(records.size(), expected.size() + 2))
+        return;
+    CHECK_EQ(Records(records.begin(), records.begin() + static_cast<std::ptrdiff_t>(expected.size())),
+             expected);
+    CHECK_EQ(JoinedUtf8Pieces(records, expected.size(), 2), longUtf8);
 }
 
 // File names go through unchanged or not at all: a cut name would name another file.
@@ -338,7 +410,10 @@ void LogConnectSetting() {
 void RunChannelTests() {
     RunTest("no viewer: every call returns at once", NoViewerReturnsAtOnce);
     RunTest("texts of 0, 4094, 4095, 10000 characters", TextLengthsAroundTheRegionSize);
-    RunTest("printf and the wide forms, short and past the stack buffers", PrintfAndWideText);
+    RunTest("printf and the Unicode forms to an older viewer, short and past the stack buffers",
+            PrintfAndWideText);
+    RunTest("Unicode text in UTF-8 to a viewer that takes it, cut between characters",
+            Utf8ToAViewerThatTakesIt);
     RunTest("file commands and over-long names", FileCommands);
     RunTest("a larger region still takes 4094 characters per line", LargerRegionKeepsPieceSize);
     RunTest("a restarted viewer is found again", RestartedViewerIsFoundAgain);

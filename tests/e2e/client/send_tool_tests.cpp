@@ -37,6 +37,10 @@ void TextArguments() {
     CHECK(Is(Parse({"--", "--clear", "--x"}), Action::Print, "--clear --x"));
     CHECK(Is(Parse({"text", "--clear"}), Action::Print, "text --clear")); // options end where text begins
     CHECK(Is(Parse({"--timeout", "250", "a"}), Action::Print, "a", 250));
+    CHECK(!Parse({"a"}).arguments.utf8);
+    for (const Parsed& utf8 : {Parse({"--utf8", "\xCE\xA9", "b"}), Parse({"--timeout", "9", "--utf8", "-"})})
+        CHECK(utf8.ok && utf8.arguments.utf8);
+    CHECK(Is(Parse({"--utf8", "--", "--utf8"}), Action::Print, "--utf8"));
 }
 
 void CommandArguments() {
@@ -66,6 +70,8 @@ void BadUsage() {
         {"--timeout", "-1", "a"},
         {"--timeout", "1000000000", "a"},
         {"--timeout", "12x", "a"},
+        {"--utf8", "--clear"},
+        {"--utf8", "--save", "a"},
     };
     for (const std::vector<std::string>& args : refused) {
         Parsed parsed = Parse(args);

@@ -3,6 +3,7 @@
 #include "check.h"
 #include "client.h"
 #include "files.h"
+#include "history.h"
 #include "pane.h"
 #include "registry.h"
 #include "ui.h"

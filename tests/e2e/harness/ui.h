@@ -36,7 +36,8 @@ enum MenuId : int {
     kMnuLogConnect = kCbLogConnect,
     kMnuCapture = 113,
     kMnuInfo = kPbInfo,
-    kMnuNetwork = 115,
+    kMnuHistory = 115,
+    kMnuNetwork = 116,
 };
 // The Network dialog's controls.
 enum NetworkControl : int {
@@ -82,7 +83,7 @@ struct MenuItemLook {
 // The items in order, separators left out; empty when itemCount items could not be seen.
 std::vector<MenuItemLook> ReadMenuLook(HWND menu, std::size_t itemCount, std::string& why);
 // The popup menu's items, separators left out.
-const std::size_t kMenuItemCount = 15;
+const std::size_t kMenuItemCount = 16;
 // Opens the popup menu, reads what it shows and closes it again without choosing anything. False after a
 // failed check.
 bool LookAtMenu(HWND viewer, DWORD processId, std::vector<MenuItemLook>& items);
