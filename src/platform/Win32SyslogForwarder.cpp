@@ -9,7 +9,7 @@
 
 #include "channel/syslog/SyslogFormat.h"
 #include "channel/syslog/SyslogForwardQueue.h"
-#include "platform/Win32LineText.h"
+#include "platform/Win32CodePage.h"
 #include "platform/Win32Lock.h"
 
 namespace {
@@ -103,6 +103,9 @@ class TSyslogSender {
 
     TSyslogForward FTo;
     TSyslogFormatter FFormatter;
+    // Queue is called on the window's thread only: its buffers are reused from line to line.
+    TWin32ToUtf8 FToUtf8;
+    std::string FUtf8;
     TWinsock FWinsock;
     TCriticalSection FLock;
     TSyslogForwardQueue FQueue;
@@ -130,10 +133,12 @@ bool TSyslogSender::Start(const std::shared_ptr<TSyslogSender>& self) {
 
 void TSyslogSender::Queue(const TReceivedLine& line) {
     std::string message;
-    if (line.HasUtf8)
+    if (line.HasUtf8) {
         message = FFormatter.Format(line.Received, line.Origin, line.Utf8);
-    else
-        message = FFormatter.Format(line.Received, line.Origin, Utf8Text(line.Text));
+    } else {
+        FToUtf8.Convert(line.Text, FUtf8);
+        message = FFormatter.Format(line.Received, line.Origin, FUtf8);
+    }
     bool wake = false;
     {
         const TLock lock(FLock);

@@ -11,7 +11,7 @@
 #include "channel/syslog/SyslogLines.h"
 #include "channel/syslog/SyslogMessage.h"
 #include "platform/Win32Clock.h"
-#include "platform/Win32LineText.h"
+#include "platform/Win32CodePage.h"
 
 namespace {
 // Generous: a window held up for seconds while messages keep coming loses
@@ -346,7 +346,7 @@ void TWin32SyslogReceiver::TakeMessage(std::string_view bytes, const std::string
     AppendSyslogLines(std::string_view(), message.Text, FTexts);
     for (std::string& text : FTexts) {
         TReceivedLine line;
-        line.Text = CodePageText(text);
+        FFromUtf8.Convert(text, line.Text);
         line.Utf8 = std::move(text);
         line.HasUtf8 = true;
         line.Received = now;

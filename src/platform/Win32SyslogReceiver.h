@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Win32CodePage.h"
 #include "platform/Win32Lock.h"
 #include "shell/network/SyslogPorts.h"
 
@@ -68,6 +69,7 @@ class TWin32SyslogReceiver : public ISyslogReceiver {
     TSyslogReceiverCounts FPassCounts;
     std::vector<char> FBuffer;
     std::vector<std::string> FTexts;
+    TWin32FromUtf8 FFromUtf8;
 
     // The window's own: what it took from the hand-over and has not yet
     // been given, from FTaken on.
