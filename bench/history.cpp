@@ -174,7 +174,9 @@ HWND MeasureOpen(ViewerProcess& viewer, HistoryResults& results) {
     e2e::HistoryList list(history, viewer.Handle());
     results.firstRows =
         Until(opened, [&] { return list.Count() > 0 && list.Row(list.TopRow()).rfind("2026-", 0) == 0; });
-    results.fullCount = Until(opened, [&] { return list.Count() == kLines; });
+    // The probing client's prints go into the viewer's own history file, the newest: rows beyond the
+    // history written here, after it.
+    results.fullCount = Until(opened, [&] { return list.Count() >= kLines; });
     Progress("first rows after " + std::to_string(results.firstRows) + " s, all " + std::to_string(kLines) +
              " after " + std::to_string(results.fullCount) + " s");
     if (results.fullCount < 0) {
@@ -185,8 +187,7 @@ HWND MeasureOpen(ViewerProcess& viewer, HistoryResults& results) {
         results.problems.push_back("the first or the last row is not the history's: \"" + list.Row(0) +
                                    "\", \"" + list.Row(kLines - 1) + "\"");
 
-    const std::string shown =
-        std::to_string(kLines / 1000) + " of " + std::to_string(kLines) + " lines shown";
+    const std::string shown = std::to_string(kLines / 1000) + " of ";
     double start = Seconds();
     e2e::SetHistoryBox(history, e2e::kHistoryFilter, kRareText);
     results.filter = Until(start, [&] {
@@ -201,14 +202,14 @@ HWND MeasureOpen(ViewerProcess& viewer, HistoryResults& results) {
 
     e2e::SetHistoryBox(history, e2e::kHistoryFilter, "");
     start = Seconds();
-    if (Until(start, [&] { return list.Count() == kLines; }) < 0)
+    if (Until(start, [&] { return list.Count() >= kLines; }) < 0)
         results.problems.push_back("the list did not show every line again without the filter");
     // From the first row: the text is in the last one only.
     PostMessageW(list.Handle(), WM_KEYDOWN, VK_HOME, 0);
     PostMessageW(list.Handle(), WM_KEYUP, VK_HOME, 0);
     if (Until(Seconds(), [&] { return list.Selected() == 0; }) < 0)
         results.problems.push_back("Home did not select the first row");
-    const std::string line = "Line " + std::to_string(kLines) + " of " + std::to_string(kLines);
+    const std::string line = "Line " + std::to_string(kLines) + " of ";
     start = Seconds();
     e2e::SetHistoryBox(history, e2e::kHistoryFind, kLastText);
     results.find = Until(start, [&] {

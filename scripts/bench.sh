@@ -272,13 +272,14 @@ history_method() {
 - **Opening**: the popup menu's command (`WM_COMMAND` 115) is posted to the main window. The bench polls
   every 2 ms: *first rows* once the History window ("TfrmHistory") is visible, its list (1001) has rows and
   the text of its top row reads as a history line (`LVM_GETITEMTEXTW` through a buffer in the viewer's
-  process); *every line* once `LVM_GETITEMCOUNT` is 3000000. The first and the last row are then compared
-  with the lines written.
+  process); *every line* once `LVM_GETITEMCOUNT` reaches 3000000 (the probing client's prints come after them,
+  in the viewer's own history file). The first row and row 3000000 are then compared with the lines written.
 - **Filter**: `one-in-a-thousand` is set into the Filter box (1003) in one go (`WM_SETTEXT`, as a paste); the
-  time until the list holds 3000 rows and the status (1004) says "3000 of 3000000 lines shown" and no longer
+  time until the list holds 3000 rows and the status (1004) says "3000 of ... lines shown" and no longer
   "filtering", the window's pause of 300 ms after the last key included.
 - **Find**: with the filter emptied and the first row selected (Home), `needle-in-the-haystack` is set into
-  the Find box (1002); the time until the last row is selected and the status says "Line 3000000 of 3000000".
+  the Find box (1002); the time until row 3000000, the only one with the text, is selected and the status says
+  "Line 3000000 of ...".
 - **Memory**: the viewer's private bytes with the window open after all that, less the figure "without".
 
 TEXT
