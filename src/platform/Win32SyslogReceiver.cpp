@@ -3,6 +3,7 @@
 #include <process.h>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <string_view>
 #include <utility>
@@ -20,8 +21,9 @@ const std::size_t HandOverLimit = 32 * 1024 * 1024;
 // One read of a connection or a datagram: a whole frame or message fits.
 const std::size_t ReadSize = 64 * 1024;
 // How much one pass takes from each source before it looks at the others,
-// so that no sender keeps the rest waiting.
-const int DatagramsPerPass = 64;
+// so that no sender keeps the rest waiting. Datagrams are many and small, and
+// the system drops what its buffer cannot hold: a pass takes many of them.
+const int DatagramsPerPass = 1024;
 const int ReadsPerPass = 4;
 // The most lines the window takes at a time.
 const std::size_t LinesPerCollect = 500;
@@ -302,8 +304,12 @@ bool TWin32SyslogReceiver::ReadDatagrams() {
             ++FPassCounts.DroppedMessages;
             continue;
         }
-        TakeMessage(std::string_view(FBuffer.data(), length),
-                    PeerAddressText(reinterpret_cast<const sockaddr*>(&peer), peerLength));
+        if (peerLength != FLastPeerLength || std::memcmp(&peer, &FLastPeer, sizeof peer) != 0) {
+            FLastPeer = peer;
+            FLastPeerLength = peerLength;
+            FLastPeerText = PeerAddressText(reinterpret_cast<const sockaddr*>(&peer), peerLength);
+        }
+        TakeMessage(std::string_view(FBuffer.data(), length), FLastPeerText);
     }
     return true;
 }

@@ -70,6 +70,11 @@ class TWin32SyslogReceiver : public ISyslogReceiver {
     std::vector<char> FBuffer;
     std::vector<std::string> FTexts;
     TWin32FromUtf8 FFromUtf8;
+    // The last datagram's sender and its address as text: a flood comes from
+    // one sender, and each lookup costs a call into the system.
+    sockaddr_storage FLastPeer{};
+    int FLastPeerLength = 0;
+    std::string FLastPeerText;
 
     // The window's own: what it took from the hand-over and has not yet
     // been given, from FTaken on.
