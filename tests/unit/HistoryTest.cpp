@@ -216,11 +216,14 @@ TEST(HistoryNamesTest, FilesAreNamedByTheirStartAndOnlyTheirsAreRecognisedAndOrd
     for (const auto& n : names)
         EXPECT_EQ(NewHistoryFileName(At(7, 5, 2), n.Existing), n.Name) << n.Existing.size();
 
-    const Strings folder = {"20240309-070502-10.txt", "notes.txt",           "20240309-070502.txt",
-                            "20240309-070502-9.txt",  "20240308-235959.txt", "20240309-070502-1.txt",
-                            "20240309-070502-02.txt", "20240309-07050.txt",  "20240309-070502.log",
-                            "20240309-070502.txt.1",  "2024030x-070502.txt", "20240309_070502.txt",
-                            "20240309-070502-2.TXT",  "20240309-070502-.txt"};
+    const Strings folder = {"20240309-070502-10.txt", "notes.txt",
+                            "20240309-070502.txt",    "20240309-070502-9.txt",
+                            "20240308-235959.txt",    "20240309-070502-1.txt",
+                            "20240309-070502-02.txt", "20240309-07050.txt",
+                            "20240309-070502.log",    "20240309-070502.txt.1",
+                            "2024030x-070502.txt",    "20240309_070502.txt",
+                            "20240309-070502-2.TXT",  "20240309-070502-.txt",
+                            "20241309-070502.txt",    "20240309-076002.txt"};
     EXPECT_EQ(HistoryFilesOldestFirst(folder), (Strings{"20240308-235959.txt", "20240309-070502.txt",
                                                         "20240309-070502-9.txt", "20240309-070502-10.txt"}));
 }

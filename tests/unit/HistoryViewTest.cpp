@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Utf8.h"
 #include "fakes/MemoryRegistry.h"
 #include "shell/SettingsStore.h"
 #include "shell/historyview/BlockMatch.h"
@@ -24,7 +25,6 @@
 #include "shell/historyview/HistoryRowCache.h"
 #include "shell/historyview/HistoryStatus.h"
 #include "shell/historyview/TextPattern.h"
-#include "shell/historyview/Utf8.h"
 
 namespace {
 
@@ -121,8 +121,8 @@ TEST(HistoryFileNamesTest, OnlyTheHistorysNamesOldestFirstByTimeThenNumber) {
     std::vector<std::string> names;
     for (const THistoryFileEntry& file : HistoryFilesInOrder(listing))
         names.push_back(file.Name);
-    EXPECT_EQ(names, TTexts({"20231231-235959.TXT", "20240501-100000.txt", "20240501-100000-2.txt",
-                             "20240501-100000-10.txt", "20240501-100001.txt"}));
+    EXPECT_EQ(names, TTexts({"20240501-100000.txt", "20240501-100000-2.txt", "20240501-100000-10.txt",
+                             "20240501-100001.txt"}));
 }
 
 TEST(HistoryIndexTest, FollowsTheNewestFileGrowingNewFilesAndTheOldestRemoved) {

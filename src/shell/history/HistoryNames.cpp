@@ -16,13 +16,24 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+int Digits(const std::string& text, std::size_t at, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i)
+        value = value * 10 + (text[i] - '0');
+    return value;
+}
+
+// The digits must make a real date and time, so that a foreign file of a similar shape is not taken for
+// part of the history (and never removed by its limit).
 bool IsStamp(const std::string& name) {
     if (name.size() < StampLength || name[8] != '-')
         return false;
     for (std::size_t i = 0; i < StampLength; ++i)
         if (i != 8 && !IsDigit(name[i]))
             return false;
-    return true;
+    const int month = Digits(name, 4, 2), day = Digits(name, 6, 2);
+    return month >= 1 && month <= 12 && day >= 1 && day <= 31 && Digits(name, 9, 2) <= 23 &&
+           Digits(name, 11, 2) <= 59 && Digits(name, 13, 2) <= 59;
 }
 
 // Only what the viewer writes: no leading zero, and never "-0" or "-1" (the first file has no number).

@@ -4,7 +4,6 @@
 
 #include "shell/historyview/HistoryFolder.h"
 
-// The history's own files among a folder listing, oldest first: by the local time in the name
-// (YYYYMMDD-HHMMSS.txt), then by the number a second file started within the same second carries
-// (-2.txt, -3.txt ...). Any other file in the folder is left out.
+// The history's own files among a folder listing, oldest first, as the history names them (see
+// HistoryNames.h). Any other file in the folder is left out.
 std::vector<THistoryFileEntry> HistoryFilesInOrder(const std::vector<THistoryFileEntry>& listing);
