@@ -1,4 +1,4 @@
-#include "shell/historyview/Utf8.h"
+#include "common/Utf8.h"
 
 namespace {
 

@@ -4,12 +4,12 @@
 
 #include <stdexcept>
 
+#include "common/Utf8.h"
 #include "platform/HistoryOutputJob.h"
 #include "platform/HistorySource.h"
 #include "platform/Win32Paint.h"
 #include "resource.h"
 #include "shell/historyview/HistoryPlacement.h"
-#include "shell/historyview/Utf8.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <stdexcept>
 
+#include "common/Utf8.h"
 #include "platform/HistoryOutputJob.h"
 #include "platform/HistorySource.h"
-#include "shell/historyview/Utf8.h"
 
 namespace {
 

@@ -2,6 +2,7 @@
 
 #include "channel/MapList.h"
 #include "common/TextCodes.h"
+#include "common/Utf8.h"
 #include "dravik/protocol.h"
 #include "pane/FileSystem.h"
 #include "pane/MarkLine.h"
@@ -12,7 +13,6 @@
 #include "shell/MainWindow.h"
 #include "shell/history/HistoryNames.h"
 #include "shell/historyview/HistoryViewer.h"
-#include "shell/historyview/Utf8.h"
 
 const char* const ViewerTitle = DRAVIK_WINDOW_TITLE;
 const char* const InstanceCheckTitle = "must not find current window";

@@ -7,8 +7,8 @@
 
 #include "channel/ProcessNames.h"
 #include "common/TextCodes.h"
+#include "common/Utf8.h"
 #include "shell/history/HistoryStore.h"
-#include "shell/historyview/Utf8.h"
 
 // The history's store that keeps what the viewer handed over, as it was handed over.
 class TMemoryHistoryStore : public IHistoryStore {

@@ -1,50 +1,12 @@
 #include "channel/syslog/SyslogLines.h"
 
+#include "common/Utf8.h"
+
 #include <cstddef>
 
 namespace {
 
 constexpr std::string_view Replacement = "\xEF\xBF\xBD";
-
-bool InRange(unsigned char c, unsigned char low, unsigned char high) {
-    return c >= low && c <= high;
-}
-
-// How many bytes of the valid UTF-8 character at bytes[i] there are, or 0
-// with invalid set to the length of the invalid part to replace (the longest
-// start of a valid sequence, at least one byte).
-std::size_t Utf8Length(std::string_view bytes, std::size_t i, std::size_t& invalid) {
-    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
-    std::size_t length = 0;
-    // The range of the second byte narrows for the leads of overlong forms,
-    // surrogates and code points above U+10FFFF.
-    unsigned char low = 0x80, high = 0xBF;
-    if (InRange(lead, 0xC2, 0xDF))
-        length = 2;
-    else if (InRange(lead, 0xE0, 0xEF))
-        length = 3;
-    else if (InRange(lead, 0xF0, 0xF4))
-        length = 4;
-    if (lead == 0xE0)
-        low = 0xA0;
-    else if (lead == 0xED)
-        high = 0x9F;
-    else if (lead == 0xF0)
-        low = 0x90;
-    else if (lead == 0xF4)
-        high = 0x8F;
-
-    std::size_t valid = length == 0 ? 0 : 1;
-    for (; valid < length && i + valid < bytes.size(); ++valid) {
-        const unsigned char c = static_cast<unsigned char>(bytes[i + valid]);
-        if (!InRange(c, valid == 1 ? low : 0x80, valid == 1 ? high : 0xBF))
-            break;
-    }
-    if (length != 0 && valid == length)
-        return length;
-    invalid = length == 0 ? 1 : valid;
-    return 0;
-}
 
 std::string_view FieldOrDash(const std::string& field) {
     return field.empty() ? std::string_view("-") : std::string_view(field);
@@ -52,27 +14,17 @@ std::string_view FieldOrDash(const std::string& field) {
 
 } // namespace
 
+// Well-formed UTF-8 as it is, U+FFFD for the rest; a zero byte, which would
+// end the pane's text, is replaced too.
 void AppendSafeUtf8(std::string& out, std::string_view bytes) {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        // Plain ASCII goes in runs: most text is nothing else. A zero byte
-        // ends a run and, being no lead byte, is replaced.
-        std::size_t run = i;
-        while (run < bytes.size() && InRange(static_cast<unsigned char>(bytes[run]), 1, 0x7F))
-            ++run;
-        out.append(bytes, i, run - i);
-        i = run;
-        if (i == bytes.size())
-            break;
-        std::size_t invalid = 1;
-        const std::size_t length = Utf8Length(bytes, i, invalid);
-        if (length != 0) {
-            out.append(bytes, i, length);
-            i += length;
-        } else {
-            out.append(Replacement);
-            i += invalid;
-        }
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t zero = bytes.find('\0', start);
+        AppendValidUtf8(bytes.substr(start, zero == std::string_view::npos ? zero : zero - start), out);
+        if (zero == std::string_view::npos)
+            return;
+        out.append(Replacement);
+        start = zero + 1;
     }
 }
 

@@ -1,8 +1,8 @@
 #include "shell/historyview/HistoryExport.h"
 
+#include "common/Utf8.h"
 #include "shell/historyview/HistoryLine.h"
 #include "shell/historyview/HistoryModel.h"
-#include "shell/historyview/Utf8.h"
 
 void AppendExportedRow(std::string_view line, std::string& out) {
     const THistoryFields fields = SplitHistoryLine(WithoutLineBreak(line));

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "shell/historyview/Utf8.h"
+#include "common/Utf8.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <cstring>
 
+#include "common/Utf8.h"
 #include "shell/historyview/CaseFold.h"
-#include "shell/historyview/Utf8.h"
 
 namespace {
 
