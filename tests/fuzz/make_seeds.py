@@ -105,12 +105,12 @@ write("fuzz_pane", [
 
 def syslog(stream, cuts=(), long_frame=None):
     """mode, [a long frame: half its length, pattern, a chunk end near its end], the chunk ends, the stream."""
-    mode, spec = 0, b""
+    mode, long_frame_bytes = 0, b""
     if long_frame:
         half, pattern, counted, odd, near_end = long_frame
         mode = 1 | odd << 1 | counted << 2
-        spec = struct.pack("<HB", half, len(pattern) - 1) + pattern + bytes([near_end + 4])
-    return bytes([mode]) + spec + bytes([len(cuts)]) + b"".join(struct.pack("<H", c) for c in cuts) + stream
+        long_frame_bytes = struct.pack("<HB", half, len(pattern) - 1) + pattern + bytes([near_end + 4])
+    return bytes([mode]) + long_frame_bytes + bytes([len(cuts)]) + b"".join(struct.pack("<H", c) for c in cuts) + stream
 
 
 LOGGER_5424 = (b'<13>1 2026-12-10T01:03:30.041397+00:00 vm myapp - - [timeQuality tzKnown="1" isSynced="0"] '
