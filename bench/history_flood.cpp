@@ -5,6 +5,8 @@
 #include "clock.h"
 #include "workspace.h"
 
+#include "harness/history.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -30,28 +32,6 @@ const DWORD kSettleMs = 1000;
 void Progress(const std::string& text) {
     std::printf("[history] %s\n", text.c_str());
     std::fflush(stdout);
-}
-
-// The history files of the folder, oldest first: "YYYYMMDD-HHMMSS.txt", then "-2", "-3" ... of that second.
-std::vector<std::string> HistoryFiles(const std::string& folder) {
-    std::vector<std::pair<std::pair<std::string, long>, std::string>> files;
-    WIN32_FIND_DATAA found;
-    const HANDLE find = FindFirstFileA((folder + "*.txt").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE)
-        return {};
-    do {
-        const std::string name = found.cFileName;
-        if (name.size() < 19)
-            continue;
-        const long number = name.size() > 19 ? std::atol(name.c_str() + 16) : 1;
-        files.push_back({{name.substr(0, 15), number}, name});
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    std::sort(files.begin(), files.end());
-    std::vector<std::string> names;
-    for (const auto& file : files)
-        names.push_back(folder + file.second);
-    return names;
 }
 
 // What the history holds of the flood: each entry "time<TAB>origin<TAB>text" whose text is a line of
@@ -86,10 +66,10 @@ struct HistoryTally {
     long outOfOrder = 0;
 };
 
-HistoryTally ReadHistory(const std::string& folder, long each) {
+HistoryTally ReadHistory(const std::string& logPath, long each) {
     HistoryTally tally(each);
-    for (const std::string& name : HistoryFiles(folder)) {
-        std::ifstream file(name, std::ios::binary);
+    for (const std::string& name : e2e::HistoryFiles(logPath)) {
+        std::ifstream file(e2e::HistoryFolder(logPath) + name, std::ios::binary);
         const std::string content((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
         for (std::size_t start = 0; start < content.size();) {
             std::size_t end = content.find("\r\n", start);
@@ -126,7 +106,7 @@ HistoryFloodResults MeasureHistoryFlood(const std::string& dravikExe) {
     TempFolder folder;
     ViewerProcess viewer(kDravikNames);
     const std::string copy = folder.Path() + "Dravik.exe";
-    const std::string history = folder.Path() + "DebugLog.txt.history\\";
+    const std::string log = folder.Path() + "DebugLog.txt";
     if (!folder.Valid() || !CopyFileA(dravikExe.c_str(), copy.c_str(), FALSE) || !DeleteViewerSettings() ||
         !viewer.Start(copy, "", folder.Path()) || viewer.WaitAnswering(kStartTimeoutMs) < 0 ||
         !viewer.WaitShownNormally(kStartTimeoutMs)) {
@@ -159,10 +139,10 @@ HistoryFloodResults MeasureHistoryFlood(const std::string& dravikExe) {
     const double ended = Seconds();
     if (!PaneEndsWithALastLine(viewer, each))
         results.problems.push_back("after the flood the pane does not end with a client's last line");
-    HistoryTally tally = ReadHistory(history, each);
+    HistoryTally tally = ReadHistory(log, each);
     while (tally.kept < kFloodLines && Seconds() < ended + kHistoryWaitMs / 1000.0) {
         Sleep(100);
-        tally = ReadHistory(history, each);
+        tally = ReadHistory(log, each);
     }
     results.catchUpSeconds = Seconds() - ended;
     results.kept = tally.kept;
