@@ -85,11 +85,16 @@ bool WaitForPaneHolding(HWND viewer, const std::vector<std::string>& texts, DWOR
                      "the pane holds " + ToText(pane.substr(pane.size() > 600 ? pane.size() - 600 : 0)));
 }
 
+// A viewer started afresh that receives syslog on the port.
+bool StartReceiving(ViewerRun& run, unsigned short port) {
+    return CHECK(port != 0) && CHECK(DeleteSettings()) &&
+           CHECK(SetSetting("SyslogReceivePort", std::to_string(port))) && StartViewer(run);
+}
+
 void LoggerInEveryFramingAndFormat() {
     const unsigned short port = FreePort();
     ViewerRun run;
-    if (!CHECK(port != 0) || !CHECK(DeleteSettings()) ||
-        !CHECK(SetSetting("SyslogReceivePort", std::to_string(port))) || !StartViewer(run))
+    if (!StartReceiving(run, port))
         return;
     const HWND viewer = run.Window();
     const std::string folder = run.Folder();
@@ -136,8 +141,7 @@ void LoggerInEveryFramingAndFormat() {
 void ConnectionsThatEndInsideAFrameAndThe65th() {
     const unsigned short port = FreePort();
     ViewerRun run;
-    if (!CHECK(port != 0) || !CHECK(DeleteSettings()) ||
-        !CHECK(SetSetting("SyslogReceivePort", std::to_string(port))) || !StartViewer(run))
+    if (!StartReceiving(run, port))
         return;
     const HWND viewer = run.Window();
     Winsock winsock;
